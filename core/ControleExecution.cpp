@@ -1,0 +1,147 @@
+// Run control: run states, the run loop, the interrupt request, reset and the
+// power-on initialisation of the machine record.
+#include <algorithm>
+
+#include "core/Machine.h"
+#include "core/Processeur.h"
+
+TMachine::TMachine() {
+    BmpEcran.assign(size_t(LargeurEcran) * HauteurEcran * 3, 0);
+    for (int y = 0; y < HauteurEcran; ++y) PtrScanLines[y] = BmpEcran.data() + size_t(y) * LargeurEcran * 3;
+    ChoisitModele(0);
+    AncienneMach = Machine;
+}
+
+void TMachine::ChangeEtatCPU(TEtatCPU etat) {
+    EtatCPU = etat;
+    if (Hote) Hote->AfficheEtatCPU(etat);
+}
+
+void TMachine::ReinitAffichage() {
+    GraphZorv.fill(0);
+    Mode128Col = false;
+    PtrFonte80 = &Fonte80;
+    PtrFonte128 = &Fonte128;
+    FonteSelect = 0;
+}
+
+// Keyboard, printer, floppy, hard disk, arithmetic processor, instruction set
+// and memory switch, in the order of the reset.
+void TMachine::ReinitPeripheriques(bool raz) {
+    // Keyboard
+    BufClav.fill(0);
+    NbCarClav = 0;
+    ModeClavier = ModClavParam;
+    if (raz) {
+        TBKbdDown = false;
+        if (Hote) Hote->RelacheMajMin();
+    }
+    // Printer (for a reset it comes last; see TBRazClick)
+    if (!raz) {
+        CarImpr = 0;
+        StrobeImpr = 2;
+        if (ImprEnCours && Hote) Hote->FinTravailImpression();
+        ImprEnCours = false;
+        BufImp.clear();
+    }
+    // Floppy controller
+    EtatCtrlDsq = ecdAttente;
+    LgrBufMsgZor = 0;
+    IndBufMsgZor = 0;
+    StatusCtrl = 0x80;
+    ExecCmdLect = ExecCmdEcr = ExecCmdFmt = FinDeCmd = false;
+    // Hard disk
+    EtatCtrlWin = ewSelect;
+    OctSelWinch = 0;
+    AddrDMAWinch = 0;
+    StatusWinch = 0;
+    IndCmdWinch = IndDataWinch = CptDataWinch = 0;
+    // Arithmetic processor
+    TosNos.fill(0);
+    IndTos9512 = 15;
+    Status9512 = 0x40;
+    // Instruction set and memory switch
+    CodeJeuInst = 0;
+    AdrBanque = 0;
+    SelMem = 1;
+}
+
+void TMachine::TBRazClick() {
+    ReinitAffichage();
+    RegPC = MemPC = PCPrec = 0;
+    ReinitPeripheriques(true);
+    BasculeInt = DemandeInt = false;
+    MaskINT = 0;
+    if (EtatCPU != CPURun && Hote) Hote->PosteMessage(MsgLanceEmulation);
+    CarImpr = 0;
+    StrobeImpr = 2;
+    if (ImprEnCours && Hote) Hote->FinTravailImpression();
+    ImprEnCours = false;
+    BufImp.clear();
+}
+
+void TMachine::InitMachine() {
+    ZorvMem.fill(0);
+    RomBoot.fill(0);
+    Rom9512.fill(0);
+    Rom128K.fill(0xFF);
+    RamTv.fill(0x20);
+    GraphZorv.fill(0);
+    Mode128Col = false;
+    for (uint8_t* r : {&RegA, &RegPSW, &RegB, &RegC, &RegD, &RegE, &RegH, &RegL})
+        *r = uint8_t(Aleatoire() & 0xFF);
+    RegPC = 0;
+    RegSP = uint16_t(Aleatoire() & 0xFFFF);
+    MemPC = PCPrec = 0;
+    FinEmul = DemandeInt = false;
+    MaskINT = 0;
+    ChangeEtatCPU(CPURun);
+    ReinitPeripheriques(false);
+    BasculeInt = false;
+}
+
+TRaisonArret TMachine::Execute(uint64_t budget) {
+    int32_t debut = RegPC;
+    while (!FinEmul && EtatCPU == CPURun && budget > 0) {
+        uint32_t tranche = Hote ? std::max<uint32_t>(1, Hote->TrancheMax()) : 4096;
+        if (tranche > budget) tranche = uint32_t(budget);
+        const uint32_t faites = ExecuteTranche(*this, tranche, debut);
+        budget -= faites;
+        if (Hote) Hote->ApresTranche(faites);
+    }
+    if (FinEmul) return TRaisonArret::FinEmul;
+    if (EtatCPU == CPUHalt) return TRaisonArret::Halte;
+    if (EtatCPU == CPUStop) return TRaisonArret::PointArret;
+    return TRaisonArret::Budget;
+}
+
+TRaisonArret TMachine::BoucleEmulation() {
+    if (BoucleActive) return TRaisonArret::Budget; // never re-entered
+    BoucleActive = true;
+    if (Hote) Hote->CaptureClavier(true);
+    CaptureClav = true;
+    ChangeEtatCPU(CPURun);
+    if (Hote) Hote->EtatDuCPU(EtatCPU);
+    const TRaisonArret raison = Execute(UINT64_MAX);
+    if (Hote) {
+        Hote->EtatDuCPU(EtatCPU);
+        Hote->CaptureClavier(false);
+    }
+    CaptureClav = false;
+    BoucleActive = false;
+    return raison;
+}
+
+void TMachine::TimerExpire(TTimer t) {
+    if (Hote) Hote->ArreteTimer(t);
+    switch (t) {
+    case tmEcran:
+        if (Hote) Hote->Repeint();
+        break;
+    case tmClavier1:
+        AjouteTouche(0x037F);
+        break;
+    default:
+        break;
+    }
+}
