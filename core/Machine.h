@@ -59,6 +59,7 @@ struct TMachine {
     TMachine& operator=(const TMachine&) = delete;
 
     IHote* Hote = nullptr;
+    struct TLecteurs* Lecteurs = nullptr; // drive table (owned by the disk manager)
 
     // --- Memory and mapping -------------------------------------------------
     TZorvMem ZorvMem{};

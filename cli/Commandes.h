@@ -1,0 +1,7 @@
+// Subcommands of the zorv command-line tool. Each returns the exit status:
+// 0 success, 2 bad arguments (one line on stderr), other values as documented.
+#pragma once
+
+int CommandeAsm(int argc, char** argv);  // zorv asm
+int CommandeDasm(int argc, char** argv); // zorv dasm
+int CommandeRun(int argc, char** argv);  // zorv run
