@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Machine.h"
+#include "devices/ToucheMorte.h"
 #include "devices/TraductionClavier.h"
 
 namespace {
@@ -198,6 +199,43 @@ TEST(TraductionClavier, QtKeysToVirtualKeys) {
         {0xC9, 0},          {-1, 0},
     };
     for (const CasQt& c : table) EXPECT_EQ(VkDepuisCleQt(c.cle), c.vk) << std::hex << c.cle;
+}
+
+} // namespace
+
+namespace {
+
+TEST(ToucheMorte, AccentsComposeWithVowelsOnly) {
+    const TAccent circ = AccentDeCleMorte(0x01001252);
+    const TAccent trema = AccentDeCleMorte(0x01001257);
+    EXPECT_EQ(circ, TAccent::Circonflexe);
+    EXPECT_EQ(trema, TAccent::Trema);
+    EXPECT_EQ(AccentDeCleMorte(0x01001250), TAccent::Grave);
+    EXPECT_EQ(AccentDeCleMorte(0x01001251), TAccent::Aigu);
+    EXPECT_EQ(AccentDeCleMorte(0x01001253), TAccent::Aucun); // tilde: not composed here
+    EXPECT_EQ(AccentDeCleMorte(0x45), TAccent::Aucun);
+
+    EXPECT_EQ(ComposeApresCleMorte(circ, u'e'), u"\u00EA");
+    EXPECT_EQ(ComposeApresCleMorte(circ, u'U'), u"\u00DB");
+    EXPECT_EQ(ComposeApresCleMorte(trema, u'i'), u"\u00EF");
+    EXPECT_EQ(ComposeApresCleMorte(trema, u'y'), u"\u00FF");
+    EXPECT_EQ(ComposeApresCleMorte(trema, u'Y'), u"\u0178");
+    EXPECT_EQ(ComposeApresCleMorte(TAccent::Grave, u'a'), u"\u00E0");
+    EXPECT_EQ(ComposeApresCleMorte(TAccent::Aigu, u'E'), u"\u00C9");
+    EXPECT_EQ(ComposeApresCleMorte(TAccent::Grave, u'y'), u"`y");
+    EXPECT_EQ(ComposeApresCleMorte(circ, u'z'), u"^z");
+    EXPECT_EQ(ComposeApresCleMorte(circ, u' '), u"^");
+    EXPECT_EQ(ComposeApresCleMorte(trema, u'1'), u"\u00A81");
+    EXPECT_EQ(ComposeApresCleMorte(TAccent::Aucun, u'q'), u"q");
+}
+
+TEST(ToucheMorte, ComposedLetterGoesThroughTheRules) {
+    TContexteClavier ctx;
+    ctx.ModeClavier = 1;
+    const std::u16string t = ComposeApresCleMorte(TAccent::Circonflexe, u'e');
+    ASSERT_EQ(t.size(), 1u);
+    EXPECT_EQ(TraduitMessageClavier({TTypeMessageClavier::Caractere, t[0], false, false, false}, ctx).Entrees,
+              (std::vector<uint16_t>{0x0256, 0x0345}));
 }
 
 } // namespace
