@@ -3,6 +3,7 @@
 #include "devices/TraductionClavier.h"
 
 #include <array>
+#include <cstdio>
 
 #include "core/Machine.h"
 
@@ -84,15 +85,12 @@ TTraduction TraduitCaractere(char16_t c, int32_t mode) {
 // then Return. A separator the machine cannot show becomes "/".
 TTraduction DateF9(const THeureLocale& d, char16_t sep) {
     const char s = (sep >= 0x20 && sep < 0x7F) ? char(sep) : '/';
-    auto chiffre = [](int v) { return char('0' + v % 10); };
-    const int annee = d.Annee < 0 ? 0 : d.Annee;
-    const char texte[10] = {chiffre(d.Jour / 10), chiffre(d.Jour), s,
-                            chiffre(d.Mois / 10), chiffre(d.Mois), s,
-                            chiffre(annee / 1000), chiffre(annee / 100),
-                            chiffre(annee / 10), chiffre(annee)};
+    char texte[32];
+    std::snprintf(texte, sizeof texte, "%02d%c%02d%c%04d", d.Jour % 100, s, d.Mois % 100, s,
+                  d.Annee < 0 ? 0 : d.Annee);
     TTraduction t;
     t.Consomme = true;
-    for (char c : texte) t.Entrees.push_back(Entree(0x03, uint8_t(c)));
+    for (size_t i = 0; i < 10 && texte[i]; ++i) t.Entrees.push_back(Entree(0x03, uint8_t(texte[i])));
     t.Entrees.push_back(0x030D);
     return t;
 }

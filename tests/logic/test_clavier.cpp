@@ -124,6 +124,11 @@ TEST(TraductionClavier, F9TypesTheDateThenReturn) {
                            0x0330, 0x0339, 0x0338, 0x0337, 0x030D};
     EXPECT_EQ(TraduitMessageClavier(f9, ctx).Entrees, point);
 
+    ctx.Date.Annee = 12026; // only the first ten characters are typed
+    const TTraduction longue = TraduitMessageClavier(f9, ctx);
+    ASSERT_EQ(longue.Entrees.size(), 11u);
+    EXPECT_EQ(longue.Entrees[9], 0x0332);
+
     ctx.SeparateurDate = u'\u2044'; // not in the machine's set: "/" instead
     EXPECT_EQ(TraduitMessageClavier(f9, ctx).Entrees[2], 0x032F);
 
