@@ -1,6 +1,7 @@
 // zorv asm: assembles an 8085 source into a raw binary image.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 #include <string>
 
@@ -101,6 +102,9 @@ int CommandeAsm(int argc, char** argv) {
     TOptionsAsm o;
     int statut = LitOptions(argc, argv, o);
     if (statut >= 0) return statut;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(o.Source, ec))
+        return Refus("lecture impossible de « " + o.Source + " »");
     TResultatAsm r = AssembleFichier(o.Source);
     for (const std::string& lu : r.Fichiers) // INCLUDE'd files are inputs too
         for (const std::string* s : {&o.Image, &o.Symboles, &o.Listing})

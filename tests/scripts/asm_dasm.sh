@@ -53,7 +53,7 @@ grep -qxF "$T/faux.asm:3: valeur hors limites pour un octet : 300" "$T/err.txt" 
 for args in "asm" "asm $T/rom.asm" "asm $T/rom.asm -o $T/x.bin --size 0" \
             "asm $T/rom.asm -o $T/x.bin --fill 256" "asm $T/rom.asm -o $T/x.bin --zz" \
             "dasm $T/rom.bin" "dasm $T/rom.bin --org 10000H" "dasm $T/rom.bin --org 0 --from 5" \
-            "dasm $T/absent.bin --org 0" "dasm $T/rom.bin --org 0F001H"; do
+            "dasm $T/absent.bin --org 0" "asm $T/absent.asm -o $T/x.bin" "dasm $T/rom.bin --org 0F001H"; do
     "$ZORV" $args > /dev/null 2> "$T/err.txt"
     s=$?
     [ $s = 2 ] || echec "« $args » rend $s"
