@@ -32,7 +32,7 @@ uint16_t TResultatAsm::Adresse(const std::string& nom) const {
 TListeSymboles TResultatAsm::Etiquettes() const {
     TListeSymboles l;
     for (const auto& [nom, s] : Symboles)
-        if (s.Genre == gsEtiquette) l.push_back({nom, s.Valeur});
+        if (s.Genre == gsEtiquette && s.Valeur <= 0xFFFF) l.push_back({nom, s.Valeur});
     std::stable_sort(l.begin(), l.end(),
                      [](const TSymbole& a, const TSymbole& b) { return a.Adresse < b.Adresse; });
     return l;

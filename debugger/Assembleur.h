@@ -62,7 +62,8 @@ struct TResultatAsm {
     std::string TexteErreurs() const;          // one error per line
     // Value of a symbol (any letter case); throws std::out_of_range if absent.
     uint16_t Adresse(const std::string& nom) const;
-    // The labels, in address order, as the debugger's symbol list.
+    // The labels, in address order, as the debugger's symbol list (a label
+    // just past 0xFFFF is left out).
     TListeSymboles Etiquettes() const;
 };
 
