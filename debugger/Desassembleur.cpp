@@ -81,3 +81,8 @@ std::vector<TLigneListing> Dasm(const TSourceDasm& src, int32_t debut, int32_t f
     }
     return lignes;
 }
+
+std::vector<TLigneListing> Dasm(const TMachine& m, const TListeSymboles& symboles,
+                                int32_t debut, uint8_t banque, int32_t fin) {
+    return Dasm(SourceMachine(m, banque, symboles), debut, fin);
+}

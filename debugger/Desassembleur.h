@@ -48,3 +48,6 @@ struct TLigneListing {
 // run past `fin`, and the walk ends after an instruction that reaches 0xFFFF.
 std::vector<TLigneListing> Dasm(const TSourceDasm& src, int32_t debut, int32_t fin,
                                 bool modeBulle = false);
+// The same from a machine's memory in one bank, with its breakpoints and PC.
+std::vector<TLigneListing> Dasm(const TMachine& m, const TListeSymboles& symboles,
+                                int32_t debut, uint8_t banque, int32_t fin);
