@@ -16,6 +16,7 @@ LIGMAX  EQU     76              ; longest command line
 ; Machine characters used in the French texts.
 CAGRAV  EQU     10H             ; a grave
 CEGRAV  EQU     11H             ; e grave
+CECIRC  EQU     15H             ; e circumflex
 CEAIGU  EQU     18H             ; e acute
 
 ; Ports.
@@ -1023,11 +1024,15 @@ PROT1:  PUSH    H
         RC
         JMP     ERRPRO
 
-; A key pressed during a long listing stops it.
+; The space bar stops a listing. Any other key stays queued for the next
+; command line, so that commands can be typed ahead.
 STOPTCH:
         IN      PCLAVS
         ORA     A
         RP
+        IN      PCLAVC
+        CPI     ' '
+        RNZ
         OUT     PCLAVS
         LXI     H,MSGSTOP
         JMP     ERREUR
@@ -1365,7 +1370,7 @@ JOURS:  DB      'dimanche',0,'lundi',0,'mardi',0,'mercredi',0
         DB      'jeudi',0,'vendredi',0,'samedi',0
 
 AIDE:   DB      '? : liste des commandes',0
-        DB      'D d',CEAIGU,'but [fin] : affiche la m',CEAIGU,'moire',0
+        DB      'D d',CEAIGU,'but [fin] : affiche la m',CEAIGU,'moire (Espace arr',CECIRC,'te)',0
         DB      'M adresse octet... : modifie la m',CEAIGU,'moire',0
         DB      'F d',CEAIGU,'but fin octet : remplit la m',CEAIGU,'moire',0
         DB      'G adresse : ex',CEAIGU,'cute un programme (retour par RET)',0
