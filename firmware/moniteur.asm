@@ -15,7 +15,6 @@ LIGMAX  EQU     76              ; longest command line
 
 ; Machine characters used in the French texts.
 CAGRAV  EQU     10H             ; a grave
-CEGRAV  EQU     11H             ; e grave
 CECIRC  EQU     15H             ; e circumflex
 CEAIGU  EQU     18H             ; e acute
 
