@@ -96,7 +96,6 @@ std::string PrepareMachine(TMachine& m, const TOptionsRun& o) {
     }
     if (o.PC) m.RegPC = *o.PC;
     if (o.SelMem) m.SelMem = *o.SelMem;
-    if (o.JusquAPC) m.TblPtArret[*o.JusquAPC] |= 2;
     return {};
 }
 
@@ -106,12 +105,20 @@ int Fait(TMachine& m, THoteRun& hote, const TOptionsRun& o, TFrappeTexte& frappe
     const bool condition = o.JusquAHalte || o.JusquAPC || o.Bdos;
     uint64_t reste = o.MaxInstructions.value_or(UINT64_MAX);
     TContexteClavier ctx;
+    // The stop address is armed once the first instruction has run, so that
+    // a run starting there goes round at least once.
+    bool stopArme = !o.JusquAPC;
     for (;;) {
         if (!frappe.Fini()) {
             ctx.Date = hote.HeureLocale();
             frappe.Alimente(m, ctx);
         }
-        const uint64_t tranche = frappe.Fini() ? reste : std::min<uint64_t>(reste, 4000);
+        uint64_t tranche = frappe.Fini() ? reste : std::min<uint64_t>(reste, 4000);
+        if (!stopArme && m.NbInstructions > 0) {
+            m.TblPtArret[*o.JusquAPC] |= 2;
+            stopArme = true;
+        }
+        if (!stopArme) tranche = 1;
         const uint64_t avant = m.NbInstructions;
         const TRaisonArret raison = m.Execute(tranche);
         reste -= m.NbInstructions - avant;

@@ -74,11 +74,11 @@ std::string DecodeFrappe(const std::string& texte, std::vector<TMessageClavier>&
     return {};
 }
 
-bool TFrappeTexte::Alimente(TMachine& m, const TContexteClavier& contexte) {
+bool TFrappeTexte::Alimente(TMachine& m, const TContexteClavier& contexte, TTraducteur traduit) {
     TContexteClavier ctx = contexte;
     ctx.ModeClavier = m.ModeClavier;
     while (FProchain < FMessages.size()) {
-        const TTraduction t = TraduitMessageClavier(FMessages[FProchain], ctx);
+        const TTraduction t = traduit(FMessages[FProchain], ctx);
         if (t.Consomme && !t.Entrees.empty()) {
             const size_t libres = size_t(12 - m.NbCarClav);
             if (t.Entrees.size() > libres && m.NbCarClav > 0) break; // wait for the queue to drain

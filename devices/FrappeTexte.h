@@ -22,10 +22,13 @@ class TFrappeTexte {
 public:
     explicit TFrappeTexte(std::vector<TMessageClavier> messages = {}) : FMessages(std::move(messages)) {}
 
-    // Pushes the pending messages, in order, while the queue has room; the
-    // keyboard mode is the machine's current one. Messages the translation
-    // does not consume are skipped. True while some remain.
-    bool Alimente(TMachine& m, const TContexteClavier& contexte);
+    using TTraducteur = TTraduction (*)(const TMessageClavier&, const TContexteClavier&);
+
+    // Pushes the pending messages, in order, while the queue has room for
+    // all the entries of the next one; the keyboard mode is the machine's
+    // current one. Messages the translation does not consume are skipped.
+    // True while some remain.
+    bool Alimente(TMachine& m, const TContexteClavier& contexte, TTraducteur traduit = TraduitMessageClavier);
     bool Fini() const { return FProchain >= FMessages.size(); }
 
 private:

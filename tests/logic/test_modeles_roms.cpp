@@ -1,5 +1,4 @@
-// Model list, ROM image loading, the machine character set and the decoding
-// of typed text.
+// Model list, ROM image loading and the machine character set.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,7 +9,6 @@
 #include "config/Modeles.h"
 #include "core/HoteVirtuel.h"
 #include "core/Machine.h"
-#include "devices/FrappeTexte.h"
 #include "devices/JeuCaracteres.h"
 
 namespace {
@@ -117,31 +115,6 @@ TEST(JeuCaracteres, MachineCodesAsHostCharacters) {
     EXPECT_EQ(EnUtf8(U'\u2591'), "\xE2\x96\x91");
     EXPECT_EQ(EnUtf8(0x1F600), "\xF0\x9F\x98\x80");
     EXPECT_EQ(EnUtf8(0xD800), "\xEF\xBF\xBD");
-}
-
-TEST(Frappe, EscapesBecomeKeysOrCharacters) {
-    std::vector<TMessageClavier> msg;
-    ASSERT_EQ(DecodeFrappe("a\\r\\n\\t\\\\\\x41\\x0d\u00e9", msg), "");
-    ASSERT_EQ(msg.size(), 8u);
-    const auto touche = TTypeMessageClavier::ToucheEnfoncee, car = TTypeMessageClavier::Caractere;
-    EXPECT_TRUE(msg[0].Type == car && msg[0].Code == 'a');
-    EXPECT_TRUE(msg[1].Type == touche && msg[1].Code == 0x0D);
-    EXPECT_TRUE(msg[2].Type == touche && msg[2].Code == 0x0D);
-    EXPECT_TRUE(msg[3].Type == touche && msg[3].Code == 0x09);
-    EXPECT_TRUE(msg[4].Type == car && msg[4].Code == '\\');
-    EXPECT_TRUE(msg[5].Type == car && msg[5].Code == 0x41);
-    EXPECT_TRUE(msg[6].Type == touche && msg[6].Code == 0x0D);
-    EXPECT_TRUE(msg[7].Type == car && msg[7].Code == 0xE9);
-}
-
-TEST(Frappe, MalformedTextIsRefused) {
-    std::vector<TMessageClavier> msg;
-    EXPECT_NE(DecodeFrappe("abc\\", msg), "");
-    EXPECT_NE(DecodeFrappe("\\q", msg), "");
-    EXPECT_NE(DecodeFrappe("\\x4", msg), "");
-    EXPECT_NE(DecodeFrappe("\\xG1", msg), "");
-    EXPECT_NE(DecodeFrappe("\xC3", msg), "");
-    EXPECT_NE(DecodeFrappe("\xFF" "a", msg), "");
 }
 
 } // namespace

@@ -52,8 +52,9 @@ printf '\xc3\x00\x20' > "$T/boucle.bin"
 "$ZORV" run --load 2000="$T/boucle.bin" --pc 2000 --max-instructions 1000 --stats 2> "$T/erreurs"
 verifie "statut 0 sans condition d'arrêt" $?
 grep -q '^instructions : 1000$' "$T/erreurs"; verifie "statistiques" $?
-"$ZORV" run --load 2000="$T/boucle.bin" --pc 2000 --until-pc 2000 --max-instructions 5 --regs > "$T/sortie"
+"$ZORV" run --load 2000="$T/boucle.bin" --pc 2000 --until-pc 2000 --max-instructions 5 --stats 2> "$T/erreurs"
 verifie "arrêt sur --until-pc" $?
+grep -q '^instructions : 1$' "$T/erreurs"; verifie "--until-pc à l'adresse de départ fait un tour" $?
 
 # Refused arguments: one line on stderr, status 2.
 head -c 4097 /dev/zero > "$T/gros.rom"
