@@ -1,5 +1,6 @@
 // zorv run: the machine without a window, on the virtual clock.
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -141,6 +142,14 @@ int Fait(TMachine& m, THoteRun& hote, const TOptionsRun& o, TFrappeTexte& frappe
     }
 }
 
+// The virtual clock starts from the host's local date and time.
+THeureLocale HeureDeDepart() {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday, tm.tm_hour, tm.tm_min, tm.tm_sec, 0};
+}
+
 void AfficheEcran(const TMachine& m) {
     const int colonnes = m.Mode128Col ? 128 : 80;
     for (int r = 0; r < 24; ++r) {
@@ -183,6 +192,7 @@ int CommandeRun(int argc, char** argv) {
     auto m = std::make_unique<TMachine>();
     THoteRun hote(m.get());
     hote.NsParInstruction = o.NsParInstruction;
+    hote.Origine = HeureDeDepart();
     hote.SurMessage = UneLigne;
     m->Hote = &hote;
     const std::string e = PrepareMachine(*m, o);
