@@ -56,6 +56,19 @@ grep -q '^instructions : 1000$' "$T/erreurs"; verifie "statistiques" $?
 verifie "arrêt sur --until-pc" $?
 grep -q '^instructions : 1$' "$T/erreurs"; verifie "--until-pc à l'adresse de départ fait un tour" $?
 
+# Typed text through the keyboard translation, longer than the queue:
+# 2000: LXI H,1000H ; ATT: IN E2H ; ANI 80H ; JZ ATT ; IN C2H ; CPI 0DH ; JZ FIN ;
+#       MOV M,A ; INX H ; OUT E2H ; JMP ATT ; FIN: HLT
+printf '\x21\x00\x10\xdb\xe2\xe6\x80\xca\x03\x20\xdb\xc2\xfe\x0d\xca\x18\x20\x77\x23\xd3\xe2\xc3\x03\x20\x76' > "$T/echo.bin"
+texte='Un texte bien plus long que les douze touches de la file, café où \\ fin'
+"$ZORV" run --load 2000="$T/echo.bin" --pc 2000 --until-halt --max-instructions 10000000 \
+    --kbd-mode BASIC --keys "$texte\\r" --screen-text > "$T/sortie"
+verifie "statut de la frappe" $?
+[ "$(head -1 "$T/sortie" | sed 's/ *$//')" = "${texte/\\\\/\\}" ]; verifie "texte tapé en entier" $?
+"$ZORV" run --load 2000="$T/echo.bin" --pc 2000 --until-halt --max-instructions 1000000 \
+    --kbd-mode TTX --keys '\xeaa\r' --screen-text > "$T/sortie"
+head -1 "$T/sortie" | grep -q '^VEa '; verifie "ê en deux entrées en mode TTX" $?
+
 # Refused arguments: one line on stderr, status 2.
 head -c 4097 /dev/zero > "$T/gros.rom"
 for args in "--model T9-32" "--pc" "--pc 12345" "--selmem 2" "--bogus" "--load 2000" \
