@@ -12,12 +12,14 @@
 #include "config/ChargeRoms.h"
 #include "core/HoteVirtuel.h"
 #include "core/Machine.h"
+#include "devices/Ecran.h"
 #include "devices/FrappeTexte.h"
 #include "devices/JeuCaracteres.h"
+#include "devices/Png.h"
 
 namespace {
 
-constexpr int SortieOk = 0, SortieArguments = 2, SortieMaxInstructions = 3, SortieHalte = 4;
+constexpr int SortieOk = 0, SortieCapture = 1, SortieArguments = 2, SortieMaxInstructions = 3, SortieHalte = 4;
 
 // The virtual-clock host with the machine's boxes on stderr and the printer
 // port into a file.
@@ -74,6 +76,8 @@ std::string PrepareMachine(TMachine& m, const TOptionsRun& o) {
     m.AncienneMach = m.Machine;
     if (o.ModeClavier) m.ModClavParam = m.ModeClavier = *o.ModeClavier;
     std::string err;
+    ChoisitCouleurs(m);
+    if (!o.GenCar.empty() && !(err = ChargeGenCar(m, NomComplet(o.GenCar))).empty()) return err;
     if (!o.Rom.empty() && !(err = ChargeRomBoot(m, NomComplet(o.Rom))).empty()) return err;
     if (!o.Prom.empty()) {
         const std::string nom = NomComplet(o.Prom);
@@ -211,12 +215,20 @@ int CommandeRun(int argc, char** argv) {
     }
     TFrappeTexte frappe(std::move(messages));
     const auto debut = std::chrono::steady_clock::now();
-    const int statut = Fait(*m, hote, o, frappe);
+    int statut = Fait(*m, hote, o, frappe);
     const double secondes = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
     std::fflush(stdout);
     if (o.TexteEcran) AfficheEcran(*m);
     if (o.Registres) AfficheRegistres(*m);
     std::fflush(stdout);
+    if (!o.EcranPng.empty()) {
+        DessineEcran(*m);
+        std::string erreur;
+        if (!EcritCapturePng(*m, o.EcranPng, erreur)) {
+            UneLigne(erreur);
+            if (statut == SortieOk) statut = SortieCapture;
+        }
+    }
     if (o.Stats)
         std::fprintf(stderr, "instructions : %llu\ntemps virtuel : %.6f s\ntemps réel : %.6f s\nMIPS : %.2f\n",
                      static_cast<unsigned long long>(m->NbInstructions), double(hote.MaintenantUs) / 1e6, secondes,

@@ -10,6 +10,7 @@ const char* const AideRun =
     "Adresses et valeurs en hexadécimal (1234, 0x1234 ou 1234H), compteurs en décimal.\n"
     "  --model NOM             modèle (T7E, T7, T9-64, … T9-04 ; défaut T7E)\n"
     "  --rom FICHIER           ROM de boot (4096 octets au plus)\n"
+    "  --chargen FICHIER       générateur de caractères (4096 octets au plus)\n"
     "  --prom FICHIER          PROM de décodage des banques (4096 octets au plus)\n"
     "  --load ADR=FICHIER      charge un fichier en RAM de la banque 0 (répétable)\n"
     "  --pc ADR                compteur ordinal de départ\n"
@@ -24,11 +25,12 @@ const char* const AideRun =
     "  --bdos FICHIER          programme console chargé en 0100H, toute la mémoire en RAM\n"
     "                          (appels 2 et 9 en 0005H ; fin en 0000H)\n"
     "  --screen-text           affiche l'écran en texte à la fin\n"
+    "  --screen-png FICHIER    enregistre l'écran en PNG à la fin\n"
     "  --regs                  affiche les registres à la fin\n"
     "  --stats                 instructions, temps virtuel et réel, MIPS\n"
     "Code de sortie : 0 fin normale, 2 arguments incorrects, 3 nombre maximal\n"
     "d'instructions atteint avant la condition d'arrêt, 4 processeur arrêté par HLT\n"
-    "avant la condition d'arrêt.\n";
+    "avant la condition d'arrêt, 1 capture PNG impossible à écrire.\n";
 
 namespace {
 
@@ -79,7 +81,8 @@ std::string AnalyseOptionsRun(int argc, char** argv, TOptionsRun& o) {
         const bool avecValeur = opt == "--model" || opt == "--rom" || opt == "--prom" || opt == "--load" ||
                                 opt == "--pc" || opt == "--selmem" || opt == "--keys" || opt == "--kbd-mode" ||
                                 opt == "--max-instructions" || opt == "--until-pc" ||
-                                opt == "--ns-per-instruction" || opt == "--printer" || opt == "--bdos";
+                                opt == "--ns-per-instruction" || opt == "--printer" || opt == "--bdos" ||
+                                opt == "--chargen" || opt == "--screen-png";
         if (!avecValeur) return "option inconnue « " + opt + " »";
         if (!valeur(v)) return "l'option " + opt + " attend une valeur";
         if (opt == "--model") {
@@ -89,6 +92,10 @@ std::string AnalyseOptionsRun(int argc, char** argv, TOptionsRun& o) {
             o.Rom = v;
         } else if (opt == "--prom") {
             o.Prom = v;
+        } else if (opt == "--chargen") {
+            o.GenCar = v;
+        } else if (opt == "--screen-png") {
+            o.EcranPng = v;
         } else if (opt == "--bdos") {
             o.Bdos = v;
         } else if (opt == "--printer") {

@@ -9,7 +9,7 @@
 
 struct TOptionsRun {
     int Modele = 0;
-    std::string Rom, Prom;
+    std::string Rom, Prom, GenCar, EcranPng;
     std::vector<std::pair<uint16_t, std::string>> Charges; // --load ADDR=FILE
     std::optional<uint16_t> PC;
     std::optional<uint8_t> SelMem;

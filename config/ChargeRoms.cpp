@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/Machine.h"
+#include "devices/Ecran.h"
 
 namespace {
 
@@ -38,6 +39,17 @@ std::string Message(TLecture r, const std::string& nom) {
 std::string MessageFichierAbsent(const std::string& nom) { return "Le fichier " + nom + " est absent"; }
 
 std::string MessageFichierTropGros(const std::string& nom) { return "Le fichier " + nom + " est trop volumineux"; }
+
+std::string ChargeGenCar(TMachine& m, const std::string& nom) {
+    std::vector<uint8_t> octets;
+    const TLecture r = LitImage(nom, octets);
+    if (r == TLecture::Absent) return Message(r, nom);
+    for (auto* f : {&m.Fonte80, &m.Fonte80APL}) *f = {};
+    for (auto* f : {&m.Fonte128, &m.Fonte128APL}) *f = {};
+    if (r != TLecture::Ok) return Message(r, nom);
+    ConstruitFontes(m, octets.data(), octets.size());
+    return {};
+}
 
 std::string ChargeRomBoot(TMachine& m, const std::string& nom) {
     std::vector<uint8_t> octets;

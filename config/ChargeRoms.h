@@ -13,6 +13,10 @@ constexpr size_t TailleMaxRom = 4096;
 std::string MessageFichierAbsent(const std::string& nom);
 std::string MessageFichierTropGros(const std::string& nom);
 
+// Character generator: the glyph tables are cleared, then built from the
+// file (at most 4096 bytes), pointing at the normal set.
+std::string ChargeGenCar(TMachine& m, const std::string& nom);
+
 // Boot ROM: the whole file into RomBoot from offset 0 (at most 4096 bytes;
 // the rest of the array is left as it was).
 std::string ChargeRomBoot(TMachine& m, const std::string& nom);

@@ -87,6 +87,22 @@ TEST_F(Roms, OversizedImagesAreRefusedUnread) {
     EXPECT_EQ(ChargeRomBoot(*m, dossier.string()), "Le fichier " + dossier.string() + " est absent");
 }
 
+TEST_F(Roms, CharacterGeneratorClearedThenBuilt) {
+    m->Fonte80[0x41][0] = 0x123;
+    m->FonteSelect = 1;
+    m->PtrFonte80 = &m->Fonte80APL;
+    const std::string gros = Fichier("gros.bin", std::vector<uint8_t>(4097, 0xFF));
+    EXPECT_EQ(ChargeGenCar(*m, gros), "Le fichier " + gros + " est trop volumineux");
+    EXPECT_EQ(m->Fonte80[0x41][0], 0); // cleared, nothing read
+    std::vector<uint8_t> image(2048, 0);
+    image[16 * 0x41] = 0x01; // leftmost dot of the first row of 'A'
+    EXPECT_EQ(ChargeGenCar(*m, Fichier("gencar.bin", image)), "");
+    EXPECT_NE(m->Fonte80[0x41][0], 0);
+    EXPECT_EQ(m->Fonte80APL[0x41][0], m->Fonte80[0x41][0]);
+    EXPECT_EQ(m->PtrFonte80, &m->Fonte80);
+    EXPECT_EQ(m->FonteSelect, 0);
+}
+
 TEST_F(Roms, ShortBootRomLeavesTheRestAlone) {
     m->RomBoot.fill(0x77);
     EXPECT_EQ(ChargeRomBoot(*m, Fichier("boot.bin", {0xC3, 0x00, 0x01})), "");

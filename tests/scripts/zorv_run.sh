@@ -56,6 +56,16 @@ grep -q '^instructions : 1000$' "$T/erreurs"; verifie "statistiques" $?
 verifie "arrêt sur --until-pc" $?
 grep -q '^instructions : 1$' "$T/erreurs"; verifie "--until-pc à l'adresse de départ fait un tour" $?
 
+# Screen picture with a character generator of our own.
+head -c 2048 /dev/zero | tr '\0' '\377' > "$T/gencar.bin"
+"$ZORV" run --load 2000="$T/bonjour.bin" --pc 2000 --until-halt --chargen "$T/gencar.bin" --screen-png "$T/ecran.png"
+verifie "statut de --screen-png" $?
+[ "$(head -c 20 "$T/ecran.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a0000000d4948445200000400 ]
+verifie "en-tête PNG 1024 de large" $?
+"$ZORV" run --pc 2000 --max-instructions 10 --screen-png "$T/absent/ecran.png" 2> "$T/erreurs"
+[ $? = 1 ]; verifie "statut 1 quand la capture ne s'écrit pas" $?
+[ "$(grep -c '' "$T/erreurs")" = 1 ]; verifie "une ligne quand la capture ne s'écrit pas" $?
+
 # Typed text through the keyboard translation, longer than the queue:
 # 2000: LXI H,1000H ; ATT: IN E2H ; ANI 80H ; JZ ATT ; IN C2H ; CPI 0DH ; JZ FIN ;
 #       MOV M,A ; INX H ; OUT E2H ; JMP ATT ; FIN: HLT
@@ -72,7 +82,7 @@ head -1 "$T/sortie" | grep -q '^VEa '; verifie "ê en deux entrées en mode TTX"
 # Refused arguments: one line on stderr, status 2.
 head -c 4097 /dev/zero > "$T/gros.rom"
 for args in "--model T9-32" "--pc" "--pc 12345" "--selmem 2" "--bogus" "--load 2000" \
-            "--load FFFF=$T/bonjour.bin" "--rom $T/absent.rom" "--rom $T/gros.rom" "--prom $T/gros.rom" \
+            "--load FFFF=$T/bonjour.bin" "--rom $T/absent.rom" "--rom $T/gros.rom" "--chargen $T/gros.rom" "--prom $T/gros.rom" \
             "--keys \\q" "--max-instructions 0" "--kbd-mode X"; do
     # shellcheck disable=SC2086
     "$ZORV" run $args > /dev/null 2> "$T/erreurs"
