@@ -21,23 +21,25 @@ namespace {
 
 constexpr int SortieOk = 0, SortieCapture = 1, SortieArguments = 2, SortieMaxInstructions = 3, SortieHalte = 4;
 
-// The virtual-clock host with the machine's boxes on stderr and the printer
-// port into a file.
-class THoteRun : public THoteVirtuel {
-public:
-    using THoteVirtuel::THoteVirtuel;
-    FILE* Imprimante = nullptr;
-    void CaractereImprimante(uint8_t c) override {
-        if (Imprimante && c != 0) std::fputc(c, Imprimante);
-    }
-};
-
 void UneLigne(const std::string& texte) {
     std::string t = texte;
     for (char& c : t)
         if (c == '\n' || c == '\r') c = ' ';
     std::fprintf(stderr, "%s\n", t.c_str());
 }
+
+// The virtual-clock host with the machine's boxes on stderr (one line each,
+// nothing kept, however long the run) and the printer port into a file.
+class THoteRun : public THoteVirtuel {
+public:
+    using THoteVirtuel::THoteVirtuel;
+    FILE* Imprimante = nullptr;
+    void MessageErreur(const std::string& t) override { UneLigne(t); }
+    void MessageInfo(const std::string& t) override { UneLigne(t); }
+    void CaractereImprimante(uint8_t c) override {
+        if (Imprimante && c != 0) std::fputc(c, Imprimante);
+    }
+};
 
 bool LitFichier(const std::string& nom, std::vector<uint8_t>& octets, std::string& erreur) {
     std::error_code ec;
@@ -197,7 +199,6 @@ int CommandeRun(int argc, char** argv) {
     THoteRun hote(m.get());
     hote.NsParInstruction = o.NsParInstruction;
     hote.Origine = HeureDeDepart();
-    hote.SurMessage = UneLigne;
     m->Hote = &hote;
     const std::string e = PrepareMachine(*m, o);
     if (!e.empty()) {
