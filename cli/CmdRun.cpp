@@ -216,8 +216,10 @@ int CommandeRun(int argc, char** argv) {
     }
     TFrappeTexte frappe(std::move(messages));
     const auto debut = std::chrono::steady_clock::now();
+    const std::clock_t debutCpu = std::clock();
     int statut = Fait(*m, hote, o, frappe);
     const double secondes = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
+    const double secondesCpu = double(std::clock() - debutCpu) / CLOCKS_PER_SEC;
     std::fflush(stdout);
     if (o.TexteEcran) AfficheEcran(*m);
     if (o.Registres) AfficheRegistres(*m);
@@ -230,9 +232,13 @@ int CommandeRun(int argc, char** argv) {
             if (statut == SortieOk) statut = SortieCapture;
         }
     }
-    if (o.Stats)
-        std::fprintf(stderr, "instructions : %llu\ntemps virtuel : %.6f s\ntemps réel : %.6f s\nMIPS : %.2f\n",
+    if (o.Stats) {
+        const double n = double(m->NbInstructions);
+        std::fprintf(stderr,
+                     "instructions : %llu\ntemps virtuel : %.6f s\ntemps réel : %.6f s\n"
+                     "temps processeur : %.6f s\nMIPS : %.2f (%.2f en temps processeur)\n",
                      static_cast<unsigned long long>(m->NbInstructions), double(hote.MaintenantUs) / 1e6, secondes,
-                     secondes > 0 ? double(m->NbInstructions) / secondes / 1e6 : 0.0);
+                     secondesCpu, secondes > 0 ? n / secondes / 1e6 : 0.0, secondesCpu > 0 ? n / secondesCpu / 1e6 : 0.0);
+    }
     return statut;
 }
