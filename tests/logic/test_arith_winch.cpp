@@ -8,6 +8,7 @@
 
 #include "core/HoteVirtuel.h"
 #include "core/Machine.h"
+#include "debugger/Assembleur.h"
 
 namespace {
 
@@ -37,21 +38,35 @@ struct Peripheriques : ::testing::Test {
 };
 
 TEST_F(Peripheriques, SubtractionByProgramReadsBackMostSignificantFirst) {
-    // MVI A,b ; OUT EF for the sixteen bytes of 2.0 and 3.0, then
-    // MVI A,2A ; OUT FF ; IN FF ; MOV B,A ; LXI H,3000 ; 8 × (IN EF ; MOV M,A ; INX H) ; HLT
-    std::vector<uint8_t> prog;
-    for (double v : {2.0, 3.0}) {
-        uint64_t bits;
-        std::memcpy(&bits, &v, 8);
-        for (int i = 0; i < 8; ++i) prog.insert(prog.end(), {0x3E, uint8_t(bits >> (8 * i)), 0xD3, 0xEF});
-    }
-    prog.insert(prog.end(), {0x3E, 0x2A, 0xD3, 0xFF, 0xDB, 0xFF, 0x47, 0x21, 0x00, 0x30});
-    for (int i = 0; i < 8; ++i) prog.insert(prog.end(), {0xDB, 0xEF, 0x77, 0x23});
-    prog.push_back(0x76);
-    std::copy(prog.begin(), prog.end(), m->ZorvMem.begin() + 0x2000);
+    const TResultatAsm r = Assemble(R"(
+            ORG  2000H
+            LXI  H,OPER
+            MVI  B,16
+    POUSSE: MOV  A,M         ; 2.0 then 3.0, least significant byte first
+            OUT  0EFH
+            INX  H
+            DCR  B
+            JNZ  POUSSE
+            MVI  A,2AH       ; NOS - TOS
+            OUT  0FFH
+            IN   0FFH
+            MOV  C,A
+            LXI  H,3000H
+            MVI  B,8
+    LIT:    IN   0EFH
+            MOV  M,A
+            INX  H
+            DCR  B
+            JNZ  LIT
+            HLT
+    OPER:   DB   0,0,0,0,0,0,0,40H
+            DB   0,0,0,0,0,0,8,40H
+    )");
+    ASSERT_TRUE(r.Ok()) << r.TexteErreurs();
+    ChargeEnRam(*m, r);
     m->RegPC = 0x2000;
     ASSERT_EQ(m->Execute(1000), TRaisonArret::Halte);
-    EXPECT_EQ(m->RegB, 0x20);
+    EXPECT_EQ(m->RegC, 0x20);
     const uint8_t attendu[8] = {0xBF, 0xF0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(std::memcmp(&m->ZorvMem[0x3000], attendu, 8), 0);
     EXPECT_EQ(Tos(), -1.0);

@@ -6,6 +6,7 @@
 
 #include "core/HoteVirtuel.h"
 #include "core/Machine.h"
+#include "debugger/Assembleur.h"
 #include "devices/FrappeTexte.h"
 
 namespace {
@@ -53,11 +54,23 @@ TEST(Frappe, LongTextFedAsTheProgramDrainsTheQueue) {
     m->Hote = &hote;
     m->InitMachine();
     m->ModeClavier = 1;
-    // 2000: LXI H,3000 ; ATT: IN E2 ; ANI 80 ; JZ ATT ; IN C2 ; MOV M,A ; INX H ;
-    //       IN E2 ; MOV M,A ; INX H ; OUT E2 ; JMP ATT
-    const uint8_t prog[] = {0x21, 0x00, 0x30, 0xDB, 0xE2, 0xE6, 0x80, 0xCA, 0x03, 0x20, 0xDB, 0xC2, 0x77,
-                            0x23, 0xDB, 0xE2, 0x77, 0x23, 0xD3, 0xE2, 0xC3, 0x03, 0x20};
-    std::copy(std::begin(prog), std::end(prog), m->ZorvMem.begin() + 0x2000);
+    const TResultatAsm r = Assemble(R"(
+            ORG  2000H
+            LXI  H,3000H
+    ATT:    IN   0E2H        ; wait for a key
+            ANI  80H
+            JZ   ATT
+            IN   0C2H        ; character, then attribute, into memory
+            MOV  M,A
+            INX  H
+            IN   0E2H
+            MOV  M,A
+            INX  H
+            OUT  0E2H        ; acknowledge
+            JMP  ATT
+    )");
+    ASSERT_TRUE(r.Ok()) << r.TexteErreurs();
+    ChargeEnRam(*m, r);
     m->RegPC = 0x2000;
     std::vector<TMessageClavier> msg;
     std::string texte;

@@ -10,16 +10,40 @@ verifie() {
     if [ "$2" != 0 ]; then echo "ÉCHEC : $1"; echec=1; fi
 }
 
-# 0100: LHLD 0006 ; SPHL ; MVI E,'>' ; MVI C,2 ; CALL 5 ; LXI D,MSG ; MVI C,9 ;
-#       CALL 5 ; JMP 0 ; (4 × HLT) ; MSG: "Bonjour, CP/M\r\n$"
-{
-    printf '\x2a\x06\x00\xf9\x1e\x3e\x0e\x02\xcd\x05\x00\x11\x1a\x01\x0e\x09\xcd\x05\x00\xc3\x00\x00'
-    printf '\x76\x76\x76\x76'
-    printf 'Bonjour, CP/M\r\n$'
-} > "$T/bonjour.com"
+cat > "$T/bonjour.asm" <<'FIN'
+; A console program: a character, a string, then the ten digits through a
+; subroutine that keeps its counter on the stack.
+BDOS    EQU     5
+        ORG     100H
+DEBUT:  LHLD    6               ; stack top from the jump at 0005
+        SPHL
+        MVI     E,'>'
+        MVI     C,2
+        CALL    BDOS
+        LXI     D,MSG
+        MVI     C,9
+        CALL    BDOS
+        MVI     B,'0'
+CHIF:   CALL    AFFB
+        INR     B
+        MOV     A,B
+        CPI     '9'+1
+        JNZ     CHIF
+        JMP     0
+AFFB:   PUSH    B
+        MOV     E,B
+        MVI     C,2
+        CALL    BDOS
+        POP     B
+        RET
+MSG:    DB      'Bonjour, CP/M',13,10,'$'
+        END     DEBUT
+FIN
+"$ZORV" asm "$T/bonjour.asm" -o "$T/bonjour.com"
+verifie "assemblage du programme console" $?
 "$ZORV" run --bdos "$T/bonjour.com" --max-instructions 1000 > "$T/sortie"
 verifie "statut 0 en fin de programme" $?
-printf '>Bonjour, CP/M\r\n' | cmp -s - "$T/sortie"; verifie "texte de la console" $?
+printf '>Bonjour, CP/M\r\n0123456789' | cmp -s - "$T/sortie"; verifie "texte de la console" $?
 
 # The stack top at 0006 lies above the program and its calls return there.
 "$ZORV" run --bdos "$T/bonjour.com" --regs > "$T/sortie"
