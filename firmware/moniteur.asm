@@ -88,7 +88,10 @@ ZONEUT  EQU     2100H           ; first byte for user programs
 MARQINT:
         PUSH    PSW
         PUSH    H
-        LXI     H,TVRAM+77
+        LDA     LARGEUR
+        SUI     3
+        MOV     L,A
+        MVI     H,HIGH TVRAM
         MVI     M,'I'+80H
         INX     H
         MVI     M,'N'+80H
@@ -308,6 +311,8 @@ ERRPRO: LXI     H,MSGPRO
         JMP     ERREUR
 ERRORD: LXI     H,MSGORD
         JMP     ERREUR
+ERRPRT: LXI     H,MSGPRT
+        JMP     ERREUR
 ERRNB:  LXI     H,MSGNB
 ERREUR: CALL    DEBLIG
         CALL    ECRIT
@@ -471,14 +476,27 @@ CMDIN:  CALL    ARGOCT
         CALL    ECRHX2
         JMP     ALALIG
 
-; O port byte : also keeps the line width when the port is 82H.
+; O port byte : also keeps the line width when the port is 82H, and
+; refuses what would pull the ROM or the monitor's bank away.
 CMDOUT: CALL    ARGOCT
         PUSH    D
         CALL    ARGOCT
         MOV     C,A
         CALL    FINARG
         POP     D
-        MVI     A,0D3H          ; OUT pp
+        MOV     A,E             ; another instruction set or RAM in place
+        CPI     PJEU            ; of the ROM would stop the monitor
+        JNZ     OUTC1
+        MOV     A,C
+        ORA     A
+        JNZ     ERRPRT
+OUTC1:  CPI     PCOMMUT
+        JNZ     OUTC2
+        MOV     A,C
+        ANI     81H
+        CPI     01H
+        JNZ     ERRPRT
+OUTC2:  MVI     A,0D3H          ; OUT pp
         CALL    PREPIO
         MOV     A,C
         CALL    PORTIO
@@ -1343,6 +1361,7 @@ MSGSYN: DB      'Erreur de syntaxe',0
 MSGVAL: DB      'Valeur trop grande',0
 MSGMAN: DB      'Argument manquant',0
 MSGPRO: DB      'Zone prot',CEAIGU,'g',CEAIGU,'e (ROM, moniteur ou pile)',0
+MSGPRT: DB      'Refus',CEAIGU,' : ce port arr',CECIRC,'terait le moniteur',0
 MSGORD: DB      'Fin avant le d',CEAIGU,'but',0
 MSGNB:  DB      'Nombre d',CEAIGU,'cimal invalide (0 ',CAGRAV,' 65535)',0
 MSGSTOP:

@@ -206,6 +206,9 @@ TEST_F(Moniteur, BadCommandLinesGiveAMessageAndANewPrompt) {
         {"A 70000 1\r", "Nombre d\x18" "cimal invalide (0 \x10 65535)"},
         {"A 12\r", "Argument manquant"},
         {"A 1x 2\r", "Nombre d\x18" "cimal invalide (0 \x10 65535)"},
+        {"O 7F 80\r", "Refus\x18 : ce port arr\x15terait le moniteur"},
+        {"O 8F 81\r", "Refus\x18 : ce port arr\x15terait le moniteur"},
+        {"O 8F 80\r", "Refus\x18 : ce port arr\x15terait le moniteur"},
     };
     for (const auto& [ligne, message] : cas) {
         Tape(ligne);
@@ -214,6 +217,12 @@ TEST_F(Moniteur, BadCommandLinesGiveAMessageAndANewPrompt) {
     }
     Tape("   \r"); // an empty line is no error
     EXPECT_EQ(Avant(1), "*");
+    EXPECT_EQ(m->CodeJeuInst, 0);
+    EXPECT_EQ(m->SelMem, 1);
+    Tape("O 8F 1\r"); // what keeps the monitor in place is let through
+    Tape("O 7F 0\r");
+    EXPECT_EQ(Avant(1), "* O 7F 0");
+    EXPECT_TRUE(hote.Erreurs.empty());
 }
 
 TEST_F(Moniteur, BackspaceAndLeftArrowRubOut) {
@@ -344,6 +353,11 @@ TEST_F(Moniteur, InterruptButtonShowsItsMarkAndReturns) {
     EXPECT_EQ(m->RamTv[77], 'I' | 0x80);
     Tape("100 2100\r");         // the line goes on where it was
     EXPECT_EQ(Avant(1).substr(0, 6), "2100  ");
+    Tape("C\r"); // in 128 columns the mark is at the end of the longer row
+    m->TBIntClick();
+    m->Execute(50000);
+    EXPECT_EQ(m->RamTv[125], 'I' | 0x80);
+    EXPECT_EQ(m->RamTv[127], 'T' | 0x80);
 }
 
 } // namespace
