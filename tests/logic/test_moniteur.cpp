@@ -6,6 +6,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <random>
 #include <regex>
 #include <string>
 
@@ -319,6 +320,31 @@ TEST_F(Moniteur, ColumnsPortsGoAndRestarts) {
     EXPECT_EQ(Avant(1), "Retour au moniteur");
     Tape("I 97\r");
     EXPECT_EQ(Avant(1), "Port 97 = FF");
+}
+
+// Garbled command lines (every command but G, which would run whatever the
+// line points at) always end in a prompt, never write into the ROM and
+// leave the monitor working.
+TEST_F(Moniteur, RandomLinesAlwaysComeBackToThePrompt) {
+    Demarre();
+    std::mt19937 alea(20261208);
+    const std::string commandes = "?DMFIOHPTEACXd m";
+    const std::string signes = "0123456789ABCDEFabcdef XYZ,.-+";
+    for (int n = 0; n < 150; ++n) {
+        std::string ligne(1, commandes[alea() % commandes.size()]);
+        const int jetons = ligne == "D" || ligne == "d" ? 1 : int(alea() % 4);
+        for (int j = 0; j < jetons; ++j) {
+            ligne += ' ';
+            const size_t choix = alea() % 4 ? 16 : signes.size(); // mostly hexadecimal numbers
+            for (int k = int(alea() % 5); k >= 0; --k) ligne += signes[alea() % choix];
+        }
+        Tape(ligne + "\r");
+        ASSERT_TRUE(hote.Erreurs.empty()) << ligne << " : " << hote.Erreurs.front();
+        ASSERT_EQ(m->CodeJeuInst, 0) << ligne;
+        ASSERT_EQ(m->SelMem, 1) << ligne;
+    }
+    Tape("A 2 3\r");
+    EXPECT_EQ(Avant(2), "2 + 3 = 5");
 }
 
 TEST_F(Moniteur, ResetStartsAgainAndKeepsUserMemory) {
