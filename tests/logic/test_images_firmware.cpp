@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "config/ChargeRoms.h"
-#include "core/HoteVirtuel.h"
+#include "MachineEssai.h"
 #include "core/Machine.h"
 #include "devices/Ecran.h"
 
@@ -131,19 +131,15 @@ TEST_F(GenCar, MachineCharactersHaveTheirOwnShapes) {
 }
 
 // Bank PROM: small programs at 2000H in bank 0 switch the instruction set.
-struct PromBanques : ::testing::Test {
-    std::unique_ptr<TMachine> m = std::make_unique<TMachine>();
-    THoteVirtuel hote{m.get()};
+struct PromBanques : TMachineEssai {
     void SetUp() override {
-        m->Hote = &hote;
-        m->ChoisitModele(0);
-        m->InitMachine();
+        TMachineEssai::SetUp();
+        ASSERT_EQ(m->Machine, 0);
         ASSERT_EQ(ChargeRom128K(*m, Programme + "/T318-C.bin"), "");
     }
-    void Lance(std::initializer_list<uint8_t> code, uint16_t adr = 0x2000, uint8_t banque = 0) {
-        uint16_t a = adr;
-        for (uint8_t o : code) m->WriteBank(a++, banque, o);
-        m->RegPC = adr;
+    void Lance(std::initializer_list<uint8_t> code) {
+        Code(0x2000, code);
+        m->RegPC = 0x2000;
         m->ChangeEtatCPU(CPURun);
         ASSERT_EQ(m->Execute(10000), TRaisonArret::Halte);
         EXPECT_TRUE(hote.Erreurs.empty());
@@ -204,8 +200,7 @@ TEST_F(PromBanques, Codes40And20CopyBetweenBanks) {
 
 TEST_F(PromBanques, CodeD0RunsEverythingInBankOne) {
     // Bank 1 from 2004H: LXI SP,5000H ; MVI A,44H ; STA 3000H ; PUSH PSW ; HLT
-    uint16_t a = 0x2004;
-    for (uint8_t o : {0x31, 0x00, 0x50, 0x3E, 0x44, 0x32, 0x00, 0x30, 0xF5, 0x76}) m->WriteBank(a++, 1, o);
+    Code(0x2004, {0x31, 0x00, 0x50, 0x3E, 0x44, 0x32, 0x00, 0x30, 0xF5, 0x76}, 1);
     Lance({0x3E, 0xD0, 0xD3, 0x7F}); // MVI A,D0H ; OUT 7FH, in bank 0
     EXPECT_EQ(m->RegPC, 0x200D);
     EXPECT_EQ(m->ReadBank(0x3000, 1), 0x44);

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "config/ChargeRoms.h"
-#include "core/HoteVirtuel.h"
+#include "MachineEssai.h"
 #include "core/Machine.h"
 
 namespace {
@@ -30,9 +30,7 @@ std::map<std::string, uint16_t> LitSymboles(const std::string& nom) {
     return s;
 }
 
-struct Moniteur : ::testing::Test {
-    std::unique_ptr<TMachine> m = std::make_unique<TMachine>();
-    THoteVirtuel hote{m.get()};
+struct Moniteur : TMachineEssai {
     std::map<std::string, uint16_t> symb = LitSymboles(Programme + "/QBM71K.sym");
 
     void Demarre(int modele = 0) {
@@ -94,8 +92,6 @@ TEST_F(Moniteur, BannerPromptAndKeyboardModeOnEachModel) {
 }
 
 TEST_F(Moniteur, StartUpProbesLeaveRamAsItWas) {
-    m->Hote = &hote;
-    m->InitMachine();
     m->WriteBank(0xEFFF, 0, 0x12);
     m->WriteBank(0x3000, 0, 0x34);
     m->WriteBank(0x3000, 1, 0x56);
