@@ -1,0 +1,99 @@
+#include "ui/FiltreClavier.h"
+
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLocale>
+
+#include "core/Machine.h"
+
+namespace {
+
+TAccentMort AccentMort(int cle) {
+    switch (cle) {
+    case Qt::Key_Dead_Circumflex: return mortCirconflexe;
+    case Qt::Key_Dead_Diaeresis: return mortTrema;
+    case Qt::Key_Dead_Grave: return mortGrave;
+    case Qt::Key_Dead_Acute: return mortAigu;
+    default: return mortAucun;
+    }
+}
+
+char16_t SeparateurDate() {
+    const QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
+    for (const QChar c : format)
+        if (!c.isLetter()) return char16_t(c.unicode());
+    return u'/';
+}
+
+} // namespace
+
+TFiltreClavier::TFiltreClavier(TMachine& m, QObject* parent) : QObject(parent), M(m) {}
+
+TContexteClavier TFiltreClavier::Contexte() const {
+    TContexteClavier ctx;
+    ctx.ModeClavier = M.ModeClavier;
+    ctx.Date = M.Hote ? M.Hote->HeureLocale() : THeureLocale{};
+    ctx.SeparateurDate = SeparateurDate();
+    ctx.CaptureClav = M.CaptureClav;
+    return ctx;
+}
+
+bool TFiltreClavier::Pousse(const TTraduction& t) {
+    for (const uint16_t entree : t.Entrees) M.AjouteTouche(entree);
+    return t.Consomme;
+}
+
+bool TFiltreClavier::Caracteres(const std::u16string& texte, bool shift, bool ctrl) {
+    bool consomme = false;
+    const TContexteClavier ctx = Contexte();
+    for (const char16_t c : texte) {
+        TMessageClavier msg;
+        msg.Type = TTypeMessageClavier::Caractere;
+        msg.Code = c;
+        msg.Shift = shift;
+        msg.Ctrl = ctrl;
+        consomme = Pousse(TraduitMessageClavier(msg, ctx)) || consomme;
+    }
+    return consomme;
+}
+
+bool TFiltreClavier::ToucheEnfoncee(QKeyEvent* e) {
+    const Qt::KeyboardModifiers mod = e->modifiers();
+    // Alt without Ctrl makes a system key: the main window's own handler.
+    if ((mod & Qt::AltModifier) && !(mod & Qt::ControlModifier)) return false;
+    const bool shift = mod & Qt::ShiftModifier, ctrl = mod & Qt::ControlModifier;
+    if (const TAccentMort accent = AccentMort(e->key()); accent != mortAucun) {
+        Caracteres(FMorte.Frappe(accent), shift, ctrl);
+        return true;
+    }
+    TMessageClavier msg;
+    msg.Type = TTypeMessageClavier::ToucheEnfoncee;
+    msg.Code = VkDepuisCleQt(e->key());
+    msg.Shift = shift;
+    msg.Ctrl = ctrl;
+    if (msg.Code != 0 && Pousse(TraduitMessageClavier(msg, Contexte()))) return true;
+    const std::u16string texte = FMorte.Compose(e->text().toStdU16String());
+    return !texte.empty() && Caracteres(texte, shift, ctrl);
+}
+
+bool TFiltreClavier::eventFilter(QObject* cible, QEvent* e) {
+    const QEvent::Type type = e->type();
+    if (type != QEvent::KeyPress && type != QEvent::InputMethod) {
+        FDernier = nullptr;
+        return QObject::eventFilter(cible, e);
+    }
+    // Each key event is seen once addressed to the window and then once per
+    // widget it is offered to (the focused one, then its parents): only the
+    // first widget translates it.
+    if (!cible->isWidgetType() || e == FDernier) return false;
+    FDernier = e;
+    bool consomme = false;
+    if (type == QEvent::KeyPress) {
+        consomme = ToucheEnfoncee(static_cast<QKeyEvent*>(e));
+    } else {
+        const QString commit = static_cast<QInputMethodEvent*>(e)->commitString();
+        consomme = !commit.isEmpty() && Caracteres(commit.toStdU16String(), false, false);
+    }
+    if (SurTraduction) SurTraduction();
+    return consomme;
+}
