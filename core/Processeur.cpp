@@ -36,7 +36,6 @@ public:
 private:
     TMachine& M;
     uint16_t PC = 0;
-    uint8_t Op = 0;
     uint8_t Fetch = 0;   // bank of the opcode fetch
     uint8_t Select = 0;  // bank-select byte (complemented in bank-1 mode)
 
@@ -63,16 +62,17 @@ private:
     void Alu(int operation, uint8_t x);
     void Daa();
 
-    void Mov();
-    void Bloc00();
-    void Bloc11();
+    template <uint8_t Op> void Mov();
+    template <uint8_t Op> void Bloc00();
+    template <uint8_t Op> void Bloc11();
+    template <uint8_t Op> void Dispatch();
     void Push(uint8_t haut, uint8_t bas);
     void Pop(uint8_t& haut, uint8_t& bas);
     void Call();
     void Ret();
 };
 
-uint16_t TInstruction::Paire(int p) const {
+[[gnu::always_inline]] inline uint16_t TInstruction::Paire(int p) const {
     switch (p) {
     case 0: return BC();
     case 1: return DE();
@@ -81,7 +81,7 @@ uint16_t TInstruction::Paire(int p) const {
     }
 }
 
-void TInstruction::SetPaire(int p, uint16_t v) {
+[[gnu::always_inline]] inline void TInstruction::SetPaire(int p, uint16_t v) {
     const uint8_t h = uint8_t(v >> 8), l = uint8_t(v);
     switch (p) {
     case 0: M.RegB = h; M.RegC = l; break;
@@ -91,7 +91,7 @@ void TInstruction::SetPaire(int p, uint16_t v) {
     }
 }
 
-uint8_t TInstruction::LitReg(int r, int cycle) const {
+[[gnu::always_inline]] inline uint8_t TInstruction::LitReg(int r, int cycle) const {
     switch (r) {
     case 0: return M.RegB;
     case 1: return M.RegC;
@@ -104,7 +104,7 @@ uint8_t TInstruction::LitReg(int r, int cycle) const {
     }
 }
 
-void TInstruction::EcritReg(int r, uint8_t v, int cycle) {
+[[gnu::always_inline]] inline void TInstruction::EcritReg(int r, uint8_t v, int cycle) {
     switch (r) {
     case 0: M.RegB = v; break;
     case 1: M.RegC = v; break;
@@ -117,7 +117,7 @@ void TInstruction::EcritReg(int r, uint8_t v, int cycle) {
     }
 }
 
-bool TInstruction::Condition(int cc) const {
+[[gnu::always_inline]] inline bool TInstruction::Condition(int cc) const {
     const uint8_t f = M.RegPSW;
     switch (cc) {
     case 0: return !(f & FlagZ);  // NZ
@@ -132,7 +132,7 @@ bool TInstruction::Condition(int cc) const {
 }
 
 // ADD ADC SUB SBB ANA XRA ORA CMP, with the machine's flag rules.
-void TInstruction::Alu(int operation, uint8_t x) {
+[[gnu::always_inline]] inline void TInstruction::Alu(int operation, uint8_t x) {
     const unsigned a = M.RegA;
     const unsigned k = M.RegPSW & FlagCY;
     unsigned r = 0;
@@ -177,13 +177,13 @@ void TInstruction::Daa() {
     M.RegA = uint8_t(v);
 }
 
-void TInstruction::Push(uint8_t haut, uint8_t bas) {
+[[gnu::always_inline]] inline void TInstruction::Push(uint8_t haut, uint8_t bas) {
     Ecrit(uint16_t(M.RegSP - 1), 2, haut);
     Ecrit(uint16_t(M.RegSP - 2), 3, bas);
     M.RegSP = uint16_t(M.RegSP - 2);
 }
 
-void TInstruction::Pop(uint8_t& haut, uint8_t& bas) {
+[[gnu::always_inline]] inline void TInstruction::Pop(uint8_t& haut, uint8_t& bas) {
     bas = Lit(M.RegSP, 2);
     haut = Lit(uint16_t(M.RegSP + 1), 3);
     M.RegSP = uint16_t(M.RegSP + 2);
@@ -191,7 +191,7 @@ void TInstruction::Pop(uint8_t& haut, uint8_t& bas) {
 
 // The return address is pushed (cycles 4 and 5) before the target is read
 // (cycles 2 and 3).
-void TInstruction::Call() {
+[[gnu::always_inline]] inline void TInstruction::Call() {
     const uint16_t retour = uint16_t(PC + 3);
     Ecrit(uint16_t(M.RegSP - 1), 4, uint8_t(retour >> 8));
     Ecrit(uint16_t(M.RegSP - 2), 5, uint8_t(retour));
@@ -199,14 +199,15 @@ void TInstruction::Call() {
     M.RegPC = Operande16();
 }
 
-void TInstruction::Ret() {
+[[gnu::always_inline]] inline void TInstruction::Ret() {
     const uint8_t bas = Lit(M.RegSP, 2);
     const uint8_t haut = Lit(uint16_t(M.RegSP + 1), 3);
     M.RegSP = uint16_t(M.RegSP + 2);
     M.RegPC = uint16_t((haut << 8) | bas);
 }
 
-void TInstruction::Mov() {
+template <uint8_t Op>
+[[gnu::always_inline]] inline void TInstruction::Mov() {
     const int dst = (Op >> 3) & 7, src = Op & 7;
     // MOV r,M reads in cycle 2; MOV M,r writes in cycle 2.
     EcritReg(dst, LitReg(src, 2), 2);
@@ -214,7 +215,8 @@ void TInstruction::Mov() {
 }
 
 // Opcodes 0x00..0x3F.
-void TInstruction::Bloc00() {
+template <uint8_t Op>
+[[gnu::always_inline]] inline void TInstruction::Bloc00() {
     const int r = (Op >> 3) & 7;
     const int p = (Op >> 4) & 3;
     uint16_t suivant = uint16_t(PC + 1);
@@ -304,7 +306,8 @@ void TInstruction::Bloc00() {
 }
 
 // Opcodes 0xC0..0xFF.
-void TInstruction::Bloc11() {
+template <uint8_t Op>
+[[gnu::always_inline]] inline void TInstruction::Bloc11() {
     const int cc = (Op >> 3) & 7;
     const int p = (Op >> 4) & 3;
     switch (Op & 7) {
@@ -394,31 +397,47 @@ void TInstruction::Bloc11() {
     }
 }
 
+template <uint8_t Op>
+[[gnu::always_inline]] inline void TInstruction::Dispatch() {
+    if constexpr (Op == 0x76) { // HLT: PC stays on the instruction
+        if (M.Hote) M.Hote->EtatDuCPU(CPUHalt);
+        M.ChangeEtatCPU(CPUHalt);
+    } else if constexpr (Op < 0x40) {
+        Bloc00<Op>();
+    } else if constexpr (Op < 0x80) {
+        Mov<Op>();
+    } else if constexpr (Op < 0xC0) {
+        Alu((Op >> 3) & 7, LitReg(Op & 7, 2));
+        M.RegPC = uint16_t(PC + 1);
+    } else {
+        Bloc11<Op>();
+    }
+}
+
+#define ZORV_CAS(n) case n: Dispatch<n>(); break;
+#define ZORV_CAS4(n) ZORV_CAS(n) ZORV_CAS(n + 1) ZORV_CAS(n + 2) ZORV_CAS(n + 3)
+#define ZORV_CAS16(n) ZORV_CAS4(n) ZORV_CAS4(n + 4) ZORV_CAS4(n + 8) ZORV_CAS4(n + 12)
+#define ZORV_CAS64(n) ZORV_CAS16(n) ZORV_CAS16(n + 16) ZORV_CAS16(n + 32) ZORV_CAS16(n + 48)
+
+// Dispatch on the full opcode byte; each case is specialised for its
+// registers and operation.
 inline void TInstruction::Execute() {
     PC = M.RegPC;
     M.MemPC = PC;
     const bool banque1 = M.CodeJeuInst == 0xD0;
     Fetch = banque1 ? 1 : 0;
-    Op = M.ReadMem(PC, Fetch);
-    Select = uint8_t(M.Rom128K[(M.AdrBanque + Op) & 0xFFF] ^ (banque1 ? 0xFF : 0x00));
-    switch (Op >> 6) {
-    case 0: Bloc00(); break;
-    case 1:
-        if (Op == 0x76) { // HLT: PC stays on the instruction
-            if (M.Hote) M.Hote->EtatDuCPU(CPUHalt);
-            M.ChangeEtatCPU(CPUHalt);
-        } else {
-            Mov();
-        }
-        break;
-    case 2:
-        Alu((Op >> 3) & 7, LitReg(Op & 7, 2));
-        M.RegPC = uint16_t(PC + 1);
-        break;
-    default: Bloc11(); break;
+    const uint8_t op = M.ReadMem(PC, Fetch);
+    Select = uint8_t(M.Rom128K[(M.AdrBanque + op) & 0xFFF] ^ (banque1 ? 0xFF : 0x00));
+    switch (op) {
+        ZORV_CAS64(0) ZORV_CAS64(64) ZORV_CAS64(128) ZORV_CAS64(192)
     }
     M.PCPrec = M.MemPC;
 }
+
+#undef ZORV_CAS64
+#undef ZORV_CAS16
+#undef ZORV_CAS4
+#undef ZORV_CAS
 
 } // namespace
 

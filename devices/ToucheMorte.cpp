@@ -1,54 +1,52 @@
+// Composition of dead-key accents with the vowels (and y) they carry.
 #include "devices/ToucheMorte.h"
 
+#include <array>
 #include <string_view>
 
 namespace {
 
-// Base letters and their accented forms, position by position.
-struct TTableAccent {
-    std::u16string_view Base;
-    std::u16string_view Accentuees;
-};
+constexpr std::u16string_view Voyelles = u"aeiouy";
 
-constexpr TTableAccent Tables[] = {
-    {u"", u""},
-    {u"aeiouAEIOU", u"\u00E2\u00EA\u00EE\u00F4\u00FB\u00C2\u00CA\u00CE\u00D4\u00DB"},
-    {u"aeiouyAEIOUY", u"\u00E4\u00EB\u00EF\u00F6\u00FC\u00FF\u00C4\u00CB\u00CF\u00D6\u00DC\u0178"},
-    {u"aeiouAEIOU", u"\u00E0\u00E8\u00EC\u00F2\u00F9\u00C0\u00C8\u00CC\u00D2\u00D9"},
-    {u"aeiouyAEIOUY", u"\u00E1\u00E9\u00ED\u00F3\u00FA\u00FD\u00C1\u00C9\u00CD\u00D3\u00DA\u00DD"},
-};
+// Lower-case composed letter per vowel of `Voyelles`; 0: no such letter.
+constexpr std::array<std::array<char16_t, 6>, 4> Composees = {{
+    {u'\u00E0', u'\u00E8', u'\u00EC', u'\u00F2', u'\u00F9', 0},        // grave
+    {u'\u00E1', u'\u00E9', u'\u00ED', u'\u00F3', u'\u00FA', u'\u00FD'}, // acute
+    {u'\u00E2', u'\u00EA', u'\u00EE', u'\u00F4', u'\u00FB', 0},        // circumflex
+    {u'\u00E4', u'\u00EB', u'\u00EF', u'\u00F6', u'\u00FC', u'\u00FF'}, // diaeresis
+}};
+
+char16_t Compose(TAccent a, char16_t lettre) {
+    if (a == TAccent::Aucun) return 0;
+    const bool majuscule = lettre >= u'A' && lettre <= u'Z';
+    const char16_t minuscule = majuscule ? char16_t(lettre + 0x20) : lettre;
+    const size_t i = Voyelles.find(minuscule);
+    if (i == std::u16string_view::npos) return 0;
+    const char16_t c = Composees[size_t(a) - 1][i];
+    if (!c || !majuscule) return c;
+    return c == u'\u00FF' ? u'\u0178' : char16_t(c - 0x20); // Ÿ lies outside Latin-1
+}
 
 } // namespace
 
-char16_t TToucheMorte::Accent(TAccentMort accent) {
-    switch (accent) {
-    case mortCirconflexe: return u'^';
-    case mortTrema: return u'\u00A8';
-    case mortGrave: return u'`';
-    case mortAigu: return u'\u00B4';
-    default: return 0;
+TAccent AccentDeCleMorte(int cleQt) {
+    switch (cleQt) {
+    case 0x01001250: return TAccent::Grave;       // Key_Dead_Grave
+    case 0x01001251: return TAccent::Aigu;        // Key_Dead_Acute
+    case 0x01001252: return TAccent::Circonflexe; // Key_Dead_Circumflex
+    case 0x01001257: return TAccent::Trema;       // Key_Dead_Diaeresis
+    default: return TAccent::Aucun;
     }
 }
 
-char16_t TToucheMorte::Combine(TAccentMort accent, char16_t lettre) {
-    if (accent == mortAucun || accent > mortAigu) return 0;
-    const TTableAccent& t = Tables[accent];
-    const size_t i = t.Base.find(lettre);
-    return i == std::u16string_view::npos ? char16_t(0) : t.Accentuees[i];
+char16_t CaractereAccent(TAccent a) {
+    constexpr std::array<char16_t, 5> seuls = {0, u'`', u'\u00B4', u'^', u'\u00A8'};
+    return seuls[size_t(a)];
 }
 
-std::u16string TToucheMorte::Frappe(TAccentMort accent) {
-    std::u16string sortie;
-    if (FEnAttente != mortAucun) sortie += Accent(FEnAttente);
-    FEnAttente = accent;
-    return sortie;
-}
-
-std::u16string TToucheMorte::Compose(const std::u16string& texte) {
-    if (FEnAttente == mortAucun || texte.empty()) return texte;
-    const TAccentMort accent = FEnAttente;
-    FEnAttente = mortAucun;
-    if (texte[0] == u' ') return Accent(accent) + texte.substr(1);
-    if (const char16_t c = Combine(accent, texte[0])) return c + texte.substr(1);
-    return Accent(accent) + texte;
+std::u16string ComposeApresCleMorte(TAccent a, char16_t suivant) {
+    if (a == TAccent::Aucun) return std::u16string(1, suivant);
+    if (const char16_t c = Compose(a, suivant)) return std::u16string(1, c);
+    if (suivant == u' ') return std::u16string(1, CaractereAccent(a));
+    return std::u16string{CaractereAccent(a), suivant};
 }

@@ -1,33 +1,20 @@
-// Dead keys of the host keyboard, composed before the character rules run:
-// the host delivers "^" then "e" as two key events, the machine wants "ê".
+// Dead keys of the host keyboard composed with the next letter, as the host
+// system does before it sends a character message: ^ then e gives ê. The
+// window layer remembers the pending accent between two key events.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-enum TAccentMort : uint8_t { mortAucun, mortCirconflexe, mortTrema, mortGrave, mortAigu };
+enum class TAccent : uint8_t { Aucun, Grave, Aigu, Circonflexe, Trema };
 
-class TToucheMorte {
-public:
-    bool EnAttente() const { return FEnAttente != mortAucun; }
+// The accent of a dead Qt key (Qt::Key value as a plain integer), or Aucun.
+TAccent AccentDeCleMorte(int cleQt);
 
-    // A dead key is pressed. Returns the characters to deliver now: nothing,
-    // or the accent of a dead key already waiting (it combines with nothing).
-    std::u16string Frappe(TAccentMort accent);
+// The accent typed on its own: ` ´ ^ ¨ (0 for Aucun).
+char16_t CaractereAccent(TAccent a);
 
-    // Text of the next key. With a dead key waiting, its first character is
-    // composed with the accent (or, when they do not combine, preceded by the
-    // accent itself); the dead key is then spent. Empty text (a modifier key)
-    // leaves the dead key waiting.
-    std::u16string Compose(const std::u16string& texte);
-
-    void Oublie() { FEnAttente = mortAucun; }
-
-    // The accent as a character of its own (^ ¨ ` ´).
-    static char16_t Accent(TAccentMort accent);
-    // The letter with the accent, or 0 when they do not combine.
-    static char16_t Combine(TAccentMort accent, char16_t lettre);
-
-private:
-    TAccentMort FEnAttente = mortAucun;
-};
+// The characters to translate after dead key `a` when the next key types
+// `suivant`: the composed letter when the accent combines with it, the accent
+// alone for a space, otherwise the accent followed by `suivant`.
+std::u16string ComposeApresCleMorte(TAccent a, char16_t suivant);

@@ -1,5 +1,6 @@
 #include "ui/FiltreClavier.h"
 
+#include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLocale>
@@ -7,16 +8,6 @@
 #include "core/Machine.h"
 
 namespace {
-
-TAccentMort AccentMort(int cle) {
-    switch (cle) {
-    case Qt::Key_Dead_Circumflex: return mortCirconflexe;
-    case Qt::Key_Dead_Diaeresis: return mortTrema;
-    case Qt::Key_Dead_Grave: return mortGrave;
-    case Qt::Key_Dead_Acute: return mortAigu;
-    default: return mortAucun;
-    }
-}
 
 char16_t SeparateurDate() {
     const QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
@@ -39,7 +30,7 @@ TContexteClavier TFiltreClavier::Contexte() const {
 }
 
 bool TFiltreClavier::Pousse(const TTraduction& t) {
-    for (const uint16_t entree : t.Entrees) M.AjouteTouche(entree);
+    PousseEntrees(M, t);
     return t.Consomme;
 }
 
@@ -57,13 +48,24 @@ bool TFiltreClavier::Caracteres(const std::u16string& texte, bool shift, bool ct
     return consomme;
 }
 
+// Text of a key after a dead key: its first character composed with the
+// accent. Empty text (a modifier key) leaves the dead key waiting.
+std::u16string TFiltreClavier::Compose(const std::u16string& texte) {
+    if (FAccent == TAccent::Aucun || texte.empty()) return texte;
+    const TAccent accent = FAccent;
+    FAccent = TAccent::Aucun;
+    return ComposeApresCleMorte(accent, texte[0]) + texte.substr(1);
+}
+
 bool TFiltreClavier::ToucheEnfoncee(QKeyEvent* e) {
     const Qt::KeyboardModifiers mod = e->modifiers();
     // Alt without Ctrl makes a system key: the main window's own handler.
     if ((mod & Qt::AltModifier) && !(mod & Qt::ControlModifier)) return false;
     const bool shift = mod & Qt::ShiftModifier, ctrl = mod & Qt::ControlModifier;
-    if (const TAccentMort accent = AccentMort(e->key()); accent != mortAucun) {
-        Caracteres(FMorte.Frappe(accent), shift, ctrl);
+    if (const TAccent accent = AccentDeCleMorte(e->key()); accent != TAccent::Aucun) {
+        // A second dead key: the first one combines with nothing.
+        if (FAccent != TAccent::Aucun) Caracteres(std::u16string(1, CaractereAccent(FAccent)), shift, ctrl);
+        FAccent = accent;
         return true;
     }
     TMessageClavier msg;
@@ -72,7 +74,7 @@ bool TFiltreClavier::ToucheEnfoncee(QKeyEvent* e) {
     msg.Shift = shift;
     msg.Ctrl = ctrl;
     if (msg.Code != 0 && Pousse(TraduitMessageClavier(msg, Contexte()))) return true;
-    const std::u16string texte = FMorte.Compose(e->text().toStdU16String());
+    const std::u16string texte = Compose(e->text().toStdU16String());
     return !texte.empty() && Caracteres(texte, shift, ctrl);
 }
 
@@ -87,6 +89,8 @@ bool TFiltreClavier::eventFilter(QObject* cible, QEvent* e) {
     // first widget translates it.
     if (!cible->isWidgetType() || e == FDernier) return false;
     FDernier = e;
+    // A message box or dialog shown modally keeps its own keys.
+    if (QApplication::activeModalWidget()) return false;
     bool consomme = false;
     if (type == QEvent::KeyPress) {
         consomme = ToucheEnfoncee(static_cast<QKeyEvent*>(e));

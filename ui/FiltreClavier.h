@@ -33,9 +33,10 @@ protected:
 private:
     TMachine& M;
     const QEvent* FDernier = nullptr; // the key event already seen (window, then widget)
-    TToucheMorte FMorte;
+    TAccent FAccent = TAccent::Aucun; // dead key waiting for the next letter
 
     bool ToucheEnfoncee(QKeyEvent* e);
     bool Caracteres(const std::u16string& texte, bool shift, bool ctrl);
+    std::u16string Compose(const std::u16string& texte);
     bool Pousse(const TTraduction& t);
 };

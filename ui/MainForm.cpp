@@ -155,7 +155,7 @@ void TMainForm::keyPressEvent(QKeyEvent* e) {
     msg.Ctrl = e->modifiers() & Qt::ControlModifier;
     msg.Alt = alt;
     const TTraduction t = FormKeyDown(msg, FFiltre->Contexte());
-    for (const uint16_t entree : t.Entrees) FMachine->AjouteTouche(entree);
+    PousseEntrees(*FMachine, t);
     if (t.FinEmul) {
         FMachine->FinEmul = true;
         close();

@@ -24,6 +24,7 @@ struct TMesure {
     qint64 Debut = 0;
     qint64 EnvoiCle = -1;
     qint64 PireDelaiNs = 0;
+    qint64 TotalDelaiNs = 0;
     int Cles = 0;
 };
 
@@ -32,7 +33,9 @@ void LanceMesure(TMainForm& f, TMesure& mesure, double secondes) {
     mesure.Horloge.start();
     f.FiltreClavier().SurTraduction = [&mesure, &m] {
         if (mesure.EnvoiCle < 0) return;
-        mesure.PireDelaiNs = std::max(mesure.PireDelaiNs, mesure.Horloge.nsecsElapsed() - mesure.EnvoiCle);
+        const qint64 delai = mesure.Horloge.nsecsElapsed() - mesure.EnvoiCle;
+        mesure.PireDelaiNs = std::max(mesure.PireDelaiNs, delai);
+        mesure.TotalDelaiNs += delai;
         mesure.EnvoiCle = -1;
         ++mesure.Cles;
         m.VideClavier();
@@ -53,7 +56,8 @@ void LanceMesure(TMainForm& f, TMesure& mesure, double secondes) {
         const double duree = double(mesure.Horloge.nsecsElapsed() - mesure.Debut) / 1e9;
         const double ips = duree > 0 ? double(m.NbInstructions - mesure.Instructions0) / duree : 0;
         std::printf("instructions par seconde : %.0f\n", ips);
-        std::printf("touches : %d, délai maximal jusqu'à la file : %.2f ms\n", mesure.Cles,
+        std::printf("touches : %d, délai jusqu'à la file : moyen %.2f ms, maximal %.2f ms\n", mesure.Cles,
+                    mesure.Cles ? double(mesure.TotalDelaiNs) / mesure.Cles / 1e6 : 0.0,
                     double(mesure.PireDelaiNs) / 1e6);
         std::fflush(stdout);
         f.close();

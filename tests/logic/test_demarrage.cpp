@@ -8,7 +8,6 @@
 #include "config/RomsDemarrage.h"
 #include "core/HoteVirtuel.h"
 #include "core/Machine.h"
-#include "devices/ToucheMorte.h"
 
 namespace {
 
@@ -109,29 +108,6 @@ TEST_F(Demarre, PromIsRequiredByTheFirstModelOnly) {
     EXPECT_TRUE(Demarrage(*m, p, dossier.Chemin.string()));
     EXPECT_TRUE(hote.Erreurs.empty());
     EXPECT_EQ(m->MaxAdrRam, 0x5FFF);
-}
-
-TEST(ToucheMorte, ComposesVowelsAndGivesTheAccentOtherwise) {
-    TToucheMorte t;
-    EXPECT_EQ(t.Frappe(mortCirconflexe), u"");
-    EXPECT_EQ(t.Compose(u""), u""); // Shift alone: still waiting
-    EXPECT_TRUE(t.EnAttente());
-    EXPECT_EQ(t.Compose(u"e"), u"\u00EA");
-    EXPECT_FALSE(t.EnAttente());
-    EXPECT_EQ(t.Compose(u"e"), u"e");
-    t.Frappe(mortTrema);
-    EXPECT_EQ(t.Compose(u"I"), u"\u00CF");
-    t.Frappe(mortGrave);
-    EXPECT_EQ(t.Compose(u"u"), u"\u00F9");
-    t.Frappe(mortAigu);
-    EXPECT_EQ(t.Compose(u"e"), u"\u00E9");
-    t.Frappe(mortCirconflexe);
-    EXPECT_EQ(t.Compose(u"z"), u"^z");
-    t.Frappe(mortCirconflexe);
-    EXPECT_EQ(t.Compose(u" "), u"^");
-    t.Frappe(mortTrema);
-    EXPECT_EQ(t.Frappe(mortCirconflexe), u"\u00A8");
-    EXPECT_EQ(t.Compose(u"o"), u"\u00F4");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -233,7 +234,8 @@ TEST_F(Fenetre, KeysReachTheQueueOnceAndUnmatchedOnesTheirWidget) {
     QLineEdit champ;
     champ.show();
     std::vector<uint16_t> apresA, apresAccent;
-    QString texteChamp;
+    QString texteChamp, texteModal;
+    int fileApresModal = -1;
     Plus(30, f.get(), [&] {
         Frappe(f->PaintBox1, Qt::Key_A, "a");
         apresA.assign(M().BufClav.begin(), M().BufClav.begin() + M().NbCarClav);
@@ -248,6 +250,15 @@ TEST_F(Fenetre, KeysReachTheQueueOnceAndUnmatchedOnesTheirWidget) {
         Frappe(&champ, Qt::Key_A, "a");
         Frappe(&champ, Qt::Key_Ecircumflex, QString::fromUtf8("\u00ea"));
         texteChamp = champ.text();
+        // A modal box keeps its keys.
+        QDialog boite;
+        auto* saisie = new QLineEdit(&boite);
+        boite.setModal(true);
+        boite.show();
+        Frappe(saisie, Qt::Key_Z, "z");
+        texteModal = saisie->text();
+        fileApresModal = M().NbCarClav;
+        boite.hide();
         f->close();
     });
     Tourne();
@@ -255,6 +266,8 @@ TEST_F(Fenetre, KeysReachTheQueueOnceAndUnmatchedOnesTheirWidget) {
     EXPECT_EQ(apresAccent, std::vector<uint16_t>{0x0215});
     EXPECT_EQ(texteChamp, QString::fromUtf8("\u00ea"));
     EXPECT_EQ(M().NbCarClav, 1); // the 'a' typed into the field
+    EXPECT_EQ(texteModal, "z");
+    EXPECT_EQ(fileApresModal, 1);
     // Capture ends with the run loop: keys then reach their widgets.
     Frappe(&champ, Qt::Key_B, "b");
     EXPECT_EQ(champ.text(), QString::fromUtf8("\u00eab"));

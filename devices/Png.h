@@ -1,0 +1,23 @@
+// A small PNG writer for the screen picture: 24-bit RGB, stored (uncompressed)
+// deflate blocks, so no compression library is needed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TMachine;
+
+// The PNG file image of a picture given as rows of blue, green, red pixels.
+std::vector<uint8_t> CodePngBgr(const uint8_t* bgr, int largeur, int hauteur);
+
+// Writes `donnees` to `chemin`; false with a French message in `erreur` when
+// the file cannot be created or written (a partly written file is removed).
+bool EcritFichier(const std::string& chemin, const std::vector<uint8_t>& donnees, std::string& erreur);
+
+// Writes BmpEcran (as last drawn by DessineEcran) as a 1024 × 576 PNG file.
+bool EcritCapturePng(const TMachine& m, const std::string& chemin, std::string& erreur);
+
+// CRC-32 (ISO 3309, as PNG chunks use it) and Adler-32 (zlib stream trailer).
+uint32_t Crc32(const uint8_t* p, size_t n, uint32_t crc = 0);
+uint32_t Adler32(const uint8_t* p, size_t n, uint32_t adler = 1);
