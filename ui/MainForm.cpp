@@ -62,7 +62,7 @@ QToolButton* TMainForm::AjouteBouton(const QString& texte, int image) {
     b->setIcon(FImages[image]);
     b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     b->setFixedSize(62, 36);
-    b->setIconSize(QSize(20, 18));
+    b->setIconSize(QSize(18, 18));
     b->setFocusPolicy(Qt::NoFocus);
     b->setAutoRaise(true);
     FBarre->addWidget(b);
@@ -74,6 +74,9 @@ void TMainForm::ConstruitBarre() {
     FBarre->setGeometry(0, 0, LargeurClient, HauteurBarre);
     FBarre->setMovable(false);
     FBarre->setFloatable(false);
+    FBarre->setIconSize(QSize(18, 18));
+    FBarre->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; padding: 0px 2px; }"
+                                         "QToolButton { padding: 0px; margin: 0px; font-size: 10px; }"));
     TBDsq = AjouteBouton(QStringLiteral("Disques"), 0);
     TBKbd = AjouteBouton(QStringLiteral("Maj / Min"), 1);
     FBarre->addSeparator();
