@@ -228,6 +228,25 @@ TEST_F(Fenetre, IntTakenThenHaltThenRazRestarts) {
     EXPECT_EQ(M().EtatCPU, CPURun);
 }
 
+TEST_F(Fenetre, VideoRamWritesShowOnTheScreenInTheTextColour) {
+    std::vector<uint8_t> gencar(2048, 0);
+    for (int ligne = 0; ligne < 12; ++ligne) gencar[0x41 * 16 + ligne] = 0xFF;
+    Ecrit("G-CAR-T9.bin", gencar);
+    std::ofstream(dossier / "EmulZorv.ini") << "[Affichage]\nTexte=1\n";
+    Cree();
+    QImage vu;
+    Plus(30, f.get(), [&] {
+        M().WriteMem(0x1000, 0, 0x41); // row 0, column 0
+        vu = f->PaintBox1->grab().toImage();
+        f->close();
+    });
+    Tourne();
+    ASSERT_FALSE(vu.isNull());
+    EXPECT_EQ(vu.pixelColor(32 + 5, 3), QColor(0xFF, 0xD0, 0x00)); // amber dot
+    EXPECT_EQ(vu.pixelColor(32 + 0, 3), QColor(0, 0, 0));          // cell column 0 stays dark
+    EXPECT_EQ(vu.pixelColor(32 + 12 + 5, 3), QColor(0, 0, 0));     // next cell: a space
+}
+
 TEST_F(Fenetre, KeysReachTheQueueOnceAndUnmatchedOnesTheirWidget) {
     if (!TraductionPresente()) GTEST_SKIP() << "key rules not built";
     Cree();
