@@ -57,7 +57,7 @@ std::u16string TFiltreClavier::Compose(const std::u16string& texte) {
     return ComposeApresCleMorte(accent, texte[0]) + texte.substr(1);
 }
 
-bool TFiltreClavier::ToucheEnfoncee(QKeyEvent* e) {
+bool TFiltreClavier::ToucheEnfoncee(QObject* cible, QKeyEvent* e) {
     const Qt::KeyboardModifiers mod = e->modifiers();
     // Alt without Ctrl makes a system key: the main window's own handler.
     if ((mod & Qt::AltModifier) && !(mod & Qt::ControlModifier)) return false;
@@ -74,8 +74,16 @@ bool TFiltreClavier::ToucheEnfoncee(QKeyEvent* e) {
     msg.Shift = shift;
     msg.Ctrl = ctrl;
     if (msg.Code != 0 && Pousse(TraduitMessageClavier(msg, Contexte()))) return true;
-    const std::u16string texte = Compose(e->text().toStdU16String());
-    return !texte.empty() && Caracteres(texte, shift, ctrl);
+    const std::u16string brut = e->text().toStdU16String();
+    const std::u16string texte = Compose(brut);
+    if (!texte.empty() && Caracteres(texte, shift, ctrl)) return true;
+    if (texte == brut) return false;
+    // Not translated: the widget gets the composed text instead.
+    QKeyEvent compose(QEvent::KeyPress, e->key(), mod, QString::fromStdU16String(texte), e->isAutoRepeat());
+    FDernier = &compose;
+    QCoreApplication::sendEvent(cible, &compose);
+    FDernier = nullptr;
+    return true;
 }
 
 bool TFiltreClavier::eventFilter(QObject* cible, QEvent* e) {
@@ -93,7 +101,7 @@ bool TFiltreClavier::eventFilter(QObject* cible, QEvent* e) {
     if (QApplication::activeModalWidget()) return false;
     bool consomme = false;
     if (type == QEvent::KeyPress) {
-        consomme = ToucheEnfoncee(static_cast<QKeyEvent*>(e));
+        consomme = ToucheEnfoncee(cible, static_cast<QKeyEvent*>(e));
     } else {
         const QString commit = static_cast<QInputMethodEvent*>(e)->commitString();
         consomme = !commit.isEmpty() && Caracteres(commit.toStdU16String(), false, false);

@@ -35,7 +35,7 @@ private:
     const QEvent* FDernier = nullptr; // the key event already seen (window, then widget)
     TAccent FAccent = TAccent::Aucun; // dead key waiting for the next letter
 
-    bool ToucheEnfoncee(QKeyEvent* e);
+    bool ToucheEnfoncee(QObject* cible, QKeyEvent* e);
     bool Caracteres(const std::u16string& texte, bool shift, bool ctrl);
     std::u16string Compose(const std::u16string& texte);
     bool Pousse(const TTraduction& t);
