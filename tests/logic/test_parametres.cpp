@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 
 #include "DossierTemp.h"
 #include "config/FichierIni.h"
@@ -156,6 +157,17 @@ TEST_F(Parametres, RewriteKeepsUserKeysAndNeverWritesImageRoms) {
     EXPECT_FALSE(ini.Existe("Fonte", "Fonte"));
     EXPECT_FALSE(ini.Existe("AccesRAM", "AccesRAM"));
     EXPECT_EQ(dossier.Lit("EmulZorv.ini").rfind("; mes r\u00e9glages\n", 0), 0u);
+}
+
+TEST_F(Parametres, GarbledFileGivesTheDefaults) {
+    std::string dechets = "[Affichage]\nTexte=\xFF\xFE\n[Machine]\nMachine=\x01\x02\n";
+    std::mt19937 alea(11);
+    for (int i = 0; i < 5000; ++i) dechets += char(alea() % 256);
+    Lit(dechets);
+    EXPECT_EQ(m->IndCoulTxt, 0);
+    EXPECT_EQ(m->Machine, 0);
+    EXPECT_EQ(m->PlansGraph, 4);
+    EXPECT_EQ(dossier.Lit("EmulZorv.ini"), dechets); // read, never rewritten
 }
 
 TEST_F(Parametres, UnwritableFolderIsReportedAndDefaultsStand) {
