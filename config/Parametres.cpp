@@ -78,18 +78,19 @@ void LitFichier(const TFichierIni& ini, TMachine& m, TParametres& p) {
         p.ChargeImages[size_t(d)] = ini.LitTexte("Images", CleImage(d), p.ChargeImages[size_t(d)]);
 }
 
+// A name written with either separator has a folder part.
+bool AUnDossier(const std::string& chemin) { return chemin.find_first_of("/\\") != std::string::npos; }
+
+std::string NomImageSeul(const std::string& chemin) {
+    const size_t p = chemin.find_last_of("/\\");
+    return p == std::string::npos ? chemin : chemin.substr(p + 1);
+}
+
 void CompleteDossier(std::string& nom, const std::string& progDir) {
     if (!AUnDossier(nom)) nom = progDir + nom;
 }
 
 } // namespace
-
-bool AUnDossier(const std::string& chemin) { return chemin.find_first_of("/\\") != std::string::npos; }
-
-std::string NomSansDossier(const std::string& chemin) {
-    const size_t p = chemin.find_last_of("/\\");
-    return p == std::string::npos ? chemin : chemin.substr(p + 1);
-}
 
 int32_t PositionModele(const TMachine& m, const std::string& nom) {
     const std::string cherche = Minuscules(nom);
@@ -114,7 +115,7 @@ void LitParametres(TMachine& m, TParametres& p) {
     for (int d : LecteursEnregistres) {
         std::string& image = p.ChargeImages[size_t(d)];
         if (image.empty() || Existe(image)) continue;
-        if (m.Hote) m.Hote->MessageErreur("Param\u00e8tres : le fichier image " + NomSansDossier(image) + " n'existe pas");
+        if (m.Hote) m.Hote->MessageErreur("Param\u00e8tres : le fichier image " + NomImageSeul(image) + " n'existe pas");
         image.clear();
     }
 }

@@ -37,8 +37,3 @@ bool EcrireParametres(const TMachine& m, const TParametres& p);
 
 // Position of `nom` in the model list (letter case ignored), 0 when absent.
 int32_t PositionModele(const TMachine& m, const std::string& nom);
-
-// True when `chemin` names a folder (a separator appears in it).
-bool AUnDossier(const std::string& chemin);
-// The name without its folder.
-std::string NomSansDossier(const std::string& chemin);

@@ -1,0 +1,176 @@
+#include "disks/Lecteurs.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::array<int, NbLecteurs + 1> NumerosLecteurs = {0, 1, 2, 9, 10, 11, 12};
+constexpr int32_t Taille800Ko = 788480;
+constexpr int32_t Taille400Ko = 409600;
+constexpr int32_t Taille1200Ko = 1261568;
+constexpr int32_t SecteursCatalogue = 64;
+
+} // namespace
+
+int SlotDuLecteur(int numero) {
+    for (int slot = 1; slot <= NbLecteurs; ++slot)
+        if (NumerosLecteurs[slot] == numero) return slot;
+    return 0;
+}
+
+int LecteurDuSlot(int slot) { return TLecteurs::EstSlot(slot) ? NumerosLecteurs[slot] : 0; }
+
+std::string FormateMilliers(int64_t valeur, const std::string& separateur) {
+    const bool negatif = valeur < 0;
+    std::string chiffres = std::to_string(negatif ? -valeur : valeur);
+    std::string res;
+    for (size_t i = 0; i < chiffres.size(); ++i) {
+        if (i > 0 && (chiffres.size() - i) % 3 == 0) res += separateur;
+        res += chiffres[i];
+    }
+    return negatif ? "-" + res : res;
+}
+
+std::string NomSansDossier(const std::string& chemin) {
+    const size_t pos = chemin.find_last_of('/');
+    return pos == std::string::npos ? chemin : chemin.substr(pos + 1);
+}
+
+void TLecteurs::InitGeometrie(int32_t typeDsq12) {
+    for (int slot = 1; slot <= NbLecteurs; ++slot) {
+        const bool petit = slot <= 2;
+        Taille_Disque[slot] = !petit ? Taille1200Ko : typeDsq12 == 1 ? Taille400Ko : Taille800Ko;
+        NbrSectDisque[slot] = Taille_Disque[slot] / TailleSecteur;
+        NbrSectCatal[slot] = SecteursCatalogue;
+    }
+}
+
+std::string TLecteurs::LegendeTaille(int numero) const {
+    if (!EstSlot(numero)) return {};
+    switch (Taille_Disque[numero]) {
+    case Taille400Ko: return "400 Ko";
+    case Taille800Ko: return "800 Ko";
+    default: return "1.2 Mo";
+    }
+}
+
+uint8_t TLecteurs::EtatDuDisque(int numero) const {
+    if (!EstSlot(numero)) return 0;
+    const Param_Disque& d = Disques[numero];
+    if (d.Protege) return 2;
+    return d.NomFichier.empty() ? 0 : 1;
+}
+
+void TLecteurs::LireSecteur(int numero, int32_t secteur, uint8_t* buffer) const {
+    if (!EstSlot(numero) || secteur < 1 || secteur > NbrSectDisque[numero] ||
+        !Disques[numero].Fichier.Ouvert()) {
+        std::fill_n(buffer, TailleSecteur, uint8_t(0xFF));
+        return;
+    }
+    Disques[numero].Fichier.Lit(int64_t(secteur - 1) * TailleSecteur, buffer, TailleSecteur);
+}
+
+bool TLecteurs::EcrireSecteur(int numero, int32_t secteur, const uint8_t* buffer) {
+    if (EtatDuDisque(numero) != 1 || secteur < 1 || secteur > NbrSectDisque[numero]) return false;
+    TFichierImage& f = Disques[numero].Fichier;
+    if (!f.Ouvert()) return false;
+    // An image cut short behind our back must not grow again here: its
+    // length would no longer be the one of the drive.
+    const int64_t longueur = f.Longueur();
+    if (longueur != Taille_Disque[numero])
+        throw TErreurES(f.Chemin(), "la taille du fichier a chang\u00e9 depuis son insertion (" +
+                                        std::to_string(longueur) + " octets)");
+    f.Ecrit(int64_t(secteur - 1) * TailleSecteur, buffer, TailleSecteur);
+    return true;
+}
+
+void TLecteurs::FormaterDisque(int numero) {
+    if (EtatDuDisque(numero) != 1 || !Disques[numero].Fichier.Ouvert()) return;
+    TFichierImage& f = Disques[numero].Fichier;
+    const int64_t longueur = f.Longueur();
+    if (longueur < 0) throw TErreurES(f.Chemin(), "longueur du fichier inconnue");
+    static constexpr int64_t Bloc = 64 * 1024;
+    static const std::vector<uint8_t> Zeros(Bloc, 0);
+    const int64_t total = longueur / TailleSecteur * TailleSecteur;
+    for (int64_t pos = 0; pos < total; pos += Bloc)
+        f.Ecrit(pos, Zeros.data(), std::min(Bloc, total - pos));
+}
+
+bool TLecteurs::OuvreImage(int numero, const std::string& chemin, bool lectureSeule) {
+    TFichierImage f;
+    if (!f.Ouvre(chemin, lectureSeule) || f.Longueur() != Taille_Disque[numero]) {
+        Ejecte(numero);
+        return false;
+    }
+    Param_Disque& d = Disques[numero];
+    d.Fichier = std::move(f); // releases the previous image, if any
+    d.NomFichier = chemin;
+    if (d.Fichier.LectureSeule()) d.Protege = true;
+    return true;
+}
+
+std::string TLecteurs::ChargeImage(int lecteur, const std::string& chemin,
+                                   const std::string& separateur, bool lectureSeule) {
+    const int slot = SlotDuLecteur(lecteur);
+    if (slot == 0 || chemin.empty()) return {};
+    Disques[slot].Protege = false;
+    if (OuvreImage(slot, chemin, lectureSeule)) return {};
+    return "La taille du fichier " + NomSansDossier(chemin) + " doit \u00eatre : " +
+           FormateMilliers(Taille_Disque[slot], separateur) + " octets";
+}
+
+std::vector<std::string> TLecteurs::ChargeImages(
+    const std::vector<std::pair<int, std::string>>& images, const std::string& separateur) {
+    VideTout();
+    std::vector<std::string> messages;
+    for (const auto& [lecteur, chemin] : images) {
+        std::string m = ChargeImage(lecteur, chemin, separateur);
+        if (!m.empty()) messages.push_back(std::move(m));
+    }
+    return messages;
+}
+
+std::string TLecteurs::InsereDisque(int numero, const std::string& chemin,
+                                    const std::string& separateur) {
+    if (!EstSlot(numero)) return {};
+    if (OuvreImage(numero, chemin, false)) return {};
+    return "La taille du fichier image doit \u00eatre : " +
+           FormateMilliers(Taille_Disque[numero], separateur) + " octets";
+}
+
+void TLecteurs::InsereVierge(int numero, const std::string& chemin) {
+    if (!EstSlot(numero)) return;
+    CreeImageVierge(chemin, Taille_Disque[numero]);
+    TFichierImage f;
+    if (!f.Ouvre(chemin)) throw TErreurES(chemin, "le fichier cr\u00e9\u00e9 ne s'ouvre pas");
+    Param_Disque& d = Disques[numero];
+    d.Fichier = std::move(f);
+    d.NomFichier = chemin;
+    d.Protege = d.Fichier.LectureSeule();
+}
+
+void TLecteurs::Ejecte(int numero) {
+    if (!EstSlot(numero)) return;
+    Param_Disque& d = Disques[numero];
+    d.Fichier.Ferme();
+    d.NomFichier.clear();
+    d.Protege = false;
+}
+
+void TLecteurs::VideTout() {
+    for (int slot = 1; slot <= NbLecteurs; ++slot) Ejecte(slot);
+}
+
+bool TLecteurs::BasculeProtection(int numero) {
+    if (EtatDuDisque(numero) == 0) return false;
+    Param_Disque& d = Disques[numero];
+    d.Protege = !d.Protege || d.Fichier.LectureSeule();
+    return d.Protege;
+}
+
+std::vector<std::pair<int, std::string>> TLecteurs::Affectation() const {
+    std::vector<std::pair<int, std::string>> res;
+    for (int slot = 1; slot <= NbLecteurs; ++slot)
+        res.emplace_back(LecteurDuSlot(slot), Disques[slot].NomFichier);
+    return res;
+}
