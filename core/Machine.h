@@ -183,12 +183,14 @@ struct TMachine {
 
     // --- Memory access (memory map) -----------------------------------------
     uint8_t ReadMem(uint16_t a, uint8_t b) const {
-        if (a >= 0x2000) [[likely]]
+        // RAM: from 0x2000 up, or everywhere when the switch maps out the
+        // ROM and video overlays (MaxAdrRam is never below 0x2FFF).
+        if (a >= 0x2000 || (SelMem & 0x80)) [[likely]]
             return a > MaxAdrRam ? 0xFF : ZorvMem[(uint32_t(b) << 16) | a];
         return ReadMemBas(a, b);
     }
     void WriteMem(uint16_t a, uint8_t b, uint8_t d) {
-        if (a >= 0x2000) [[likely]] {
+        if (a >= 0x2000 || (SelMem & 0x80)) [[likely]] {
             if (a <= MaxAdrRam) ZorvMem[(uint32_t(b) << 16) | a] = d;
             return;
         }

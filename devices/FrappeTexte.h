@@ -1,0 +1,37 @@
+// Typing a text into the machine: each character (or key) goes through the
+// keyboard translation and into the 12-entry queue, only when the queue has
+// room for all the entries it gives, so that a long text is never cut.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "devices/TraductionClavier.h"
+
+struct TMachine;
+
+// The messages a text stands for. Escapes: \r and \n are the Return key,
+// \t the Tab key, \\ a backslash, \xHH the character HH (0x0D, 0x09 and 0x08
+// given so are the Return, Tab and Backspace keys). Other characters are
+// character messages (UTF-8 text decoded). Returns an empty text, or the
+// reason the text was refused.
+std::string DecodeFrappe(const std::string& texte, std::vector<TMessageClavier>& messages);
+
+class TFrappeTexte {
+public:
+    explicit TFrappeTexte(std::vector<TMessageClavier> messages = {}) : FMessages(std::move(messages)) {}
+
+    using TTraducteur = TTraduction (*)(const TMessageClavier&, const TContexteClavier&);
+
+    // Pushes the pending messages, in order, while the queue has room for
+    // all the entries of the next one; the keyboard mode is the machine's
+    // current one. Messages the translation does not consume are skipped.
+    // True while some remain.
+    bool Alimente(TMachine& m, const TContexteClavier& contexte, TTraducteur traduit = TraduitMessageClavier);
+    bool Fini() const { return FProchain >= FMessages.size(); }
+
+private:
+    std::vector<TMessageClavier> FMessages;
+    size_t FProchain = 0;
+};
