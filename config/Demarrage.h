@@ -14,8 +14,8 @@ struct TParametres;
 constexpr uint32_t MsgFermeture = 0x0010;
 
 // Runs the whole sequence. `progDir` is the folder of the executable. Returns
-// false when an image could not be loaded; the close request is then already
-// posted, before the run message.
+// false when an image could not be loaded; a close request is then posted
+// after each failing image, before the run message.
 bool Demarrage(TMachine& m, TParametres& p, const std::string& progDir);
 
 // Folder with exactly one trailing separator.

@@ -1,9 +1,10 @@
 #include "config/Parametres.h"
 
-#include <cctype>
+#include <algorithm>
 #include <filesystem>
 
 #include "config/FichierIni.h"
+#include "config/Modeles.h"
 #include "core/Machine.h"
 
 namespace {
@@ -15,11 +16,6 @@ constexpr const char* Rom128KDefaut = "T318-C.bin";
 bool Existe(const std::string& chemin) {
     std::error_code ec;
     return std::filesystem::is_regular_file(std::filesystem::path(chemin), ec);
-}
-
-std::string Minuscules(std::string s) {
-    for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 void ValeursParDefaut(TMachine& m, TParametres& p) {
@@ -53,7 +49,8 @@ int32_t DansIntervalle(int32_t v, int32_t min, int32_t max, int32_t sinon) {
 }
 
 void LitFichier(const TFichierIni& ini, TMachine& m, TParametres& p) {
-    const int32_t modele = PositionModele(m, ini.LitTexte("Machine", "Machine", "T7E"));
+    // A name that is not in the list selects the first model.
+    const int32_t modele = std::max(0, IndiceModele(ini.LitTexte("Machine", "Machine", "T7E")));
     m.ChoisitModele(modele);
     m.AncienneMach = m.Machine;
     p.GenCarZorv = ini.LitTexte("Fonte", "Fonte", p.GenCarZorv);
@@ -91,13 +88,6 @@ void CompleteDossier(std::string& nom, const std::string& progDir) {
 }
 
 } // namespace
-
-int32_t PositionModele(const TMachine& m, const std::string& nom) {
-    const std::string cherche = Minuscules(nom);
-    for (size_t i = 0; i < m.Machines.size(); ++i)
-        if (Minuscules(m.Machines[i]) == cherche) return int32_t(i);
-    return 0;
-}
 
 void LitParametres(TMachine& m, TParametres& p) {
     ValeursParDefaut(m, p);

@@ -34,6 +34,3 @@ void LitParametres(TMachine& m, TParametres& p);
 // Creates or rewrites the file from the current fields; false (with an
 // error box) when it cannot be written.
 bool EcrireParametres(const TMachine& m, const TParametres& p);
-
-// Position of `nom` in the model list (letter case ignored), 0 when absent.
-int32_t PositionModele(const TMachine& m, const std::string& nom);

@@ -5,19 +5,11 @@
 #include "DossierTemp.h"
 #include "config/Demarrage.h"
 #include "config/Parametres.h"
-#include "config/RomsDemarrage.h"
+#include "config/ChargeRoms.h"
 #include "core/HoteVirtuel.h"
 #include "core/Machine.h"
 
 namespace {
-
-TEST(Modeles, SeventeenNamesOneOfThemDouble) {
-    const auto liste = RomsDemarrage::ListeModeles();
-    ASSERT_EQ(liste.size(), 17u);
-    EXPECT_EQ(liste[0], "T7E");
-    EXPECT_EQ(liste[9], "T9-36T9-32");
-    EXPECT_EQ(liste[16], "T9-04");
-}
 
 struct Demarre : ::testing::Test {
     TDossierTemp dossier;
@@ -28,7 +20,9 @@ struct Demarre : ::testing::Test {
     void RomsCompletes() {
         dossier.EcritOctets("G-CAR-T9.bin", std::vector<uint8_t>(2048, 0));
         dossier.EcritOctets("QBM71K.bin", {0xC3, 0x00, 0x00});
-        dossier.EcritOctets("T318-C.bin", std::vector<uint8_t>(2048, 0xFE));
+        std::vector<uint8_t> prom(4096);
+        for (size_t i = 0; i < prom.size(); ++i) prom[i] = uint8_t(i < 2048 ? 0x11 : i * 7);
+        dossier.EcritOctets("T318-C.bin", prom);
     }
 };
 
@@ -43,8 +37,10 @@ TEST_F(Demarre, CompleteStartPostsTheRunMessageOnly) {
     EXPECT_EQ(m->InitCount, 7000u);
     EXPECT_EQ(m->RomBoot[0], 0xC3);
     EXPECT_EQ(m->RomBoot[3], 0x00); // beyond the file: left at 0
-    EXPECT_EQ(m->Rom128K[0], 0xFE);
-    EXPECT_EQ(m->Rom128K[2048], 0xFF); // beyond a 2 KB PROM: left at 0xFF
+    for (size_t i = 0; i < 2048; ++i) { // a 4 KB PROM: its upper half twice
+        ASSERT_EQ(m->Rom128K[i], uint8_t((2048 + i) * 7)) << i;
+        ASSERT_EQ(m->Rom128K[2048 + i], uint8_t((2048 + i) * 7)) << i;
+    }
     EXPECT_FALSE(m->CaptureClav);
     EXPECT_EQ(m->Machines.size(), 17u);
     EXPECT_TRUE(std::filesystem::exists(dossier.Chemin / "EmulZorv.ini"));
@@ -56,8 +52,8 @@ TEST_F(Demarre, MissingImagesAreEachReportedThenTheWindowCloses) {
     EXPECT_EQ(hote.Erreurs[0], "Le fichier " + dossier.Dir() + "G-CAR-T9.bin est absent");
     EXPECT_EQ(hote.Erreurs[1], "Le fichier " + dossier.Dir() + "QBM71K.bin est absent");
     EXPECT_EQ(hote.Erreurs[2], "Le fichier " + dossier.Dir() + "T318-C.bin est absent");
-    // The close request comes before the run message.
-    EXPECT_EQ(hote.Messages, (std::vector<uint32_t>{MsgFermeture, MsgLanceEmulation}));
+    // Close requests come before the run message.
+    EXPECT_EQ(hote.Messages, (std::vector<uint32_t>{MsgFermeture, MsgFermeture, MsgFermeture, MsgLanceEmulation}));
 }
 
 TEST_F(Demarre, OversizedBootRom) {
@@ -80,34 +76,15 @@ TEST_F(Demarre, OversizedCharacterGeneratorReadsNothing) {
     EXPECT_EQ(m->Fonte80[1][0], 0);
 }
 
-TEST_F(Demarre, PromOfFourKilobytesKeepsItsUpperHalf) {
-    std::vector<uint8_t> prom(4096);
-    for (size_t i = 0; i < prom.size(); ++i) prom[i] = uint8_t(i < 2048 ? 0x11 : i * 7);
-    dossier.EcritOctets("p.bin", prom);
-    m->Rom128K.fill(0);
-    ASSERT_TRUE(RomsDemarrage::ChargeRom128K(*m, dossier.Fichier("p.bin")));
-    for (size_t i = 0; i < 2048; ++i) {
-        ASSERT_EQ(m->Rom128K[i], prom[2048 + i]) << i;
-        ASSERT_EQ(m->Rom128K[2048 + i], prom[2048 + i]) << i;
-    }
-}
-
-TEST_F(Demarre, PromIsRequiredByTheFirstModelOnly) {
-    m->Machine = 13;
-    EXPECT_TRUE(RomsDemarrage::ChargeRom128K(*m, dossier.Fichier("absente.bin")));
-    EXPECT_TRUE(hote.Erreurs.empty());
-    EXPECT_EQ(m->Rom128K[0], 0xFF);
-    m->Machine = 0;
-    EXPECT_FALSE(RomsDemarrage::ChargeRom128K(*m, dossier.Fichier("absente.bin")));
-    EXPECT_EQ(hote.Erreurs.size(), 1u);
+TEST_F(Demarre, SmallModelsStartWithoutProm) {
     // A 16 KB model starts without PROM and without a message.
     RomsCompletes();
     std::filesystem::remove(dossier.Chemin / "T318-C.bin");
     dossier.Ecrit("EmulZorv.ini", "[Machine]\nMachine=T9-16\n");
-    hote.Erreurs.clear();
     EXPECT_TRUE(Demarrage(*m, p, dossier.Chemin.string()));
     EXPECT_TRUE(hote.Erreurs.empty());
     EXPECT_EQ(m->MaxAdrRam, 0x5FFF);
+    EXPECT_EQ(m->Rom128K[0], 0xFF);
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 #include "DossierTemp.h"
 #include "config/FichierIni.h"
 #include "config/Parametres.h"
-#include "config/RomsDemarrage.h"
+#include "config/Modeles.h"
 #include "core/HoteVirtuel.h"
 #include "core/Machine.h"
 
@@ -63,7 +63,7 @@ struct Parametres : ::testing::Test {
     TParametres p;
     void SetUp() override {
         m->Hote = &hote;
-        m->Machines = RomsDemarrage::ListeModeles();
+        m->Machines = ListeModeles();
         p.ProgDir = dossier.Dir();
     }
     void Lit(const std::string& texte) {
