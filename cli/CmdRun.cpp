@@ -16,6 +16,8 @@
 #include "devices/FrappeTexte.h"
 #include "devices/JeuCaracteres.h"
 #include "devices/Png.h"
+#include "disks/Lecteurs.h"
+#include "disks/OptionDisque.h"
 
 namespace {
 
@@ -78,6 +80,9 @@ std::string PrepareMachine(TMachine& m, const TOptionsRun& o) {
     m.AncienneMach = m.Machine;
     if (o.ModeClavier) m.ModClavParam = m.ModeClavier = *o.ModeClavier;
     std::string err;
+    m.IndCoulTxt = o.CouleurTexte;
+    m.PlansGraph = uint8_t(o.Plans);
+    m.IndCoulGrph = o.Schema;
     ChoisitCouleurs(m);
     if (!o.GenCar.empty() && !(err = ChargeGenCar(m, NomComplet(o.GenCar))).empty()) return err;
     if (!o.Rom.empty() && !(err = ChargeRomBoot(m, NomComplet(o.Rom))).empty()) return err;
@@ -100,6 +105,11 @@ std::string PrepareMachine(TMachine& m, const TOptionsRun& o) {
             return "Le fichier " + nom + texte;
         }
         for (size_t i = 0; i < octets.size(); ++i) m.WriteBank(uint16_t(adr + i), 0, octets[i]);
+    }
+    for (const std::string& texte : o.Disques) {
+        TOptionDisque disque;
+        if (!AnalyseOptionDisque(texte, disque, err)) return err;
+        if (!(err = InsereOptionDisque(*m.Lecteurs, disque, " ")).empty()) return err;
     }
     if (o.PC) m.RegPC = *o.PC;
     if (o.SelMem) m.SelMem = *o.SelMem;
@@ -200,6 +210,8 @@ int CommandeRun(int argc, char** argv) {
     hote.NsParInstruction = o.NsParInstruction;
     hote.Origine = HeureDeDepart();
     m->Hote = &hote;
+    TLecteurs lecteurs;
+    m->Lecteurs = &lecteurs;
     const std::string e = PrepareMachine(*m, o);
     if (!e.empty()) {
         UneLigne(e);

@@ -25,7 +25,12 @@ const char* const AideRun =
     "  --bdos FICHIER          programme console chargé en 0100H, toute la mémoire en RAM\n"
     "                          (appels 2 et 9 en 0005H ; fin en 0000H)\n"
     "  --screen-text           affiche l'écran en texte à la fin\n"
-    "  --screen-png FICHIER    enregistre l'écran en PNG à la fin\n"
+    "  --disk N=IMAGE[:ro]     image disquette dans le lecteur N (1, 2, 9 à 12) ;\n"
+    "                          « :ro » la protège en écriture (répétable)\n"
+    "  --screenshot FICHIER    enregistre l'écran en PNG à la fin (ou --screen-png)\n"
+    "  --text-colour N         couleur du texte : 0 vert, 1 ambre, 2 blanc\n"
+    "  --planes N              plans graphiques affichés, 1 à 4\n"
+    "  --scheme N              couleurs graphiques : 0 couleurs, 1 vert, 2 ambre, 3 gris\n"
     "  --regs                  affiche les registres à la fin\n"
     "  --stats                 instructions, temps virtuel et réel, MIPS\n"
     "Code de sortie : 0 fin normale, 2 arguments incorrects, 3 nombre maximal\n"
@@ -48,7 +53,7 @@ bool LitNombre(const std::string& s, int base, uint64_t max, uint64_t& v) {
         else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
         else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
         else return false;
-        if (v > (max - uint64_t(d)) / uint64_t(base)) return false;
+        if (uint64_t(d) > max || v > (max - uint64_t(d)) / uint64_t(base)) return false;
         v = v * uint64_t(base) + uint64_t(d);
     }
     return true;
@@ -82,7 +87,9 @@ std::string AnalyseOptionsRun(int argc, char** argv, TOptionsRun& o) {
                                 opt == "--pc" || opt == "--selmem" || opt == "--keys" || opt == "--kbd-mode" ||
                                 opt == "--max-instructions" || opt == "--until-pc" ||
                                 opt == "--ns-per-instruction" || opt == "--printer" || opt == "--bdos" ||
-                                opt == "--chargen" || opt == "--screen-png";
+                                opt == "--chargen" || opt == "--screen-png" ||
+                                opt == "--screenshot" || opt == "--disk" || opt == "--text-colour" ||
+                                opt == "--planes" || opt == "--scheme";
         if (!avecValeur) return "option inconnue « " + opt + " »";
         if (!valeur(v)) return "l'option " + opt + " attend une valeur";
         if (opt == "--model") {
@@ -94,7 +101,18 @@ std::string AnalyseOptionsRun(int argc, char** argv, TOptionsRun& o) {
             o.Prom = v;
         } else if (opt == "--chargen") {
             o.GenCar = v;
-        } else if (opt == "--screen-png") {
+        } else if (opt == "--disk") {
+            o.Disques.push_back(v);
+        } else if (opt == "--text-colour") {
+            if (!LitNombre(v, 10, 2, n)) return "--text-colour attend 0, 1 ou 2 : « " + v + " »";
+            o.CouleurTexte = int(n);
+        } else if (opt == "--planes") {
+            if (!LitNombre(v, 10, 4, n) || n == 0) return "--planes attend un nombre de 1 à 4 : « " + v + " »";
+            o.Plans = int(n);
+        } else if (opt == "--scheme") {
+            if (!LitNombre(v, 10, 3, n)) return "--scheme attend 0, 1, 2 ou 3 : « " + v + " »";
+            o.Schema = int(n);
+        } else if (opt == "--screen-png" || opt == "--screenshot") {
             o.EcranPng = v;
         } else if (opt == "--bdos") {
             o.Bdos = v;

@@ -22,6 +22,8 @@ struct TOptionsRun {
     std::optional<std::string> Bdos; // console program loaded at 0x0100
     uint64_t NsParInstruction = 250;
     std::string Imprimante;
+    std::vector<std::string> Disques;  // --disk N=IMAGE[:ro]
+    int CouleurTexte = 0, Plans = 4, Schema = 0; // display settings of the picture
     bool Aide = false;
 };
 

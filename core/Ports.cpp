@@ -9,6 +9,7 @@
 #include "core/Arith9512.h"
 #include "core/DisqueDur.h"
 #include "core/Machine.h"
+#include "disks/ControleurDsq.h"
 
 int32_t AdrBanqueJeu(uint8_t code) {
     switch (code) {
@@ -121,10 +122,10 @@ uint8_t TMachine::PortIn(uint8_t port, uint8_t a) {
     switch (port) {
     case 0x85: return StatusWinch;
     case 0x97: return NumPoste;
-    case 0x99: return 0; // floppy controller status: wired with the controller
+    case 0x99: return LitStatusCtrlDsq(*this);
     case 0xA1: return LitChiffreHorloge(*this);
     case 0xA5: return a;
-    case 0xB9: return 0; // floppy controller data: wired with the controller
+    case 0xB9: return LitCtrlDsq(*this);
     case 0xC2: return DonneeClavier(*this);
     case 0xC3: return GraphZorv[size_t(GraphX) * 256 + GraphY];
     case 0xCF: return 0x0B;
@@ -149,7 +150,7 @@ void TMachine::PortOut(uint8_t port, uint8_t a) {
     case 0xA3: GraphY = a; break;
     case 0xA5: DonneeWinch(*this, a); break;
     case 0xAF: CarImpr = a; break;
-    case 0xB9: break; // floppy controller data: wired with the controller
+    case 0xB9: EcritCtrlDsq(*this, a); break;
     case 0xC2: ControleClavier(*this, a); break;
     case 0xC3: PointGraphique(*this, a); break;
     case 0xC5: AddrDMAWinch = uint16_t((AddrDMAWinch & 0x00FF) | (a << 8)); break;

@@ -6,19 +6,12 @@
 #include <cstring>
 #include <vector>
 
-#include "core/HoteVirtuel.h"
-#include "core/Machine.h"
+#include "MachineEssai.h"
 #include "debugger/Assembleur.h"
 
 namespace {
 
-struct Peripheriques : ::testing::Test {
-    std::unique_ptr<TMachine> m = std::make_unique<TMachine>();
-    THoteVirtuel hote{m.get()};
-    void SetUp() override {
-        m->Hote = &hote;
-        m->InitMachine();
-    }
+struct Peripheriques : TMachineEssai {
     // Eight data writes, least significant byte first.
     void Pousse(double v) {
         uint64_t bits;

@@ -3,21 +3,14 @@
 
 #include <initializer_list>
 
-#include "core/HoteVirtuel.h"
-#include "core/Machine.h"
+#include "MachineEssai.h"
 
 namespace {
 
-struct Controle : ::testing::Test {
-    std::unique_ptr<TMachine> m = std::make_unique<TMachine>();
-    THoteVirtuel hote{m.get()};
+struct Controle : TMachineEssai {
     void SetUp() override {
-        m->Hote = &hote;
-        m->InitMachine();
+        TMachineEssai::SetUp();
         m->RegSP = 0x8000;
-    }
-    void Code(uint16_t adr, std::initializer_list<uint8_t> octets) {
-        for (uint8_t o : octets) m->ZorvMem[adr++] = o;
     }
 };
 

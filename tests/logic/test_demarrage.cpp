@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "DossierTemp.h"
+#include "DossierProgramme.h"
 #include "config/Demarrage.h"
 #include "config/Parametres.h"
 #include "config/ChargeRoms.h"
@@ -12,7 +12,7 @@
 namespace {
 
 struct Demarre : ::testing::Test {
-    TDossierTemp dossier;
+    TDossierProgramme dossier;
     std::unique_ptr<TMachine> m = std::make_unique<TMachine>();
     THoteVirtuel hote{m.get()};
     TParametres p;

@@ -1,16 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "core/HoteVirtuel.h"
-#include "core/Machine.h"
+#include "MachineEssai.h"
 
 namespace {
 
-struct Memoire : ::testing::Test {
-    std::unique_ptr<TMachine> m = std::make_unique<TMachine>();
-    THoteVirtuel hote{m.get()};
+struct Memoire : TMachineEssai {
     void SetUp() override {
-        m->Hote = &hote;
-        m->InitMachine();
+        TMachineEssai::SetUp();
         m->RomBoot[0] = 0xC3;
     }
 };

@@ -3,7 +3,7 @@
 #include <memory>
 #include <random>
 
-#include "DossierTemp.h"
+#include "DossierProgramme.h"
 #include "config/FichierIni.h"
 #include "config/Parametres.h"
 #include "config/Modeles.h"
@@ -57,7 +57,7 @@ TEST(FichierIni, GarbledTextNeverBreaksTheReader) {
 }
 
 struct Parametres : ::testing::Test {
-    TDossierTemp dossier;
+    TDossierProgramme dossier;
     std::unique_ptr<TMachine> m = std::make_unique<TMachine>();
     THoteVirtuel hote{m.get()};
     TParametres p;

@@ -5,23 +5,13 @@
 #include <initializer_list>
 #include <vector>
 
-#include "core/HoteVirtuel.h"
-#include "core/Machine.h"
+#include "MachineEssai.h"
 
 namespace {
 
 constexpr uint8_t MVI_A = 0x3E, OUT = 0xD3, IN = 0xDB, HLT = 0x76, MOV_M_A = 0x77, INX_H = 0x23, LXI_H = 0x21;
 
-struct Ports : ::testing::Test {
-    std::unique_ptr<TMachine> m = std::make_unique<TMachine>();
-    THoteVirtuel hote{m.get()};
-    void SetUp() override {
-        m->Hote = &hote;
-        m->InitMachine();
-    }
-    void Code(uint16_t adr, std::initializer_list<uint8_t> octets, uint8_t banque = 0) {
-        for (uint8_t o : octets) m->ZorvMem[(uint32_t(banque) << 16) | adr++] = o;
-    }
+struct Ports : TMachineEssai {
     // Runs the program at 0x2000 until HLT.
     void Lance(std::initializer_list<uint8_t> octets) {
         Code(0x2000, octets);

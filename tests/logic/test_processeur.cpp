@@ -4,24 +4,20 @@
 
 #include <initializer_list>
 
-#include "core/HoteVirtuel.h"
-#include "core/Machine.h"
+#include "MachineEssai.h"
 
 namespace {
 
 constexpr uint8_t S = 0x80, Z = 0x40, AC = 0x10, P = 0x04, CY = 0x01, B1 = 0x02;
 
-struct Processeur : ::testing::Test {
-    std::unique_ptr<TMachine> m = std::make_unique<TMachine>();
-    THoteVirtuel hote{m.get()};
+struct Processeur : TMachineEssai {
     void SetUp() override {
-        m->Hote = &hote;
-        m->InitMachine();
+        TMachineEssai::SetUp();
         m->RegPSW = B1;
         m->RegPC = 0x2000;
     }
     void Code(std::initializer_list<uint8_t> octets, uint16_t adr = 0x2000, uint8_t banque = 0) {
-        for (uint8_t o : octets) m->ZorvMem[(uint32_t(banque) << 16) | adr++] = o;
+        TMachineEssai::Code(adr, octets, banque);
     }
     // Runs the one instruction at 0x2000 with the given A and flags.
     void Un(std::initializer_list<uint8_t> octets, uint8_t a, uint8_t psw) {

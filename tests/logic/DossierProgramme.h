@@ -1,4 +1,5 @@
-// A scratch program folder, removed at the end of the test.
+// A scratch program folder (settings file and ROM images), removed at the
+// end of the test.
 #pragma once
 
 #include <filesystem>
@@ -7,14 +8,14 @@
 #include <string>
 #include <vector>
 
-struct TDossierTemp {
+struct TDossierProgramme {
     std::filesystem::path Chemin;
-    TDossierTemp() {
+    TDossierProgramme() {
         std::random_device alea;
         Chemin = std::filesystem::temp_directory_path() / ("zorv-" + std::to_string(alea()) + std::to_string(alea()));
         std::filesystem::create_directories(Chemin);
     }
-    ~TDossierTemp() {
+    ~TDossierProgramme() {
         std::error_code ec;
         std::filesystem::remove_all(Chemin, ec);
     }
