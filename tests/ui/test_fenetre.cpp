@@ -1,0 +1,297 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QThread>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <random>
+
+#include "config/Demarrage.h"
+#include "devices/TraductionClavier.h"
+#include "ui/Icones.h"
+#include "ui/MainForm.h"
+
+namespace {
+
+// Runs the event loop until `fini` holds (or 5 s have passed).
+bool AttendsQue(const std::function<bool()>& fini) {
+    QElapsedTimer t;
+    t.start();
+    while (!fini() && t.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return fini();
+}
+
+// Runs `action` `ms` milliseconds from now, from inside the event loop (so
+// between two instructions when the machine runs).
+void Plus(int ms, QObject* contexte, std::function<void()> action) {
+    QTimer::singleShot(ms, contexte, std::move(action));
+}
+
+bool TraductionPresente() {
+    TMessageClavier a;
+    a.Code = u'a';
+    return !TraduitMessageClavier(a, {}).Entrees.empty();
+}
+
+void Frappe(QWidget* w, int cle, const QString& texte, Qt::KeyboardModifiers mod = Qt::NoModifier) {
+    QKeyEvent appui(QEvent::KeyPress, cle, mod, texte);
+    QApplication::sendEvent(w, &appui);
+    QKeyEvent relache(QEvent::KeyRelease, cle, mod, texte);
+    QApplication::sendEvent(w, &relache);
+}
+
+// The test boot ROM: counts its starts at 0x9000, sets interrupts (EI or DI)
+// and loops at 0x0008; the interrupt handler at 0x002C marks 0x9001 and halts.
+std::vector<uint8_t> RomTest(bool ei) {
+    std::vector<uint8_t> rom(0x40, 0);
+    const uint8_t code[] = {0x21, 0x00, 0x90, 0x34, 0x31, 0x00, 0x80, uint8_t(ei ? 0xFB : 0xF3),
+                            0x00, 0xC3, 0x08, 0x00};
+    std::copy(std::begin(code), std::end(code), rom.begin());
+    const uint8_t handler[] = {0x3E, 0x55, 0x32, 0x01, 0x90, 0x76};
+    std::copy(std::begin(handler), std::end(handler), rom.begin() + 0x2C);
+    return rom;
+}
+
+struct Fenetre : ::testing::Test {
+    std::filesystem::path dossier;
+    std::vector<std::pair<TTypeBoite, std::string>> boites;
+    std::unique_ptr<TMainForm> f;
+
+    void SetUp() override {
+        std::random_device alea;
+        dossier = std::filesystem::temp_directory_path() / ("zorv-ui-" + std::to_string(alea()));
+        std::filesystem::create_directories(dossier);
+        Ecrit("G-CAR-T9.bin", std::vector<uint8_t>(2048, 0));
+        Ecrit("QBM71K.bin", RomTest(false));
+        Ecrit("T318-C.bin", std::vector<uint8_t>(2048, 0xFF));
+    }
+    void TearDown() override {
+        f.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(dossier, ec);
+    }
+    void Ecrit(const std::string& nom, const std::vector<uint8_t>& o) {
+        std::ofstream(dossier / nom, std::ios::binary).write(reinterpret_cast<const char*>(o.data()), std::streamsize(o.size()));
+    }
+    void Cree() {
+        TOptionsFenetre options;
+        options.ProgDir = dossier.string();
+        options.Boite = [this](TTypeBoite t, const std::string& s) { boites.emplace_back(t, s); };
+        f = std::make_unique<TMainForm>(options);
+        f->show();
+    }
+    TMachine& M() { return f->Machine(); }
+    QImage ImageCPU() const { return f->TBCPU->icon().pixmap(24, 24).toImage(); }
+    static QImage Image(int i) { return ImagesBarreOutils()[i].pixmap(24, 24).toImage(); }
+    // Runs the machine until the window closes.
+    void Tourne() { ASSERT_TRUE(AttendsQue([this] { return !f->isVisible(); })); }
+};
+
+TEST_F(Fenetre, WindowToolbarAndBoxes) {
+    Cree();
+    EXPECT_EQ(f->windowTitle(), QString("Emulateur Zorvex 2.2a"));
+    EXPECT_EQ(f->size(), QSize(1060, 650));
+    EXPECT_EQ(f->PaintBox1->geometry(), QRect(16, 56, 1024, 576));
+    const QStringList attendus{"Disques", "Maj / Min", "RAZ", "INT", QString::fromUtf8("Param\u00e8tres"),
+                               "Prop. Imp.", "Imprime", "CPU", "Info", "Quitter"};
+    QStringList vus;
+    for (QToolButton* b : f->findChild<QToolBar*>()->findChildren<QToolButton*>())
+        if (!b->text().isEmpty() && b->isVisibleTo(f.get())) vus << b->text();
+    EXPECT_EQ(vus, attendus);
+    int xPrec = -1;
+    for (QToolButton* b : {f->TBDsq, f->TBKbd, f->TBRaz, f->TBInt, f->TBParams, f->TBPrSetup, f->TBPrint, f->TBCPU,
+                           f->TBInfo, f->TBExit}) {
+        EXPECT_EQ(b->size(), QSize(62, 36));
+        EXPECT_GT(b->x(), xPrec);
+        xPrec = b->x();
+    }
+    for (QToolButton* b : {f->TBDsq, f->TBParams, f->TBPrSetup, f->TBPrint}) EXPECT_FALSE(b->isEnabled());
+    EXPECT_TRUE(boites.empty());
+    f->TBInfo->click();
+    f->TBCPU->click();
+    ASSERT_EQ(boites.size(), 2u);
+    EXPECT_EQ(boites[0].first, TTypeBoite::Information);
+    EXPECT_EQ(boites[0].second, "Emulateur Zorvex\nVersion 2.2a");
+    EXPECT_EQ(boites[1].first, TTypeBoite::Information);
+    // The three run-state pictures differ from each other.
+    EXPECT_NE(Image(10), Image(11));
+    EXPECT_NE(Image(11), Image(12));
+    EXPECT_NE(Image(10), Image(12));
+    f->close();
+}
+
+TEST_F(Fenetre, QuitterEndsTheRunLoop) {
+    Cree();
+    bool tournait = false;
+    Plus(30, f.get(), [&] {
+        tournait = M().BoucleActive && M().EtatCPU == CPURun && ImageCPU() == Image(10);
+        f->TBExit->click();
+    });
+    Tourne();
+    EXPECT_TRUE(tournait);
+    EXPECT_TRUE(M().FinEmul);
+    EXPECT_FALSE(M().BoucleActive);
+    EXPECT_EQ(M().ZorvMem[0x9000], 1);
+    EXPECT_GT(M().NbInstructions, 100u);
+    EXPECT_TRUE(boites.empty());
+}
+
+TEST_F(Fenetre, AltF4EndsTheRunLoop) {
+    Cree();
+    Plus(30, f.get(), [&] { Frappe(f->PaintBox1, Qt::Key_F4, QString(), Qt::AltModifier); });
+    Tourne();
+    EXPECT_TRUE(M().FinEmul);
+    EXPECT_FALSE(M().BoucleActive);
+}
+
+TEST_F(Fenetre, MissingBootRomClosesTheWindow) {
+    std::filesystem::remove(dossier / "QBM71K.bin");
+    Cree();
+    ASSERT_EQ(boites.size(), 1u);
+    EXPECT_EQ(boites[0].first, TTypeBoite::Erreur);
+    EXPECT_EQ(boites[0].second, "Le fichier " + (dossier / "QBM71K.bin").string() + " est absent");
+    Tourne();
+    EXPECT_EQ(M().NbInstructions, 0u);
+}
+
+TEST_F(Fenetre, OversizedBootRomClosesTheWindow) {
+    Ecrit("QBM71K.bin", std::vector<uint8_t>(4097, 0));
+    Cree();
+    ASSERT_EQ(boites.size(), 1u);
+    EXPECT_EQ(boites[0].second, "Le fichier " + (dossier / "QBM71K.bin").string() + " est trop volumineux");
+    Tourne();
+    EXPECT_EQ(M().NbInstructions, 0u);
+}
+
+TEST_F(Fenetre, RazWhileRunningRestartsAtZeroAndReleasesMajMin) {
+    Cree();
+    uint8_t avant = 0;
+    Plus(30, f.get(), [&] {
+        f->TBKbd->click();
+        EXPECT_TRUE(M().TBKbdDown);
+        avant = M().ZorvMem[0x9000];
+        f->TBRaz->click();
+    });
+    Plus(80, f.get(), [&] { f->close(); });
+    Tourne();
+    EXPECT_EQ(avant, 1);
+    EXPECT_EQ(M().ZorvMem[0x9000], 2); // RAM kept, program started again
+    EXPECT_FALSE(f->TBKbd->isChecked());
+    EXPECT_FALSE(M().TBKbdDown);
+}
+
+TEST_F(Fenetre, IntWithInterruptsDisabledWaits) {
+    Cree();
+    Plus(30, f.get(), [&] { f->TBInt->click(); });
+    Plus(80, f.get(), [&] { f->close(); });
+    Tourne();
+    EXPECT_TRUE(M().DemandeInt);
+    EXPECT_EQ(M().ZorvMem[0x9001], 0);
+    EXPECT_GE(M().RegPC, 0x0008);
+    EXPECT_LE(M().RegPC, 0x000B);
+}
+
+TEST_F(Fenetre, IntTakenThenHaltThenRazRestarts) {
+    Ecrit("QBM71K.bin", RomTest(true));
+    Cree();
+    Plus(30, f.get(), [&] { f->TBInt->click(); });
+    bool arrete = false;
+    Plus(80, f.get(), [&] {
+        arrete = M().EtatCPU == CPUHalt && !M().BoucleActive && ImageCPU() == Image(12) && M().ZorvMem[0x9001] == 0x55;
+        M().ZorvMem[0x9001] = 0;
+        f->TBInt->click(); // nothing restarts a halted processor but a reset
+    });
+    bool toujoursArrete = false;
+    Plus(120, f.get(), [&] {
+        toujoursArrete = M().EtatCPU == CPUHalt && M().ZorvMem[0x9000] == 1;
+        f->TBRaz->click();
+    });
+    Plus(170, f.get(), [&] { f->close(); });
+    Tourne();
+    EXPECT_TRUE(arrete);
+    EXPECT_TRUE(toujoursArrete);
+    EXPECT_EQ(M().ZorvMem[0x9000], 2);
+    EXPECT_FALSE(M().DemandeInt); // cleared by the reset
+    EXPECT_EQ(M().EtatCPU, CPURun);
+}
+
+TEST_F(Fenetre, VideoRamWritesShowOnTheScreenInTheTextColour) {
+    std::vector<uint8_t> gencar(2048, 0);
+    for (int ligne = 0; ligne < 12; ++ligne) gencar[0x41 * 16 + ligne] = 0xFF;
+    Ecrit("G-CAR-T9.bin", gencar);
+    std::ofstream(dossier / "EmulZorv.ini") << "[Affichage]\nTexte=1\n";
+    Cree();
+    QImage vu;
+    Plus(30, f.get(), [&] {
+        M().WriteMem(0x1000, 0, 0x41); // row 0, column 0
+        vu = f->PaintBox1->grab().toImage();
+        f->close();
+    });
+    Tourne();
+    ASSERT_FALSE(vu.isNull());
+    EXPECT_EQ(vu.pixelColor(32 + 5, 3), QColor(0xFF, 0xD0, 0x00)); // amber dot
+    EXPECT_EQ(vu.pixelColor(32 + 0, 3), QColor(0, 0, 0));          // cell column 0 stays dark
+    EXPECT_EQ(vu.pixelColor(32 + 12 + 5, 3), QColor(0, 0, 0));     // next cell: a space
+}
+
+TEST_F(Fenetre, KeysReachTheQueueOnceAndUnmatchedOnesTheirWidget) {
+    if (!TraductionPresente()) GTEST_SKIP() << "key rules not built";
+    Cree();
+    QLineEdit champ;
+    champ.show();
+    std::vector<uint16_t> apresA, apresAccent;
+    QString texteChamp, texteModal;
+    int fileApresModal = -1;
+    Plus(30, f.get(), [&] {
+        Frappe(f->PaintBox1, Qt::Key_A, "a");
+        apresA.assign(M().BufClav.begin(), M().BufClav.begin() + M().NbCarClav);
+        M().VideClavier();
+        M().ModeClavier = 0;
+        Frappe(f->PaintBox1, Qt::Key_Dead_Circumflex, QString());
+        Frappe(f->PaintBox1, Qt::Key_Shift, QString(), Qt::ShiftModifier);
+        Frappe(f->PaintBox1, Qt::Key_E, "e");
+        apresAccent.assign(M().BufClav.begin(), M().BufClav.begin() + M().NbCarClav);
+        M().VideClavier();
+        M().ModeClavier = 2; // ê has no rule in this mode
+        Frappe(&champ, Qt::Key_A, "a");
+        Frappe(&champ, Qt::Key_Ecircumflex, QString::fromUtf8("\u00ea"));
+        Frappe(&champ, Qt::Key_Dead_Diaeresis, QString());
+        Frappe(&champ, Qt::Key_U, "u");
+        texteChamp = champ.text();
+        // A modal box keeps its keys.
+        QDialog boite;
+        auto* saisie = new QLineEdit(&boite);
+        boite.setModal(true);
+        boite.show();
+        Frappe(saisie, Qt::Key_Z, "z");
+        texteModal = saisie->text();
+        fileApresModal = M().NbCarClav;
+        boite.hide();
+        f->close();
+    });
+    Tourne();
+    EXPECT_EQ(apresA, std::vector<uint16_t>{0x0361});
+    EXPECT_EQ(apresAccent, std::vector<uint16_t>{0x0215});
+    EXPECT_EQ(texteChamp, QString::fromUtf8("\u00ea\u00fc")); // composed before reaching the field
+    EXPECT_EQ(M().NbCarClav, 1); // the 'a' typed into the field
+    EXPECT_EQ(texteModal, "z");
+    EXPECT_EQ(fileApresModal, 1);
+    // Capture ends with the run loop: keys then reach their widgets.
+    Frappe(&champ, Qt::Key_B, "b");
+    EXPECT_EQ(champ.text(), QString::fromUtf8("\u00ea\u00fcb"));
+}
+
+} // namespace

@@ -1,0 +1,111 @@
+#include "ui/FiltreClavier.h"
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLocale>
+
+#include "core/Machine.h"
+
+namespace {
+
+char16_t SeparateurDate() {
+    const QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
+    for (const QChar c : format)
+        if (!c.isLetter()) return char16_t(c.unicode());
+    return u'/';
+}
+
+} // namespace
+
+TFiltreClavier::TFiltreClavier(TMachine& m, QObject* parent) : QObject(parent), M(m) {}
+
+TContexteClavier TFiltreClavier::Contexte() const {
+    TContexteClavier ctx;
+    ctx.ModeClavier = M.ModeClavier;
+    ctx.Date = M.Hote ? M.Hote->HeureLocale() : THeureLocale{};
+    ctx.SeparateurDate = SeparateurDate();
+    ctx.CaptureClav = M.CaptureClav;
+    return ctx;
+}
+
+bool TFiltreClavier::Pousse(const TTraduction& t) {
+    PousseEntrees(M, t);
+    return t.Consomme;
+}
+
+bool TFiltreClavier::Caracteres(const std::u16string& texte, bool shift, bool ctrl) {
+    bool consomme = false;
+    const TContexteClavier ctx = Contexte();
+    for (const char16_t c : texte) {
+        TMessageClavier msg;
+        msg.Type = TTypeMessageClavier::Caractere;
+        msg.Code = c;
+        msg.Shift = shift;
+        msg.Ctrl = ctrl;
+        consomme = Pousse(TraduitMessageClavier(msg, ctx)) || consomme;
+    }
+    return consomme;
+}
+
+// Text of a key after a dead key: its first character composed with the
+// accent. Empty text (a modifier key) leaves the dead key waiting.
+std::u16string TFiltreClavier::Compose(const std::u16string& texte) {
+    if (FAccent == TAccent::Aucun || texte.empty()) return texte;
+    const TAccent accent = FAccent;
+    FAccent = TAccent::Aucun;
+    return ComposeApresCleMorte(accent, texte[0]) + texte.substr(1);
+}
+
+bool TFiltreClavier::ToucheEnfoncee(QObject* cible, QKeyEvent* e) {
+    const Qt::KeyboardModifiers mod = e->modifiers();
+    // Alt without Ctrl makes a system key: the main window's own handler.
+    if ((mod & Qt::AltModifier) && !(mod & Qt::ControlModifier)) return false;
+    const bool shift = mod & Qt::ShiftModifier, ctrl = mod & Qt::ControlModifier;
+    if (const TAccent accent = AccentDeCleMorte(e->key()); accent != TAccent::Aucun) {
+        // A second dead key: the first one combines with nothing.
+        if (FAccent != TAccent::Aucun) Caracteres(std::u16string(1, CaractereAccent(FAccent)), shift, ctrl);
+        FAccent = accent;
+        return true;
+    }
+    TMessageClavier msg;
+    msg.Type = TTypeMessageClavier::ToucheEnfoncee;
+    msg.Code = VkDepuisCleQt(e->key());
+    msg.Shift = shift;
+    msg.Ctrl = ctrl;
+    if (msg.Code != 0 && Pousse(TraduitMessageClavier(msg, Contexte()))) return true;
+    const std::u16string brut = e->text().toStdU16String();
+    const std::u16string texte = Compose(brut);
+    if (!texte.empty() && Caracteres(texte, shift, ctrl)) return true;
+    if (texte == brut) return false;
+    // Not translated: the widget gets the composed text instead.
+    QKeyEvent compose(QEvent::KeyPress, e->key(), mod, QString::fromStdU16String(texte), e->isAutoRepeat());
+    FDernier = &compose;
+    QCoreApplication::sendEvent(cible, &compose);
+    FDernier = nullptr;
+    return true;
+}
+
+bool TFiltreClavier::eventFilter(QObject* cible, QEvent* e) {
+    const QEvent::Type type = e->type();
+    if (type != QEvent::KeyPress && type != QEvent::InputMethod) {
+        FDernier = nullptr;
+        return QObject::eventFilter(cible, e);
+    }
+    // Each key event is seen once addressed to the window and then once per
+    // widget it is offered to (the focused one, then its parents): only the
+    // first widget translates it.
+    if (!cible->isWidgetType() || e == FDernier) return false;
+    FDernier = e;
+    // A message box or dialog shown modally keeps its own keys.
+    if (QApplication::activeModalWidget()) return false;
+    bool consomme = false;
+    if (type == QEvent::KeyPress) {
+        consomme = ToucheEnfoncee(cible, static_cast<QKeyEvent*>(e));
+    } else {
+        const QString commit = static_cast<QInputMethodEvent*>(e)->commitString();
+        consomme = !commit.isEmpty() && Caracteres(commit.toStdU16String(), false, false);
+    }
+    if (SurTraduction) SurTraduction();
+    return consomme;
+}

@@ -1,0 +1,42 @@
+// The application-wide keyboard hook of the run loop: every key event of the
+// program goes through the key-down rules, then (when none consumed it) the
+// character rules with its text, dead keys composed first. Unmatched keys
+// go on to their widget.
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+#include <string>
+
+#include "devices/ToucheMorte.h"
+#include "devices/TraductionClavier.h"
+
+struct TMachine;
+class QKeyEvent;
+class QInputMethodEvent;
+
+class TFiltreClavier : public QObject {
+    Q_OBJECT
+public:
+    explicit TFiltreClavier(TMachine& m, QObject* parent = nullptr);
+
+    // Called after each key has gone through the rules (its entries, if any,
+    // are then in the queue).
+    std::function<void()> SurTraduction;
+
+    TContexteClavier Contexte() const;
+
+protected:
+    bool eventFilter(QObject* cible, QEvent* e) override;
+
+private:
+    TMachine& M;
+    const QEvent* FDernier = nullptr; // the key event already seen (window, then widget)
+    TAccent FAccent = TAccent::Aucun; // dead key waiting for the next letter
+
+    bool ToucheEnfoncee(QObject* cible, QKeyEvent* e);
+    bool Caracteres(const std::u16string& texte, bool shift, bool ctrl);
+    std::u16string Compose(const std::u16string& texte);
+    bool Pousse(const TTraduction& t);
+};

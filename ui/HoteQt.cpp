@@ -1,0 +1,86 @@
+#include "ui/HoteQt.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QMessageBox>
+#include <QThread>
+
+#include "core/Machine.h"
+#include "ui/MainForm.h"
+
+QEvent::Type TMessageZorv::Type() {
+    static const QEvent::Type type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
+
+THoteQt::THoteQt(TMachine& m, TMainForm& fenetre, TBoite boite)
+    : M(m), FFenetre(fenetre), FBoite(std::move(boite)) {
+    FHorloge.start();
+    for (int t = 0; t < NbTimers; ++t) {
+        auto& timer = FTimers[size_t(t)];
+        timer = std::make_unique<QTimer>(this);
+        timer->setSingleShot(true);
+        timer->setTimerType(Qt::PreciseTimer);
+        connect(timer.get(), &QTimer::timeout, this, [this, t] { M.TimerExpire(TTimer(t)); });
+    }
+    if (!FBoite) {
+        FBoite = [this](TTypeBoite type, const std::string& texte) {
+            const QString t = QString::fromStdString(texte);
+            if (type == TTypeBoite::Erreur)
+                QMessageBox::critical(&FFenetre, QStringLiteral("EmulZorv"), t);
+            else
+                QMessageBox::information(&FFenetre, QStringLiteral("EmulZorv"), t);
+        };
+    }
+}
+
+void THoteQt::MessageErreur(const std::string& texte) { FBoite(TTypeBoite::Erreur, texte); }
+
+void THoteQt::MessageInfo(const std::string& texte) { FBoite(TTypeBoite::Information, texte); }
+
+void THoteQt::Repeint() { FFenetre.PaintBox1Paint(); }
+
+void THoteQt::DemarreTimer(TTimer t, uint32_t ms) { FTimers[t]->start(int(ms)); }
+
+void THoteQt::ArreteTimer(TTimer t) { FTimers[t]->stop(); }
+
+bool THoteQt::TimerActif(TTimer t) const { return FTimers[t]->isActive(); }
+
+uint32_t THoteQt::TickCount() { return uint32_t(FHorloge.elapsed()); }
+
+THeureLocale THoteQt::HeureLocale() {
+    const QDateTime maintenant = QDateTime::currentDateTime();
+    const QDate d = maintenant.date();
+    const QTime h = maintenant.time();
+    THeureLocale r;
+    r.Annee = d.year();
+    r.Mois = d.month();
+    r.Jour = d.day();
+    r.JourSemaine = d.dayOfWeek() % 7;
+    r.Heure = h.hour();
+    r.Minute = h.minute();
+    r.Seconde = h.second();
+    r.Milli = h.msec();
+    return r;
+}
+
+void THoteQt::Dors(uint32_t ms) { QThread::msleep(ms); }
+
+void THoteQt::PosteMessage(uint32_t msg) { QCoreApplication::postEvent(&FFenetre, new TMessageZorv(msg)); }
+
+void THoteQt::AfficheEtatCPU(TEtatCPU etat) { FFenetre.AfficheEtatCPU(etat); }
+
+void THoteQt::RelacheMajMin() { FFenetre.RelacheMajMin(); }
+
+void THoteQt::CaptureClavier(bool active) { FFenetre.CaptureClavier(active); }
+
+// The run loop hands over every slice; the window system gets its turn when
+// about a millisecond has passed, so every handler still runs between two
+// instructions.
+void THoteQt::ApresTranche(uint32_t) {
+    const int64_t maintenant = FHorloge.nsecsElapsed();
+    if (maintenant - FDernierePompe < IntervallePompeNs) return;
+    FDernierePompe = maintenant;
+    ++NbPompes;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}

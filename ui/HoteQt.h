@@ -1,0 +1,65 @@
+// The host of the emulated machine in the window system: message boxes,
+// one-shot timers of the main window, clock, posted messages, and the message
+// pump of the run loop.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/Hote.h"
+
+struct TMachine;
+class TMainForm;
+
+// A private message (0x400 and up, or the close request) posted to a window.
+class TMessageZorv : public QEvent {
+public:
+    explicit TMessageZorv(uint32_t numero) : QEvent(Type()), Numero(numero) {}
+    static QEvent::Type Type();
+    const uint32_t Numero;
+};
+
+enum class TTypeBoite { Erreur, Information };
+// Shows a box (modal) — or, in tests, records it.
+using TBoite = std::function<void(TTypeBoite, const std::string&)>;
+
+class THoteQt : public QObject, public IHote {
+    Q_OBJECT
+public:
+    THoteQt(TMachine& m, TMainForm& fenetre, TBoite boite);
+
+    void MessageErreur(const std::string& texte) override;
+    void MessageInfo(const std::string& texte) override;
+    void Repeint() override;
+    void DemarreTimer(TTimer t, uint32_t ms) override;
+    void ArreteTimer(TTimer t) override;
+    bool TimerActif(TTimer t) const override;
+    uint32_t TickCount() override;
+    THeureLocale HeureLocale() override;
+    void Dors(uint32_t ms) override;
+    void PosteMessage(uint32_t msg) override;
+    void AfficheEtatCPU(TEtatCPU etat) override;
+    void RelacheMajMin() override;
+    void CaptureClavier(bool active) override;
+    uint32_t TrancheMax() override { return 512; }
+    void ApresTranche(uint32_t n) override;
+
+    // Pumps are spaced by at least this many nanoseconds of host time.
+    int64_t IntervallePompeNs = 1'000'000;
+    uint64_t NbPompes = 0;
+
+private:
+    TMachine& M;
+    TMainForm& FFenetre;
+    TBoite FBoite;
+    QElapsedTimer FHorloge;
+    int64_t FDernierePompe = 0;
+    std::array<std::unique_ptr<QTimer>, NbTimers> FTimers;
+};

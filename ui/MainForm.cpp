@@ -1,0 +1,189 @@
+#include "ui/MainForm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "config/Demarrage.h"
+#include "devices/Ecran.h"
+#include "devices/TraductionClavier.h"
+#include "ui/FiltreClavier.h"
+
+namespace {
+
+constexpr int LargeurClient = 1060, HauteurClient = 650;
+constexpr int HauteurBarre = 38;
+constexpr int EcranX = 16, EcranY = 56;
+
+} // namespace
+
+TMyPaintBox::TMyPaintBox(TMachine& m, QWidget* parent) : QWidget(parent), M(m) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void TMyPaintBox::paintEvent(QPaintEvent*) {
+    DessineEcran(M);
+    const QImage image(M.BmpEcran.data(), LargeurEcran, HauteurEcran, LargeurEcran * 3, QImage::Format_BGR888);
+    QPainter p(this);
+    p.drawImage(0, 0, image);
+}
+
+TMainForm::TMainForm(const TOptionsFenetre& options)
+    : FMachine(std::make_unique<TMachine>()), FImages(ImagesBarreOutils()) {
+    setWindowTitle(QStringLiteral("Emulateur Zorvex 2.2a"));
+    setFixedSize(LargeurClient, HauteurClient);
+    FHote = std::make_unique<THoteQt>(*FMachine, *this, options.Boite);
+    FMachine->Hote = FHote.get();
+    FFiltre = new TFiltreClavier(*FMachine, this);
+    ConstruitBarre();
+    PaintBox1 = new TMyPaintBox(*FMachine, this);
+    PaintBox1->setGeometry(EcranX, EcranY, LargeurEcran, HauteurEcran);
+    PaintBox1->setFocus();
+    Centre();
+    FChargementReussi = Demarrage(*FMachine, FParametres, options.ProgDir);
+}
+
+TMainForm::~TMainForm() {
+    CaptureClavier(false);
+    FMachine->Hote = nullptr;
+}
+
+QToolButton* TMainForm::AjouteBouton(const QString& texte, int image) {
+    auto* b = new QToolButton(FBarre);
+    b->setText(texte);
+    b->setIcon(FImages[image]);
+    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    b->setFixedSize(62, 36);
+    b->setIconSize(QSize(18, 18));
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setAutoRaise(true);
+    FBarre->addWidget(b);
+    return b;
+}
+
+void TMainForm::ConstruitBarre() {
+    FBarre = new QToolBar(this);
+    FBarre->setGeometry(0, 0, LargeurClient, HauteurBarre);
+    FBarre->setMovable(false);
+    FBarre->setFloatable(false);
+    FBarre->setIconSize(QSize(18, 18));
+    FBarre->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; padding: 0px 2px; }"
+                                         "QToolButton { padding: 0px; margin: 0px; font-size: 10px; }"));
+    TBDsq = AjouteBouton(QStringLiteral("Disques"), 0);
+    TBKbd = AjouteBouton(QStringLiteral("Maj / Min"), 1);
+    FBarre->addSeparator();
+    TBRaz = AjouteBouton(QStringLiteral("RAZ"), 2);
+    TBInt = AjouteBouton(QStringLiteral("INT"), 3);
+    FBarre->addSeparator();
+    TBParams = AjouteBouton(QStringLiteral("Param\u00e8tres"), 8);
+    TBPrSetup = AjouteBouton(QStringLiteral("Prop. Imp."), 4);
+    TBPrint = AjouteBouton(QStringLiteral("Imprime"), 5);
+    FBarre->addSeparator();
+    TBCPU = AjouteBouton(QStringLiteral("CPU"), 10);
+    TBInfo = AjouteBouton(QStringLiteral("Info"), 7);
+    FBarre->addSeparator();
+    TBExit = AjouteBouton(QStringLiteral("Quitter"), 6);
+    // Their windows do not exist yet.
+    for (QToolButton* b : {TBDsq, TBParams, TBPrSetup, TBPrint}) b->setEnabled(false);
+    TBKbd->setCheckable(true);
+    connect(TBKbd, &QToolButton::toggled, this, [this](bool enfonce) { FMachine->TBKbdDown = enfonce; });
+    connect(TBRaz, &QToolButton::clicked, this, &TMainForm::TBRazClick);
+    connect(TBInt, &QToolButton::clicked, this, &TMainForm::TBIntClick);
+    connect(TBCPU, &QToolButton::clicked, this, &TMainForm::TBCPUClick);
+    connect(TBInfo, &QToolButton::clicked, this, &TMainForm::TBAboutClick);
+    connect(TBExit, &QToolButton::clicked, this, &TMainForm::TBExitClick);
+}
+
+void TMainForm::Centre() {
+    if (const QScreen* ecran = QGuiApplication::primaryScreen()) {
+        const QRect zone = ecran->availableGeometry();
+        move(zone.center() - QPoint(LargeurClient / 2, HauteurClient / 2));
+    }
+}
+
+void TMainForm::PaintBox1Paint() { PaintBox1->repaint(); }
+
+void TMainForm::AfficheEtatCPU(TEtatCPU etat) {
+    if (TBCPU) TBCPU->setIcon(FImages[10 + int(etat)]);
+}
+
+void TMainForm::RelacheMajMin() { TBKbd->setChecked(false); }
+
+void TMainForm::CaptureClavier(bool active) {
+    if (active)
+        qApp->installEventFilter(FFiltre);
+    else
+        qApp->removeEventFilter(FFiltre);
+}
+
+void TMainForm::TBRazClick() { FMachine->TBRazClick(); }
+
+void TMainForm::TBIntClick() { FMachine->TBIntClick(); }
+
+void TMainForm::TBAboutClick() { FHote->MessageInfo("Emulateur Zorvex\nVersion 2.2a"); }
+
+void TMainForm::TBCPUClick() { FHote->MessageInfo("Le d\u00e9bogueur n'est pas encore disponible."); }
+
+void TMainForm::TBExitClick() {
+    FMachine->FinEmul = true;
+    close();
+}
+
+void TMainForm::closeEvent(QCloseEvent* e) {
+    FMachine->FinEmul = true;
+    e->accept();
+}
+
+// Alt+F4 ends the run; Alt with a letter sends the machine's function codes
+// while the keyboard is captured.
+void TMainForm::keyPressEvent(QKeyEvent* e) {
+    const bool alt = e->modifiers() & Qt::AltModifier;
+    if (alt && e->key() == Qt::Key_F4) {
+        FMachine->FinEmul = true;
+        close();
+        return;
+    }
+    TMessageClavier msg;
+    msg.Type = TTypeMessageClavier::ToucheEnfoncee;
+    msg.Code = VkDepuisCleQt(e->key());
+    msg.Shift = e->modifiers() & Qt::ShiftModifier;
+    msg.Ctrl = e->modifiers() & Qt::ControlModifier;
+    msg.Alt = alt;
+    const TTraduction t = FormKeyDown(msg, FFiltre->Contexte());
+    PousseEntrees(*FMachine, t);
+    if (t.FinEmul) {
+        FMachine->FinEmul = true;
+        close();
+        return;
+    }
+    if (!t.Consomme) QWidget::keyPressEvent(e);
+}
+
+bool TMainForm::event(QEvent* e) {
+    if (e->type() != TMessageZorv::Type()) return QWidget::event(e);
+    const uint32_t numero = static_cast<TMessageZorv*>(e)->Numero;
+    if (numero == MsgFermeture) close();
+    if (numero == MsgLanceEmulation) BoucleEmulation();
+    return true;
+}
+
+// Handler of the run message. A run message that arrives while the loop is
+// running is kept and honoured when the loop returns.
+void TMainForm::BoucleEmulation() {
+    if (FMachine->BoucleActive) {
+        FRelanceEnAttente = true;
+        return;
+    }
+    do {
+        FRelanceEnAttente = false;
+        FMachine->BoucleEmulation();
+    } while (FRelanceEnAttente && !FMachine->FinEmul);
+}

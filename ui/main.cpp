@@ -1,0 +1,88 @@
+// emulzorv: the emulator's main window.
+//   EMULZORV_MESURE=s  run s seconds, print the instructions per second and
+//                      the slowest key delivery, then close.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QTimer>
+#include <QTranslator>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "ui/FiltreClavier.h"
+#include "ui/MainForm.h"
+
+namespace {
+
+// Measurement mode: instructions per second over the run, and how long a key
+// posted to the screen takes to reach the keyboard queue.
+struct TMesure {
+    QElapsedTimer Horloge;
+    uint64_t Instructions0 = 0;
+    qint64 Debut = 0;
+    qint64 EnvoiCle = -1;
+    qint64 PireDelaiNs = 0;
+    qint64 TotalDelaiNs = 0;
+    int Cles = 0;
+};
+
+void LanceMesure(TMainForm& f, TMesure& mesure, double secondes) {
+    TMachine& m = f.Machine();
+    mesure.Horloge.start();
+    f.FiltreClavier().SurTraduction = [&mesure, &m] {
+        if (mesure.EnvoiCle < 0) return;
+        const qint64 delai = mesure.Horloge.nsecsElapsed() - mesure.EnvoiCle;
+        mesure.PireDelaiNs = std::max(mesure.PireDelaiNs, delai);
+        mesure.TotalDelaiNs += delai;
+        mesure.EnvoiCle = -1;
+        ++mesure.Cles;
+        m.VideClavier();
+    };
+    // Starts once the run loop runs (the run message was posted first).
+    QTimer::singleShot(0, &f, [&mesure, &m] {
+        mesure.Debut = mesure.Horloge.nsecsElapsed();
+        mesure.Instructions0 = m.NbInstructions;
+    });
+    auto* cles = new QTimer(&f);
+    QObject::connect(cles, &QTimer::timeout, &f, [&f, &mesure] {
+        mesure.EnvoiCle = mesure.Horloge.nsecsElapsed();
+        QCoreApplication::postEvent(f.PaintBox1, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
+        QCoreApplication::postEvent(f.PaintBox1, new QKeyEvent(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, "a"));
+    });
+    cles->start(50);
+    QTimer::singleShot(int(secondes * 1000), &f, [&f, &mesure, &m] {
+        const double duree = double(mesure.Horloge.nsecsElapsed() - mesure.Debut) / 1e9;
+        const double ips = duree > 0 ? double(m.NbInstructions - mesure.Instructions0) / duree : 0;
+        std::printf("instructions par seconde : %.0f\n", ips);
+        std::printf("touches : %d, délai jusqu'à la file : moyen %.2f ms, maximal %.2f ms\n", mesure.Cles,
+                    mesure.Cles ? double(mesure.TotalDelaiNs) / mesure.Cles / 1e6 : 0.0,
+                    double(mesure.PireDelaiNs) / 1e6);
+        std::fflush(stdout);
+        f.close();
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("EmulZorv"));
+    QTranslator traduction;
+    if (traduction.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&traduction);
+
+    TOptionsFenetre options;
+    options.ProgDir = QApplication::applicationDirPath().toStdString();
+    TMainForm fenetre(options);
+    fenetre.show();
+
+    TMesure mesure;
+    if (const char* s = std::getenv("EMULZORV_MESURE")) {
+        const double secondes = std::atof(s);
+        if (secondes > 0) LanceMesure(fenetre, mesure, secondes);
+    }
+    return app.exec();
+}
