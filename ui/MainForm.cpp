@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QPainter>
 #include <QScreen>
 #include <QToolBar>
@@ -49,11 +50,27 @@ TMainForm::TMainForm(const TOptionsFenetre& options)
     PaintBox1->setFocus();
     Centre();
     FChargementReussi = Demarrage(*FMachine, FParametres, options.ProgDir);
+    FLecteurs = std::make_unique<TLecteurs>(FParametres.TypeDsq12);
+    FMachine->Lecteurs = FLecteurs.get();
+    // The images named in the settings are in their drives before the
+    // machine runs its first instruction.
+    if (FChargementReussi) MonteImages();
+}
+
+void TMainForm::MonteImages() {
+    std::vector<std::pair<int, std::string>> images;
+    for (int lecteur : LecteursEnregistres) {
+        const std::string& chemin = FParametres.ChargeImages[size_t(lecteur)];
+        if (!chemin.empty()) images.emplace_back(lecteur, chemin);
+    }
+    const std::string separateur = QLocale::system().groupSeparator().toStdString();
+    for (const std::string& erreur : FLecteurs->ChargeImages(images, separateur)) FHote->MessageErreur(erreur);
 }
 
 TMainForm::~TMainForm() {
     CaptureClavier(false);
     FMachine->Hote = nullptr;
+    FMachine->Lecteurs = nullptr;
 }
 
 QToolButton* TMainForm::AjouteBouton(const QString& texte, int image) {

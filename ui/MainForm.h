@@ -9,6 +9,7 @@
 
 #include "config/Parametres.h"
 #include "core/Machine.h"
+#include "disks/Lecteurs.h"
 #include "ui/HoteQt.h"
 #include "ui/Icones.h"
 
@@ -45,6 +46,7 @@ public:
     TParametres& Parametres() { return FParametres; }
     THoteQt& Hote() { return *FHote; }
     TFiltreClavier& FiltreClavier() { return *FFiltre; }
+    TLecteurs& Lecteurs() { return *FLecteurs; }
     TMyPaintBox* PaintBox1 = nullptr;
 
     QToolButton *TBDsq = nullptr, *TBKbd = nullptr, *TBRaz = nullptr, *TBInt = nullptr,
@@ -73,6 +75,7 @@ private:
     std::unique_ptr<TMachine> FMachine;
     TParametres FParametres;
     std::unique_ptr<THoteQt> FHote;
+    std::unique_ptr<TLecteurs> FLecteurs; // drive table, until the disk manager owns it
     TFiltreClavier* FFiltre = nullptr;
     QVector<QIcon> FImages;
     QToolBar* FBarre = nullptr;
@@ -83,4 +86,5 @@ private:
     void ConstruitBarre();
     void Centre();
     void BoucleEmulation();
+    void MonteImages();
 };

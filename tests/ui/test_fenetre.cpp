@@ -295,3 +295,30 @@ TEST_F(Fenetre, KeysReachTheQueueOnceAndUnmatchedOnesTheirWidget) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Fenetre, ImagesOfTheSettingsAreMountedBeforeTheMachineRuns) {
+    Ecrit("d2.img", std::vector<uint8_t>(788480, 0xE5));
+    Ecrit("d9.img", std::vector<uint8_t>(409600, 0));
+    std::ofstream(dossier / "EmulZorv.ini") << "[Images]\nD2=" << (dossier / "d2.img").string()
+                                            << "\nD9=" << (dossier / "d9.img").string() << "\n";
+    Cree();
+    int etat1 = -1, etat2 = -1, etat3 = -1;
+    Plus(50, f.get(), [&] {
+        etat1 = f->Lecteurs().EtatDuDisque(1);
+        etat2 = f->Lecteurs().EtatDuDisque(2);
+        etat3 = f->Lecteurs().EtatDuDisque(3);
+        f->close();
+    });
+    Tourne();
+    EXPECT_EQ(etat2, 1);
+    EXPECT_EQ(etat1, 0);
+    EXPECT_EQ(etat3, 0); // wrong size for a 1.2 Mo drive
+    ASSERT_EQ(boites.size(), 1u);
+    EXPECT_EQ(boites[0].first, TTypeBoite::Erreur);
+    EXPECT_NE(boites[0].second.find("doit \u00eatre"), std::string::npos) << boites[0].second;
+    EXPECT_EQ(M().Lecteurs, &f->Lecteurs());
+}
+
+} // namespace
