@@ -48,19 +48,31 @@ bool THoteQt::TimerActif(TTimer t) const { return FTimers[t]->isActive(); }
 
 uint32_t THoteQt::TickCount() { return uint32_t(FHorloge.elapsed()); }
 
+// The machine's software may read the clock every few instructions: the
+// local time is taken from the system once a second and moved on by the
+// monotonic clock in between.
 THeureLocale THoteQt::HeureLocale() {
-    const QDateTime maintenant = QDateTime::currentDateTime();
-    const QDate d = maintenant.date();
-    const QTime h = maintenant.time();
-    THeureLocale r;
-    r.Annee = d.year();
-    r.Mois = d.month();
-    r.Jour = d.day();
-    r.JourSemaine = d.dayOfWeek() % 7;
-    r.Heure = h.hour();
-    r.Minute = h.minute();
-    r.Seconde = h.second();
-    r.Milli = h.msec();
+    constexpr int64_t MsParJour = 86'400'000;
+    const int64_t maintenantMs = FHorloge.elapsed();
+    const int64_t ecart = maintenantMs - FBaseHeureMs;
+    const int64_t dansJour = FBaseDansJourMs + ecart;
+    if (!FBaseValide || ecart < 0 || ecart >= 1000 || dansJour >= MsParJour) {
+        const QDateTime maintenant = QDateTime::currentDateTime();
+        const QDate d = maintenant.date();
+        FBaseHeure.Annee = d.year();
+        FBaseHeure.Mois = d.month();
+        FBaseHeure.Jour = d.day();
+        FBaseHeure.JourSemaine = d.dayOfWeek() % 7;
+        FBaseDansJourMs = maintenant.time().msecsSinceStartOfDay();
+        FBaseHeureMs = maintenantMs;
+        FBaseValide = true;
+        return HeureLocale();
+    }
+    THeureLocale r = FBaseHeure;
+    r.Heure = int(dansJour / 3'600'000);
+    r.Minute = int(dansJour / 60'000 % 60);
+    r.Seconde = int(dansJour / 1000 % 60);
+    r.Milli = int(dansJour % 1000);
     return r;
 }
 

@@ -62,4 +62,9 @@ private:
     QElapsedTimer FHorloge;
     int64_t FDernierePompe = 0;
     std::array<std::unique_ptr<QTimer>, NbTimers> FTimers;
+    // Local time taken from the system at FBaseHeureMs of FHorloge.
+    bool FBaseValide = false;
+    THeureLocale FBaseHeure;
+    int64_t FBaseHeureMs = 0;
+    int64_t FBaseDansJourMs = 0;
 };

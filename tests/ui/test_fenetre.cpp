@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -245,6 +246,21 @@ TEST_F(Fenetre, VideoRamWritesShowOnTheScreenInTheTextColour) {
     EXPECT_EQ(vu.pixelColor(32 + 5, 3), QColor(0xFF, 0xD0, 0x00)); // amber dot
     EXPECT_EQ(vu.pixelColor(32 + 0, 3), QColor(0, 0, 0));          // cell column 0 stays dark
     EXPECT_EQ(vu.pixelColor(32 + 12 + 5, 3), QColor(0, 0, 0));     // next cell: a space
+}
+
+TEST_F(Fenetre, LocalTimeFollowsTheSystemClock) {
+    Cree();
+    auto secondes = [](const THeureLocale& h) { return (h.Heure * 60 + h.Minute) * 60 + h.Seconde; };
+    for (int essai = 0; essai < 3; ++essai) {
+        const THeureLocale h = f->Hote().HeureLocale();
+        const QDateTime systeme = QDateTime::currentDateTime();
+        const int ecart = std::abs(secondes(h) - systeme.time().msecsSinceStartOfDay() / 1000);
+        EXPECT_TRUE(ecart <= 1 || ecart >= 86399) << ecart;
+        EXPECT_EQ(h.Jour, systeme.date().day());
+        EXPECT_EQ(h.JourSemaine, systeme.date().dayOfWeek() % 7);
+        QThread::msleep(600);
+    }
+    f->close();
 }
 
 TEST_F(Fenetre, KeysReachTheQueueOnceAndUnmatchedOnesTheirWidget) {
