@@ -16,16 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "Convertisseur.h"
+
 namespace {
 
 constexpr int NbCar = 128;
 constexpr int NbLignes = 12;
 constexpr int TailleEnr = 16;
-
-struct TErreur {
-    int Ligne;
-    std::string Texte;
-};
 
 bool LigneIgnoree(const std::string& l) {
     return l.empty() || l[0] == ';' || l.find_first_not_of(" \t\r") == std::string::npos;
@@ -85,28 +82,4 @@ std::vector<uint8_t> Convertit(std::istream& in) {
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fputs("usage : gencar SOURCE.txt IMAGE.bin\n", stderr);
-        return 2;
-    }
-    std::ifstream in(argv[1]);
-    if (!in) {
-        std::fprintf(stderr, "gencar : impossible de lire %s\n", argv[1]);
-        return 1;
-    }
-    std::vector<uint8_t> image;
-    try {
-        image = Convertit(in);
-    } catch (const TErreur& e) {
-        std::fprintf(stderr, "%s:%d: %s\n", argv[1], e.Ligne, e.Texte.c_str());
-        return 1;
-    }
-    std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
-    if (!out) {
-        std::fprintf(stderr, "gencar : impossible d'écrire %s\n", argv[2]);
-        return 1;
-    }
-    return 0;
-}
+int main(int argc, char** argv) { return ExecuteConvertisseur("gencar", argc, argv, Convertit); }

@@ -18,15 +18,12 @@
 #include <string>
 #include <vector>
 
+#include "Convertisseur.h"
+
 namespace {
 
 constexpr int NbTables = 8;
 constexpr int TailleImage = 4096;
-
-struct TErreur {
-    int Ligne;
-    std::string Texte;
-};
 
 int LitHexa(const std::string& mot, int max, int num) {
     if (mot.empty() || mot.size() > 2 || mot.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
@@ -91,28 +88,4 @@ std::vector<uint8_t> Convertit(std::istream& in) {
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fputs("usage : prom SOURCE.txt IMAGE.bin\n", stderr);
-        return 2;
-    }
-    std::ifstream in(argv[1]);
-    if (!in) {
-        std::fprintf(stderr, "prom : impossible de lire %s\n", argv[1]);
-        return 1;
-    }
-    std::vector<uint8_t> image;
-    try {
-        image = Convertit(in);
-    } catch (const TErreur& e) {
-        std::fprintf(stderr, "%s:%d: %s\n", argv[1], e.Ligne, e.Texte.c_str());
-        return 1;
-    }
-    std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
-    if (!out) {
-        std::fprintf(stderr, "prom : impossible d'écrire %s\n", argv[2]);
-        return 1;
-    }
-    return 0;
-}
+int main(int argc, char** argv) { return ExecuteConvertisseur("prom", argc, argv, Convertit); }
