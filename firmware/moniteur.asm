@@ -6,7 +6,7 @@
 ; announces the Basic keyboard mode, and reads command lines.
 ;
 ; RAM used by the monitor: 2000H-20FFH (variables, line buffer) and the
-; 256 bytes below the top of RAM (stack). M and F refuse to write there.
+; 256 bytes below the top of RAM (stack). M, F and L refuse to write there.
 ; User programs run from 2100H upward.
 
 TVRAM   EQU     1000H           ; video RAM: row r, column c at TVRAM+128*r+c
