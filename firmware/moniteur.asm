@@ -6,7 +6,7 @@
 ; announces the Basic keyboard mode, and reads command lines.
 ;
 ; RAM used by the monitor: 2000H-20FFH (variables, line buffer) and the
-; 256 bytes below the top of RAM (stack). M and F refuse to write there.
+; 256 bytes below the top of RAM (stack). M, F and L refuse to write there.
 ; User programs run from 2100H upward.
 
 TVRAM   EQU     1000H           ; video RAM: row r, column c at TVRAM+128*r+c
@@ -16,6 +16,7 @@ LIGMAX  EQU     76              ; longest command line
 ; Machine characters used in the French texts.
 CAGRAV  EQU     10H             ; a grave
 CECIRC  EQU     15H             ; e circumflex
+COCIRC  EQU     16H             ; o circumflex
 CEAIGU  EQU     18H             ; e acute
 
 ; Ports.
@@ -33,6 +34,8 @@ PSTROBE EQU     0CFH            ; printer strobe (bit 1 rising edge)
 PCLAVS  EQU     0E2H            ; keyboard: status (IN), acknowledge (OUT)
 PGREFF  EQU     0E3H            ; graphics clear
 PDON95  EQU     0EFH            ; arithmetic processor data
+PDSQ    EQU     0B9H            ; floppy controller data (both ways)
+PDSQS   EQU     99H             ; floppy controller status: bit 0, a byte waits
 PCMD95  EQU     0FFH            ; arithmetic processor command / status
 
 ; Monitor variables.
@@ -55,6 +58,12 @@ DBL     EQU     2028H           ; (8) double operand, low byte first
 RESULT  EQU     2030H           ; (8) result bytes, high byte first
 LIGNE   EQU     2040H           ; (LIGMAX+1) command line
 SONDE   EQU     20A0H           ; copy of the memory switch probe
+DSQSEC  EQU     20C0H           ; (2) sector number, then
+DSQCOD  EQU     20C2H           ; the drive code: the command message
+DSQADR  EQU     20C3H           ; (2) memory address of the sector
+DSQCMD  EQU     20C5H           ; controller command code
+DSQREP  EQU     20C8H           ; (9) reply frame of the controller
+DSQTET  EQU     20D1H           ; (6) header of a frame
 FINMON  EQU     20FFH           ; last byte of the monitor area
 ZONEUT  EQU     2100H           ; first byte for user programs
 
@@ -296,6 +305,12 @@ TABCMD: DB      '?'
         DW      CMDADD
         DB      'C'
         DW      CMDCOL
+        DB      'L'
+        DW      CMDLSEC
+        DB      'S'
+        DW      CMDESEC
+        DB      'K'
+        DW      CMDFMT
         DB      0
 
 ; Errors: message on a line of its own, then a fresh prompt.
@@ -888,6 +903,285 @@ COMB3:  RLC
         RET
 
 ; ---------------------------------------------------------------------------
+; Floppy disks, through the controller: a command frame (A5H, 7 header
+; bytes, message of sector low, sector high, drive code and its checksum),
+; the controller's echoes, then its 9-byte reply. Every wait for a byte is
+; bounded, so that a silent controller gives a message, never a hang.
+
+; L drive sector address : the sector into memory (256 bytes).
+CMDLSEC:
+        CALL    ARGDSQ
+        PUSH    H
+        LHLD    DSQADR
+        MOV     D,H
+        MOV     E,L
+        INR     D               ; DE := address + 255
+        DCX     D
+        MOV     A,D
+        CMP     H
+        JC      ERRPRO          ; past FFFFH
+        CALL    PROTEGE
+        POP     H
+        CALL    FINARG
+        MVI     A,0CH
+        CALL    DSQCMDE
+        LDA     DSQREP+2
+        CPI     01H
+        RNZ                     ; a status reply, already shown
+        CALL    DSQACK          ; two acknowledgements, then 8 blocks
+        CALL    DSQACK
+        LHLD    DSQADR
+        MVI     C,8
+LSEC1:  MVI     B,32
+        MVI     E,0
+LSEC2:  CALL    DSQLIT
+        MOV     M,A
+        XRA     E
+        MOV     E,A
+        INX     H
+        DCR     B
+        JNZ     LSEC2
+        CALL    DSQLIT          ; the block checksum
+        CMP     E
+        JNZ     DSQMAL
+        CALL    DSQACK
+        DCR     C
+        JNZ     LSEC1
+        LXI     H,MSGDOK
+        JMP     DSQMSG
+
+; S drive sector address : 256 bytes of memory to the sector.
+CMDESEC:
+        CALL    ARGDSQ
+        CALL    FINARG
+        MVI     A,0DH
+        CALL    DSQENV
+        MVI     A,0A5H          ; data frame: header of 256 bytes
+        CALL    DSQECR
+        MVI     B,1
+        MVI     C,0
+        MVI     A,0DH
+        CALL    DSQENT
+        LHLD    DSQADR
+        MVI     C,8
+ESEC1:  MVI     B,32
+        CALL    DSQBLC
+        CALL    DSQLIT          ; the echo of the block checksum
+        DCR     C
+        JNZ     ESEC1
+        JMP     DSQREPL
+
+; K drive : the whole disk becomes zeros, after a confirmation.
+CMDFMT: CALL    ARGLEC
+        CALL    FINARG
+        LXI     H,0
+        SHLD    DSQSEC
+        CALL    DEBLIG
+        LXI     H,MSGFMQ
+        CALL    ECRIT
+        CALL    LITTCH
+        CALL    MAJ
+        CPI     'O'
+        JNZ     FMTNON
+        MOV     A,B
+        CPI     3
+        JNZ     FMTNON
+        MVI     A,'O'
+        CALL    ECRCAR
+        CALL    ALALIG
+        MVI     A,1BH
+        JMP     DSQCMDE
+FMTNON: LXI     H,MSGABD
+        JMP     DSQMSG
+
+; Sends the command A and reads the reply into DSQREP.
+DSQCMDE:
+        CALL    DSQENV
+DSQREPL:
+        LXI     H,DSQREP
+        MVI     B,9
+        MVI     E,0
+REP1:   CALL    DSQLIT
+        MOV     M,A
+        INX     H
+        DCR     B
+        JNZ     REP1
+        LXI     H,DSQREP+2      ; bytes 2 to 8 XOR to 0
+        MVI     B,7
+REP2:   MOV     A,E
+        XRA     M
+        MOV     E,A
+        INX     H
+        DCR     B
+        JNZ     REP2
+        ORA     A
+        JNZ     DSQMAL
+        LHLD    DSQREP
+        MOV     A,L
+        CPI     0AAH
+        JNZ     DSQMAL
+        MOV     A,H
+        CPI     0A5H
+        JNZ     DSQMAL
+        LDA     DSQREP+2
+        ORA     A
+        JZ      DSQFIN
+        DCR     A               ; 1: data follow, for a read only
+        JNZ     DSQMAL
+        LDA     DSQCMD
+        CPI     0CH
+        RZ
+        JMP     DSQMAL
+; Status reply: acknowledged, then shown.
+DSQFIN: CALL    DSQACK
+        LDA     DSQREP+4
+        LXI     H,MSGDOK
+        ORA     A
+        JZ      DSQMSG
+        LXI     H,MSGD69
+        CPI     69H
+        JZ      DSQMSG
+        LXI     H,MSGD6A
+        CPI     6AH
+        JZ      DSQMSG
+DSQMAL: LXI     H,MSGDRP
+DSQMSG: CALL    DEBLIG
+        CALL    ECRIT
+        JMP     ALALIG
+
+; Command frame with the command code A, up to the echo of the message.
+DSQENV: STA     DSQCMD
+        CALL    DSQVIDE
+        MVI     A,0A5H
+        CALL    DSQECR
+        MVI     B,0             ; message of 3 bytes
+        MVI     C,3
+        LDA     DSQCMD
+        CALL    DSQENT
+        LXI     H,DSQSEC        ; sector low, high, drive code, checksum
+        MVI     B,3
+        CALL    DSQBLC
+        JMP     DSQLIT          ; the echo: the command runs
+
+; Header of length BC and command A, its XOR checksum, then its 2 echoes.
+DSQENT: LXI     H,DSQTET
+        MOV     M,B
+        INX     H
+        MOV     M,C
+        INX     H
+        MVI     M,0
+        INX     H
+        MVI     M,0
+        INX     H
+        MOV     M,A
+        INX     H
+        MVI     M,0
+        LXI     H,DSQTET
+        MVI     B,6
+        CALL    DSQBLC
+        CALL    DSQLIT
+        JMP     DSQLIT
+
+; Sends B bytes from HL, then their XOR. HL ends after them; uses A, B, E.
+DSQBLC: MVI     E,0
+BLC1:   MOV     A,M
+        CALL    DSQECR
+        XRA     E
+        MOV     E,A
+        INX     H
+        DCR     B
+        JNZ     BLC1
+        MOV     A,E
+        JMP     DSQECR
+
+; Bytes left over from an interrupted exchange are read and dropped.
+DSQVIDE:
+        MVI     B,0
+VIDE1:  IN      PDSQS
+        RRC
+        RNC
+        IN      PDSQ
+        DCR     B
+        JNZ     VIDE1
+        RET
+
+DSQACK: XRA     A
+DSQECR: OUT     PDSQ
+        RET
+
+; A := next byte of the controller, waiting at most 65536 polls.
+DSQLIT: PUSH    H
+        LXI     H,0
+LIT2:   IN      PDSQS
+        RRC
+        JC      LIT3
+        DCX     H
+        MOV     A,H
+        ORA     L
+        JNZ     LIT2
+        LXI     H,MSGDNR
+        JMP     ERREUR
+LIT3:   POP     H
+        IN      PDSQ
+        RET
+
+; Arguments drive sector address into DSQCOD, DSQSEC, DSQADR.
+ARGDSQ: CALL    ARGLEC
+        PUSH    B               ; B := last sector of the drive
+        CALL    ARGHEX
+        XCHG
+        SHLD    DSQSEC
+        POP     B
+        MOV     A,H
+        ORA     L
+        JZ      ERRSECT
+        MOV     A,B
+        CMP     H
+        JC      ERRSECT
+        JNZ     ADSQ1
+        MOV     A,C
+        CMP     L
+        JC      ERRSECT
+ADSQ1:  XCHG
+        CALL    ARGHEX
+        XCHG
+        SHLD    DSQADR
+        XCHG
+        RET
+
+; Drive number (1, 2, 9, 10, 11 or 12, as typed) into DSQCOD; BC := the
+; last sector of the largest disk of that drive. Uses DE.
+ARGLEC: CALL    ARGHEX
+        MOV     A,D
+        ORA     A
+        JNZ     ERRLEC
+        PUSH    H
+        LXI     H,TABLEC
+ALEC1:  MOV     A,M
+        ORA     A
+        JZ      ERRLEC
+        CMP     E
+        INX     H
+        JZ      ALEC2
+        INX     H
+        JMP     ALEC1
+ALEC2:  MOV     A,M
+        STA     DSQCOD
+        LXI     B,3080
+        ANI     40H
+        JZ      ALEC3
+        LXI     B,4928
+ALEC3:  POP     H
+        RET
+ERRLEC: LXI     H,MSGLEC
+        JMP     ERREUR
+ERRSECT:
+        LXI     H,MSGSEC
+        JMP     ERREUR
+
+TABLEC: DB      01H,11H, 02H,12H, 09H,59H, 10H,5AH, 11H,5BH, 12H,5CH, 0
+
+; ---------------------------------------------------------------------------
 ; Arguments of a command line. HL walks the line; an error goes straight
 ; to the message and the prompt.
 
@@ -1378,6 +1672,15 @@ MSGOCT: DB      'Octets du r',CEAIGU,'sultat : ',0
 MSGIMP: DB      'Ligne imprim',CEAIGU,'e',0
 MSGTRA: DB      'Figure dessin',CEAIGU,'e (E l',27H,'efface)',0
 MSGEFF: DB      'Graphique effac',CEAIGU,0
+MSGLEC: DB      'Lecteur inconnu',0
+MSGSEC: DB      'Secteur hors du disque',0
+MSGDOK: DB      'Disque : op',CEAIGU,'ration r',CEAIGU,'ussie',0
+MSGD69: DB      'Disque prot',CEAIGU,'g',CEAIGU,' en ',CEAIGU,'criture',0
+MSGD6A: DB      'Pas de disque dans le lecteur',0
+MSGDRP: DB      'Disque : r',CEAIGU,'ponse incorrecte',0
+MSGDNR: DB      'Disque : pas de r',CEAIGU,'ponse',0
+MSGFMQ: DB      'Tout effacer ? (O/N) ',0
+MSGABD: DB      'Abandon',0
 MSG80:  DB      '80 colonnes',0
 MSG128: DB      '128 colonnes',0
 
@@ -1400,6 +1703,9 @@ AIDE:   DB      '? : liste des commandes',0
         DB      'E : efface le graphique',0
         DB      'A nombre nombre : addition d',CEAIGU,'cimale par le 9512',0
         DB      'C : bascule entre 80 et 128 colonnes',0
+        DB      'L lecteur secteur adresse : lit un secteur',0
+        DB      'S lecteur secteur adresse : ',CEAIGU,'crit un secteur',0
+        DB      'K lecteur : formate le disque (efface tout)',0
         DB      'Nombres en hexad',CEAIGU,'cimal, sauf pour A.',0
         DB      0
 

@@ -3,14 +3,19 @@
 // the "INT" button.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <random>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "config/ChargeRoms.h"
+#include "disks/Lecteurs.h"
+#include "ImagesTemp.h"
 #include "MachineEssai.h"
 #include "core/Machine.h"
 
@@ -128,17 +133,20 @@ TEST_F(Moniteur, CursorBlinksInInverseVideoAtThePrompt) {
 TEST_F(Moniteur, HelpListsEveryCommandAndScrolls) {
     Demarre();
     Tape("?\r");
-    EXPECT_EQ(LigneCurseur(), 18);
-    EXPECT_EQ(Avant(15), "* ?");
-    EXPECT_EQ(Avant(14), "? : liste des commandes");
-    EXPECT_EQ(Avant(2), "C : bascule entre 80 et 128 colonnes");
+    EXPECT_EQ(LigneCurseur(), 21);
+    EXPECT_EQ(Avant(18), "* ?");
+    EXPECT_EQ(Avant(17), "? : liste des commandes");
+    EXPECT_EQ(Avant(5), "C : bascule entre 80 et 128 colonnes");
+    EXPECT_EQ(Avant(4), "L lecteur secteur adresse : lit un secteur");
+    EXPECT_EQ(Avant(3), "S lecteur secteur adresse : \x18" "crit un secteur");
+    EXPECT_EQ(Avant(2), "K lecteur : formate le disque (efface tout)");
     EXPECT_EQ(Avant(1), "Nombres en hexad\x18" "cimal, sauf pour A.");
     EXPECT_EQ(Ligne(0), "Moniteur Zorvex QBM71K");
     Tape("?\r");
     EXPECT_EQ(LigneCurseur(), 23);
-    EXPECT_EQ(Avant(14), "? : liste des commandes");
+    EXPECT_EQ(Avant(17), "? : liste des commandes");
     EXPECT_EQ(Ligne(23), "*");
-    EXPECT_EQ(Ligne(0), "O port octet : \x18" "crit dans un port"); // scrolled up by ten rows
+    EXPECT_EQ(Ligne(0), "C : bascule entre 80 et 128 colonnes"); // scrolled up by sixteen rows
 }
 
 TEST_F(Moniteur, ChangeThenDumpMemory) {
@@ -383,3 +391,138 @@ TEST_F(Moniteur, InterruptButtonShowsItsMarkAndReturns) {
 }
 
 } // namespace
+
+// Floppy disks through the controller: L reads, S writes, K formats.
+struct MoniteurDisques : Moniteur {
+    TDossierTemp dossier;
+    TLecteurs lecteurs;
+    const std::string reussie = "Disque : op\x18ration r\x18ussie";
+    const std::string protege = "Disque prot\x18g\x18 en \x18" "criture";
+    const std::string vide = "Pas de disque dans le lecteur";
+
+    void Demarre() {
+        Moniteur::Demarre();
+        m->Lecteurs = &lecteurs;
+    }
+    std::string Insere(int slot, const std::string& nom, int64_t taille) {
+        const std::string chemin = dossier.Image(nom, taille);
+        EXPECT_EQ(lecteurs.InsereDisque(slot, chemin, " "), "");
+        return chemin;
+    }
+    static std::vector<uint8_t> Secteur(const std::vector<uint8_t>& image, int n) {
+        return {image.begin() + (n - 1) * 256, image.begin() + n * 256};
+    }
+    std::vector<uint8_t> Memoire(uint16_t adr) const {
+        std::vector<uint8_t> v;
+        for (int i = 0; i < 256; ++i) v.push_back(m->ReadBank(uint16_t(adr + i), 0));
+        return v;
+    }
+};
+
+TEST_F(MoniteurDisques, SectorWrittenFromMemoryReadsBackFromACopy) {
+    const std::string image1 = Insere(1, "d1.img", 788480);
+    Demarre();
+    std::vector<uint8_t> donnees;
+    for (int i = 0; i < 256; ++i) donnees.push_back(uint8_t(i * 37 + 11));
+    for (int i = 0; i < 256; ++i) m->WriteBank(uint16_t(0x3000 + i), 0, donnees[size_t(i)]);
+    Tape("S 1 1A 3000\r");
+    EXPECT_EQ(Avant(1), reussie);
+    const std::vector<uint8_t> contenu = TDossierTemp::Contenu(image1);
+    ASSERT_EQ(contenu.size(), 788480u);
+    EXPECT_EQ(Secteur(contenu, 0x1A), donnees);
+    EXPECT_EQ(Secteur(contenu, 0x19)[255], TDossierTemp::OctetMotif(0x19, 255));
+    EXPECT_EQ(Secteur(contenu, 0x1B)[0], TDossierTemp::OctetMotif(0x1B, 0));
+
+    const std::string copie = dossier.Chemin("copie.img");
+    std::filesystem::copy_file(image1, copie);
+    ASSERT_EQ(lecteurs.InsereDisque(2, copie, " "), "");
+    Tape("L 2 1A 4000\r");
+    EXPECT_EQ(Avant(1), reussie);
+    EXPECT_EQ(Memoire(0x4000), donnees);
+    EXPECT_EQ(m->ReadBank(0x3FFF, 0), 0);
+    EXPECT_EQ(m->ReadBank(0x4100, 0), 0);
+
+    // Drive 10 (typed as the monitor reads numbers) is the fourth drive.
+    Insere(4, "d10.img", 1261568);
+    Tape("L 10 1340 5000\r");
+    EXPECT_EQ(Avant(1), reussie);
+    for (int i : {0, 31, 32, 255}) EXPECT_EQ(m->ReadBank(uint16_t(0x5000 + i), 0), TDossierTemp::OctetMotif(0x1340, i));
+    EXPECT_EQ(m->EtatCtrlDsq, ecdAttente);
+}
+
+TEST_F(MoniteurDisques, FormatAsksFirstThenZeroesTheWholeImage) {
+    const std::string image = Insere(3, "d9.img", 1261568);
+    Demarre();
+    Tape("K 9\rN");
+    EXPECT_EQ(Avant(2), "Tout effacer ? (O/N)");
+    EXPECT_EQ(Avant(1), "Abandon");
+    EXPECT_EQ(TDossierTemp::Contenu(image)[300], TDossierTemp::OctetMotif(2, 44));
+    Tape("k 9\ro");
+    EXPECT_EQ(Avant(2), "Tout effacer ? (O/N) O");
+    EXPECT_EQ(Avant(1), reussie);
+    const std::vector<uint8_t> contenu = TDossierTemp::Contenu(image);
+    EXPECT_EQ(contenu.size(), 1261568u);
+    EXPECT_EQ(std::count(contenu.begin(), contenu.end(), 0), 1261568);
+}
+
+TEST_F(MoniteurDisques, ProtectedAndEmptyDrivesGiveTheirMessages) {
+    const std::string image = Insere(1, "d1.img", 788480);
+    lecteurs.BasculeProtection(1);
+    Demarre();
+    const std::vector<uint8_t> avant = TDossierTemp::Contenu(image);
+    m->WriteBank(0x3000, 0, 0x99);
+    Tape("S 1 1 3000\r");
+    EXPECT_EQ(Avant(1), protege);
+    Tape("K 1\rO");
+    EXPECT_EQ(Avant(1), protege);
+    EXPECT_EQ(TDossierTemp::Contenu(image), avant);
+    Tape("L 1 2 3000\r"); // a protected disk is read all the same
+    EXPECT_EQ(Avant(1), reussie);
+    EXPECT_EQ(Memoire(0x3000), Secteur(avant, 2));
+    for (const char* ligne : {"L 2 1 3000\r", "S 11 1 3000\r", "K 12\rO"}) {
+        Tape(ligne);
+        EXPECT_EQ(Avant(1), vide) << ligne;
+    }
+    m->Lecteurs = nullptr; // no drive table at all
+    Tape("L 1 1 3000\r");
+    EXPECT_EQ(Avant(1), vide);
+    EXPECT_EQ(m->EtatCtrlDsq, ecdAttente);
+}
+
+TEST_F(MoniteurDisques, BadArgumentsSendNothing) {
+    const std::string image = Insere(1, "d1.img", 788480);
+    Demarre();
+    const std::vector<uint8_t> avant = TDossierTemp::Contenu(image);
+    const std::string zone = "Zone prot\x18g\x18" "e (ROM, moniteur ou pile)";
+    const std::pair<const char*, std::string> cas[] = {
+        {"L 3 1 3000\r", "Lecteur inconnu"},     {"S 0 1 3000\r", "Lecteur inconnu"},
+        {"K 111\r", "Lecteur inconnu"},          {"L 1 0 3000\r", "Secteur hors du disque"},
+        {"S 1 C09 3000\r", "Secteur hors du disque"}, {"L 9 1341 3000\r", "Secteur hors du disque"},
+        {"L 1 1 2080\r", zone},                  {"L 1 1 1F01\r", zone},
+        {"L 1 1 FF80\r", zone},                  {"L 1 1 0\r", zone},
+        {"L 1 1\r", "Argument manquant"},        {"S 1 1 3000 4\r", "Erreur de syntaxe"},
+        {"K 1 2\r", "Erreur de syntaxe"},        {"L 1 1 12345\r", "Valeur trop grande"},
+    };
+    for (const auto& [ligne, message] : cas) {
+        Tape(ligne);
+        EXPECT_EQ(Avant(1), message) << ligne;
+    }
+    EXPECT_EQ(m->EtatCtrlDsq, ecdAttente);
+    EXPECT_EQ(m->ReadBank(0x2100, 0), 0);
+    EXPECT_EQ(TDossierTemp::Contenu(image), avant);
+    Tape("L 1 C08 1F00\r"); // the last sector, into the video RAM
+    EXPECT_EQ(Avant(1), reussie);
+    EXPECT_EQ(m->RamTv[0xF00 + 5], TDossierTemp::OctetMotif(0xC08, 5));
+}
+
+TEST_F(MoniteurDisques, ASilentControllerGivesAMessageNotAHang) {
+    Insere(1, "d1.img", 788480);
+    Demarre();
+    m->EtatCtrlDsq = ecdEmetSomme; // takes no byte and offers none
+    m->StatusCtrl = 0x80;
+    Tape("L 1 1 3000\r");
+    EXPECT_EQ(Avant(1), "Disque : pas de r\x18ponse");
+    m->EtatCtrlDsq = ecdAttente; // the next command goes through
+    Tape("L 1 1 3000\r");
+    EXPECT_EQ(Avant(1), reussie);
+}

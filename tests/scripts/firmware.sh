@@ -29,6 +29,16 @@ grep -q '^2100  41 42 00 ' "$T/ecran"; verifie "ligne de vidage" $?
 grep -q '^2 + 3 = 5 *$' "$T/ecran"; verifie "somme du 9512" $?
 [ "$(cat "$T/impr")" = "$(printf 'Essai\r\n')" ]; verifie "ligne imprimée" $?
 
+# A sector read by the monitor's L command from the image of drive 1.
+truncate -s 788480 "$T/d1.img"
+printf 'SECTEUR DEUX' | dd of="$T/d1.img" bs=1 seek=256 conv=notrunc status=none
+"$P/zorv" run --model T9-48 --rom "$P/QBM71K.bin" --prom "$P/T318-C.bin" --max-instructions 20000000 \
+    --disk 1="$T/d1.img" --keys "${R}L 1 2 3000\rD 3000 300F\rL 2 1 3000\r" --screen-text > "$T/ecran"
+verifie "zorv run --disk" $?
+grep -q '^Disque : opération réussie *$' "$T/ecran"; verifie "lecture par le moniteur" $?
+grep -q '^3000  53 45 43 54 45 55 52 20 44 45 55 58 00 00 00 00  SECTEUR DEUX' "$T/ecran"; verifie "secteur en mémoire" $?
+grep -q '^Pas de disque dans le lecteur *$' "$T/ecran"; verifie "lecteur 2 vide" $?
+
 # Converters: a damaged text gives its line number and writes nothing.
 printf '= 00\n........\n' > "$T/court.txt"
 "$OUTILS/gencar" "$T/court.txt" "$T/g.bin" 2> "$T/err"
