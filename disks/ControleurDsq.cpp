@@ -68,7 +68,10 @@ void ExecLecture(TMachine& m) {
     m.SomDataZorv = 0;
 }
 
-void ExecEcriture(TMachine& m) {
+// Write and format: only on a writable disk; the reply tells success,
+// protection, absence or a host failure.
+template <typename TOperation>
+void ExecModification(TMachine& m, TOperation operation) {
     const uint8_t code = m.BufMsgCtrl[2];
     const int slot = NumeroDisque(code);
     const uint8_t etat = EtatDisque(m, slot);
@@ -77,7 +80,7 @@ void ExecEcriture(TMachine& m) {
         return;
     }
     try {
-        m.Lecteurs->EcrireSecteur(slot, SecteurCommande(m), m.BufEcrSect.data());
+        operation(*m.Lecteurs, slot);
     } catch (const TErreurES& e) {
         EchecES(m, e, code);
         return;
@@ -85,21 +88,14 @@ void ExecEcriture(TMachine& m) {
     EmetReponse(m, StatutSucces, code);
 }
 
+void ExecEcriture(TMachine& m) {
+    ExecModification(m, [&m](TLecteurs& l, int slot) {
+        l.EcrireSecteur(slot, SecteurCommande(m), m.BufEcrSect.data());
+    });
+}
+
 void ExecFormatage(TMachine& m) {
-    const uint8_t code = m.BufMsgCtrl[2];
-    const int slot = NumeroDisque(code);
-    const uint8_t etat = EtatDisque(m, slot);
-    if (etat != 1) {
-        EmetReponse(m, etat == 0 ? StatutAbsent : StatutProtege, code);
-        return;
-    }
-    try {
-        m.Lecteurs->FormaterDisque(slot);
-    } catch (const TErreurES& e) {
-        EchecES(m, e, code);
-        return;
-    }
-    EmetReponse(m, StatutSucces, code);
+    ExecModification(m, [](TLecteurs& l, int slot) { l.FormaterDisque(slot); });
 }
 
 // The command header is complete: echo its checksum and expect the message.

@@ -3,11 +3,10 @@
 // the sector in eight checked blocks.
 #include <gtest/gtest.h>
 
-#include "core/HoteVirtuel.h"
-#include "core/Machine.h"
 #include "debugger/Assembleur.h"
 #include "disks/Lecteurs.h"
 #include "ImagesTemp.h"
+#include "MachineEssai.h"
 
 namespace {
 
@@ -75,16 +74,13 @@ ERREURS: DB 0
 REPONSE: DS 9
 )";
 
-struct ProgrammeDisquette : ::testing::Test {
-    std::unique_ptr<TMachine> m = std::make_unique<TMachine>();
-    THoteVirtuel hote{m.get()};
+struct ProgrammeDisquette : TMachineEssai {
     TLecteurs lecteurs;
     TDossierTemp dossier;
     TResultatAsm r;
 
     void SetUp() override {
-        m->Hote = &hote;
-        m->InitMachine();
+        TMachineEssai::SetUp();
         m->Lecteurs = &lecteurs;
     }
     void Lance(uint16_t secteur, uint8_t lecteur) {
