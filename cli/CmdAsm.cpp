@@ -91,7 +91,8 @@ std::string Image(const TResultatAsm& r, const TOptionsAsm& o) {
 }
 
 int Ecrit(const std::string& chemin, const std::string& contenu) {
-    if (EcritFichier(chemin, contenu)) return 0;
+    std::string erreur;
+    if (EcritFichierAtomique(chemin, contenu, erreur)) return 0;
     std::fprintf(stderr, "zorv asm : écriture impossible de « %s »\n", chemin.c_str());
     return 1;
 }

@@ -31,30 +31,3 @@ std::optional<uint32_t> NombreCli(const std::string& texte) {
     return uint32_t(v);
 }
 
-bool MemeFichier(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    if (std::filesystem::equivalent(a, b, ec)) return true;
-    auto pa = std::filesystem::weakly_canonical(a, ec);
-    if (ec) return a == b;
-    auto pb = std::filesystem::weakly_canonical(b, ec);
-    if (ec) return a == b;
-    return pa == pb;
-}
-
-bool EcritFichier(const std::string& chemin, const std::string& contenu) {
-    // Written beside the target, then renamed over it: a failed write never
-    // leaves a truncated file where a good one was.
-    std::string temp = chemin + ".zorv-tmp";
-    bool ok;
-    {
-        std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-        ok = f && f.write(contenu.data(), std::streamsize(contenu.size())) && f.flush();
-    }
-    std::error_code ec;
-    if (ok) std::filesystem::rename(temp, chemin, ec);
-    if (!ok || ec) {
-        std::filesystem::remove(temp, ec);
-        return false;
-    }
-    return true;
-}

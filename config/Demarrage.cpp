@@ -8,11 +8,6 @@
 #include "core/Machine.h"
 #include "devices/Ecran.h"
 
-std::string AvecSeparateur(const std::string& dossier) {
-    if (dossier.empty()) return "./";
-    return dossier.back() == '/' ? dossier : dossier + "/";
-}
-
 namespace {
 
 // A loader's message: shown in an error box, then the window is asked to

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Texte.h"
+
 struct TMachine;
 struct TParametres;
 
@@ -17,6 +19,3 @@ constexpr uint32_t MsgFermeture = 0x0010;
 // false when an image could not be loaded; a close request is then posted
 // after each failing image, before the run message.
 bool Demarrage(TMachine& m, TParametres& p, const std::string& progDir);
-
-// Folder with exactly one trailing separator.
-std::string AvecSeparateur(const std::string& dossier);

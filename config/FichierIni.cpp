@@ -5,17 +5,10 @@
 #include <limits>
 #include <sstream>
 
+#include "core/Fichiers.h"
+#include "core/Texte.h"
+
 namespace {
-
-bool EstBlanc(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
-
-bool EgalSansCasse(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 // "[nom]" → nom (trimmed); anything else → false.
 bool EstEnteteSection(const std::string& ligne, std::string& nom) {
@@ -38,13 +31,6 @@ bool EstLigneCle(const std::string& ligne, std::string& cle, std::string* valeur
 }
 
 } // namespace
-
-std::string SansBlancs(const std::string& s) {
-    size_t d = 0, f = s.size();
-    while (d < f && EstBlanc(s[d])) ++d;
-    while (f > d && EstBlanc(s[f - 1])) --f;
-    return s.substr(d, f - d);
-}
 
 bool TFichierIni::Charge(const std::string& chemin) {
     FLignes.clear();
@@ -76,11 +62,8 @@ std::string TFichierIni::Texte() const {
 }
 
 bool TFichierIni::Enregistre(const std::string& chemin) const {
-    std::ofstream f(chemin, std::ios::binary | std::ios::trunc);
-    if (!f) return false;
-    f << Texte();
-    f.close();
-    return !f.fail();
+    std::string erreur;
+    return EcritFichierAtomique(chemin, Texte(), erreur);
 }
 
 int TFichierIni::TrouveSection(const std::string& section) const {

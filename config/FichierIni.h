@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Texte.h"
+
 class TFichierIni {
 public:
     // Reads `chemin`; a missing or unreadable file gives an empty one.
@@ -37,6 +39,3 @@ private:
     // Index of the line of `cle` inside the section that starts at `debut`, or -1.
     int TrouveCle(int debut, const std::string& cle) const;
 };
-
-// Whole-text helper shared by the parser: blanks removed at both ends.
-std::string SansBlancs(const std::string& s);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 
+#include "core/Fichiers.h"
 #include "core/Machine.h"
 
 namespace {
@@ -100,24 +101,10 @@ std::vector<uint8_t> CodePngBgr(const uint8_t* bgr, int largeur, int hauteur) {
     return png;
 }
 
-bool EcritFichier(const std::string& chemin, const std::vector<uint8_t>& donnees, std::string& erreur) {
-    std::FILE* f = std::fopen(chemin.c_str(), "wb");
-    if (!f) {
-        erreur = "Impossible de créer le fichier \"" + chemin + "\"";
-        return false;
-    }
-    const bool ecrit = std::fwrite(donnees.data(), 1, donnees.size(), f) == donnees.size();
-    const bool ferme = std::fclose(f) == 0;
-    if (ecrit && ferme) return true;
-    std::remove(chemin.c_str());
-    erreur = "Erreur d'écriture du fichier \"" + chemin + "\"";
-    return false;
-}
-
 bool EcritCapturePng(const TMachine& m, const std::string& chemin, std::string& erreur) {
     if (m.BmpEcran.size() != size_t(LargeurEcran) * HauteurEcran * 3) {
         erreur = "Image de l'écran absente";
         return false;
     }
-    return EcritFichier(chemin, CodePngBgr(m.BmpEcran.data(), LargeurEcran, HauteurEcran), erreur);
+    return EcritFichierAtomique(chemin, CodePngBgr(m.BmpEcran.data(), LargeurEcran, HauteurEcran), erreur);
 }

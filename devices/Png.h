@@ -11,11 +11,8 @@ struct TMachine;
 // The PNG file image of a picture given as rows of blue, green, red pixels.
 std::vector<uint8_t> CodePngBgr(const uint8_t* bgr, int largeur, int hauteur);
 
-// Writes `donnees` to `chemin`; false with a French message in `erreur` when
-// the file cannot be created or written (a partly written file is removed).
-bool EcritFichier(const std::string& chemin, const std::vector<uint8_t>& donnees, std::string& erreur);
-
-// Writes BmpEcran (as last drawn by DessineEcran) as a 1024 × 576 PNG file.
+// Writes BmpEcran (as last drawn by DessineEcran) as a 1024 × 576 PNG file,
+// atomically; false with a French message in `erreur`.
 bool EcritCapturePng(const TMachine& m, const std::string& chemin, std::string& erreur);
 
 // CRC-32 (ISO 3309, as PNG chunks use it) and Adler-32 (zlib stream trailer).

@@ -20,22 +20,6 @@ int SlotDuLecteur(int numero) {
 
 int LecteurDuSlot(int slot) { return TLecteurs::EstSlot(slot) ? NumerosLecteurs[slot] : 0; }
 
-std::string FormateMilliers(int64_t valeur, const std::string& separateur) {
-    const bool negatif = valeur < 0;
-    std::string chiffres = std::to_string(negatif ? -valeur : valeur);
-    std::string res;
-    for (size_t i = 0; i < chiffres.size(); ++i) {
-        if (i > 0 && (chiffres.size() - i) % 3 == 0) res += separateur;
-        res += chiffres[i];
-    }
-    return negatif ? "-" + res : res;
-}
-
-std::string NomSansDossier(const std::string& chemin) {
-    const size_t pos = chemin.find_last_of('/');
-    return pos == std::string::npos ? chemin : chemin.substr(pos + 1);
-}
-
 void TLecteurs::InitGeometrie(int32_t typeDsq12) {
     for (int slot = 1; slot <= NbLecteurs; ++slot) {
         const bool petit = slot <= 2;

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/Texte.h"
 #include "disks/FichierImage.h"
 
 constexpr int NbLecteurs = 6;
@@ -28,10 +29,6 @@ struct Param_Disque {
 int SlotDuLecteur(int numero);
 // Slot (1…6) to drive number; 0 when not a slot.
 int LecteurDuSlot(int slot);
-// 788480 with separator " " gives "788 480".
-std::string FormateMilliers(int64_t valeur, const std::string& separateur);
-// The file name without its folder.
-std::string NomSansDossier(const std::string& chemin);
 
 struct TLecteurs {
     explicit TLecteurs(int32_t typeDsq12 = 0) { InitGeometrie(typeDsq12); }

@@ -140,11 +140,15 @@ TEST_F(PngFichier, UnwritablePathsAreReported) {
     erreur.clear();
     EXPECT_FALSE(EcritCapturePng(*m, dossier.string(), erreur)); // a folder
     EXPECT_FALSE(erreur.empty());
-    if (fs::exists("/dev/full")) {
-        erreur.clear();
-        EXPECT_FALSE(EcritFichier("/dev/full", std::vector<uint8_t>(100000, 1), erreur));
-        EXPECT_NE(erreur.find("criture"), std::string::npos) << erreur;
-    }
+    // A failed replacement leaves what was there and no temporary beside it.
+    const fs::path cible = dossier / "ecran.png";
+    fs::create_directories(cible / "occupe");
+    erreur.clear();
+    EXPECT_FALSE(EcritCapturePng(*m, cible.string(), erreur));
+    EXPECT_TRUE(fs::exists(cible / "occupe"));
+    size_t n = 0;
+    for (const auto& e : fs::directory_iterator(dossier)) n += e.path() != cible;
+    EXPECT_EQ(n, 0u);
 }
 
 } // namespace

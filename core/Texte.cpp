@@ -1,0 +1,85 @@
+#include "core/Texte.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+bool EstBlanc(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+
+std::string SansBlancs(std::string_view s) {
+    size_t debut = 0, fin = s.size();
+    while (debut < fin && EstBlanc(s[debut])) ++debut;
+    while (fin > debut && EstBlanc(s[fin - 1])) --fin;
+    return std::string(s.substr(debut, fin - debut));
+}
+
+namespace {
+char Majuscule(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+} // namespace
+
+bool EgalSansCasse(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (Majuscule(a[i]) != Majuscule(b[i])) return false;
+    return true;
+}
+
+std::string EnMajuscules(std::string_view s) {
+    std::string r(s);
+    for (char& c : r) c = Majuscule(c);
+    return r;
+}
+
+std::string NomSansDossier(const std::string& chemin) {
+    const size_t p = chemin.find_last_of("/\\");
+    return p == std::string::npos ? chemin : chemin.substr(p + 1);
+}
+
+std::string DossierDe(const std::string& chemin) {
+    const size_t p = chemin.find_last_of("/\\");
+    return p == std::string::npos ? std::string() : chemin.substr(0, p + 1);
+}
+
+std::string AvecSeparateur(const std::string& dossier) {
+    if (dossier.empty()) return "./";
+    std::string d = dossier;
+    while (d.size() > 1 && (d.back() == '/' || d.back() == '\\')) d.pop_back();
+    if (d.back() != '/' && d.back() != '\\') d += '/';
+    return d;
+}
+
+std::string FormateMilliers(int64_t valeur, const std::string& separateur) {
+    const bool negatif = valeur < 0;
+    uint64_t v = negatif ? uint64_t(0) - uint64_t(valeur) : uint64_t(valeur);
+    std::string chiffres = std::to_string(v);
+    std::string r;
+    const size_t n = chiffres.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0) r += separateur;
+        r += chiffres[i];
+    }
+    return negatif ? "-" + r : r;
+}
+
+std::string Format(const char* format, ...) {
+    char tampon[256];
+    va_list args;
+    va_start(args, format);
+    va_list copie;
+    va_copy(copie, args);
+    const int n = std::vsnprintf(tampon, sizeof tampon, format, args);
+    va_end(args);
+    std::string r;
+    if (n < 0) {
+        va_end(copie);
+        return r;
+    }
+    if (size_t(n) < sizeof tampon) {
+        r.assign(tampon, size_t(n));
+    } else {
+        r.resize(size_t(n) + 1);
+        std::vsnprintf(r.data(), r.size(), format, copie);
+        r.resize(size_t(n));
+    }
+    va_end(copie);
+    return r;
+}

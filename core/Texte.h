@@ -1,0 +1,26 @@
+// Text helpers shared by the settings file, the symbol lists, the assembler,
+// the command-line tool and the disk tools.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Space, tab, CR, LF, form feed, vertical tab.
+bool EstBlanc(char c);
+// Blanks removed at both ends.
+std::string SansBlancs(std::string_view s);
+// ASCII letters compared without regard to case (other bytes as they are).
+bool EgalSansCasse(std::string_view a, std::string_view b);
+// ASCII letters upper-cased, other bytes kept.
+std::string EnMajuscules(std::string_view s);
+// The file name without its folder ('/' and '\\' both separate).
+std::string NomSansDossier(const std::string& chemin);
+// The folder part with one trailing separator; empty when there is none.
+std::string DossierDe(const std::string& chemin);
+// Folder with exactly one trailing separator (empty gives "./").
+std::string AvecSeparateur(const std::string& dossier);
+// 788480 with separator " " gives "788 480".
+std::string FormateMilliers(int64_t valeur, const std::string& separateur);
+// printf-style formatting into a std::string.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
