@@ -10,8 +10,7 @@
 #include "cli/ConsoleBdos.h"
 #include "cli/OptionsRun.h"
 #include "config/ChargeRoms.h"
-#include "core/HoteVirtuel.h"
-#include "core/Machine.h"
+#include "config/Poste.h"
 #include "devices/Ecran.h"
 #include "devices/FrappeTexte.h"
 #include "devices/JeuCaracteres.h"
@@ -29,19 +28,6 @@ void UneLigne(const std::string& texte) {
         if (c == '\n' || c == '\r') c = ' ';
     std::fprintf(stderr, "%s\n", t.c_str());
 }
-
-// The virtual-clock host with the machine's boxes on stderr (one line each,
-// nothing kept, however long the run) and the printer port into a file.
-class THoteRun : public THoteVirtuel {
-public:
-    using THoteVirtuel::THoteVirtuel;
-    FILE* Imprimante = nullptr;
-    void MessageErreur(const std::string& t) override { UneLigne(t); }
-    void MessageInfo(const std::string& t) override { UneLigne(t); }
-    void CaractereImprimante(uint8_t c) override {
-        if (Imprimante && c != 0) std::fputc(c, Imprimante);
-    }
-};
 
 bool LitFichier(const std::string& nom, std::vector<uint8_t>& octets, std::string& erreur) {
     std::error_code ec;
@@ -118,13 +104,14 @@ std::string PrepareMachine(TMachine& m, const TOptionsRun& o) {
 
 // The run itself: slices of the machine's own run loop, keys fed between
 // them. Returns the exit status.
-int Fait(TMachine& m, THoteRun& hote, const TOptionsRun& o, TFrappeTexte& frappe) {
+int Fait(TMachine& m, THoteVirtuel& hote, const TOptionsRun& o, TFrappeTexte& frappe) {
     const bool condition = o.JusquAHalte || o.JusquAPC || o.Bdos;
     uint64_t reste = o.MaxInstructions.value_or(UINT64_MAX);
     TContexteClavier ctx;
     // The stop address is armed once the first instruction has run, so that
     // a run starting there goes round at least once.
     bool stopArme = !o.JusquAPC;
+    m.CommenceCourse();
     for (;;) {
         if (!frappe.Fini()) {
             ctx.Date = hote.HeureLocale();
@@ -137,21 +124,28 @@ int Fait(TMachine& m, THoteRun& hote, const TOptionsRun& o, TFrappeTexte& frappe
         }
         if (!stopArme) tranche = 1;
         const uint64_t avant = m.NbInstructions;
-        const TRaisonArret raison = m.Execute(tranche);
+        const TRapportArret rapport = m.Execute(tranche);
         reste -= m.NbInstructions - avant;
-        switch (raison) {
-        case TRaisonArret::PointArret:
+        switch (rapport.Cause) {
+        case TCauseArret::PointArret:
+        case TCauseArret::ArretTemporaire:
+        case TCauseArret::Pause:
+        case TCauseArret::PointSurveillance:
             if (o.Bdos) {
                 const TArretBdos a = TraiteArretBdos(m, stdout);
-                if (a == TArretBdos::Continue) continue;
+                if (a == TArretBdos::Continue) {
+                    m.CommenceCourse(); // the call's breakpoint is left behind
+                    continue;
+                }
                 if (a == TArretBdos::Fin) return SortieOk;
             }
             return SortieOk; // --until-pc reached
-        case TRaisonArret::Halte:
+        case TCauseArret::Halte:
             return (o.JusquAHalte || !condition) ? SortieOk : SortieHalte;
-        case TRaisonArret::FinEmul:
+        case TCauseArret::FinEmul:
+        case TCauseArret::DejaEnCours:
             return SortieOk;
-        case TRaisonArret::Budget:
+        case TCauseArret::Budget:
             if (reste == 0) return condition ? SortieMaxInstructions : SortieOk;
             break;
         }
@@ -205,13 +199,15 @@ int CommandeRun(int argc, char** argv) {
             return SortieArguments;
         }
     }
-    auto m = std::make_unique<TMachine>();
-    THoteRun hote(m.get());
+    TPosteVirtuel poste;
+    TMachine* m = &poste.Machine();
+    THoteVirtuel& hote = poste.HoteVirtuel;
     hote.NsParInstruction = o.NsParInstruction;
     hote.Origine = HeureDeDepart();
-    m->Hote = &hote;
-    TLecteurs lecteurs;
-    m->Lecteurs = &lecteurs;
+    // The machine's boxes on stderr, one line each, nothing kept however
+    // long the run.
+    hote.ConserveBoites = false;
+    hote.SurMessage = UneLigne;
     const std::string e = PrepareMachine(*m, o);
     if (!e.empty()) {
         UneLigne(e);
@@ -224,7 +220,7 @@ int CommandeRun(int argc, char** argv) {
             UneLigne("Impossible de créer le fichier " + o.Imprimante);
             return SortieArguments;
         }
-        hote.Imprimante = imprimante.get();
+        poste.Imprimante.Fichier = imprimante.get();
     }
     TFrappeTexte frappe(std::move(messages));
     const auto debut = std::chrono::steady_clock::now();

@@ -84,5 +84,7 @@ int main(int argc, char** argv) {
         const double secondes = std::atof(s);
         if (secondes > 0) LanceMesure(fenetre, mesure, secondes);
     }
-    return app.exec();
+    const int statut = app.exec();
+    // A ROM image that could not be loaded closed the window: not a success.
+    return fenetre.ChargementReussi() ? statut : 1;
 }
