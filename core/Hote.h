@@ -57,6 +57,9 @@ public:
     virtual void MessageInfo(const std::string& texte) = 0;
     // A confirmation with the buttons Yes and No; true for Yes.
     virtual bool Question(const std::string& texte) = 0;
+    // A line for the window's status area, no box (a print job sent to a
+    // file, a screenshot saved). Nothing where there is no such area.
+    virtual void MessageStatut(const std::string& /*texte*/) {}
 
     // Render the screen from the machine record and show it at once.
     virtual void Repeint() = 0;
