@@ -61,6 +61,8 @@ void LanceMesure(TMainForm& f, TMesure& mesure, double secondes) {
                     double(mesure.PireDelaiNs) / 1e6);
         std::fflush(stdout);
         f.close();
+        // Leaves every event loop, a box's included.
+        QCoreApplication::exit(0);
     });
 }
 
