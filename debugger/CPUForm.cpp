@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr int Largeur = 660, Hauteur = 470;
+constexpr int Largeur = 680, Hauteur = 470;
 constexpr int Droite = 368; // left edge of the register column
 
 QFont FonteListing() {
@@ -136,7 +136,7 @@ void TCPUForm::CreePanneaux() {
     PanelPCPrec = Panneau(this, Droite, 218, 84);
     Panel128K = Panneau(this, Droite + 96, 218, 84);
     PanelCommut = Panneau(this, Droite + 192, 218, 84);
-    PanelEtat = Panneau(this, Droite, 250, 276);
+    PanelEtat = Panneau(this, Droite, 250, 293);
     QFont f = PanelEtat->font();
     f.setBold(true);
     PanelEtat->setFont(f);
@@ -149,20 +149,23 @@ void TCPUForm::CreeBoutons() {
         b->setToolTip(bulle);
         b->setGeometry(x, y, l, 28);
         b->setFocusPolicy(Qt::NoFocus);
+        QFont f = b->font();
+        f.setPixelSize(11);
+        b->setFont(f);
         return b;
     };
-    const int l = 39;
+    const int l = 41;
     SBReset = bouton(QStringLiteral("RAZ"), QStringLiteral("Remise \u00e0 z\u00e9ro"), Droite, 284, l);
-    SBRun = bouton(QStringLiteral("Lance"), QStringLiteral("Lance le processeur"), Droite + 40, 284, l);
-    SBPause = bouton(QStringLiteral("Pause"), QStringLiteral("Arr\u00eate le processeur"), Droite + 80, 284, l);
+    SBRun = bouton(QStringLiteral("Lance"), QStringLiteral("Lance le processeur"), Droite + 42, 284, l);
+    SBPause = bouton(QStringLiteral("Pause"), QStringLiteral("Arr\u00eate le processeur"), Droite + 84, 284, l);
     SBStep = bouton(QStringLiteral("Pas"), QStringLiteral("Pas \u00e0 pas (maintenir pour r\u00e9p\u00e9ter)"),
-                    Droite + 120, 284, l);
+                    Droite + 126, 284, l);
     SBStepOver = bouton(QStringLiteral("Passe"), QStringLiteral("Pas \u00e0 pas en passant les CALL"),
-                        Droite + 160, 284, l);
+                        Droite + 168, 284, l);
     SBRunTo = bouton(QStringLiteral("Jusqu'\u00e0"), QStringLiteral("Lance jusqu'\u00e0 la ligne choisie"),
-                     Droite + 200, 284, l);
+                     Droite + 210, 284, l);
     SBJumpToPC = bouton(QStringLiteral("\u25BA PC"), QStringLiteral("Montre le PC dans le listing"),
-                        Droite + 240, 284, l);
+                        Droite + 252, 284, l);
     SBDec = bouton(QStringLiteral("D\u00e9c."), QStringLiteral("Registres en d\u00e9cimal"), Droite, 318, 60);
     SBHex = bouton(QStringLiteral("Hexa"), QStringLiteral("Registres en hexad\u00e9cimal"), Droite + 60, 318, 60);
     for (QToolButton* b : {SBDec, SBHex}) b->setCheckable(true);
