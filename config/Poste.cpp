@@ -4,6 +4,7 @@
 #include <random>
 
 #include "config/Demarrage.h"
+#include "debugger/Debogueur.h"
 
 uint32_t GraineAleatoire() {
     std::random_device entropie;
@@ -14,6 +15,8 @@ TPoste::TPoste(uint32_t graine) : FMachine(std::make_unique<TMachine>()) {
     FMachine->Lecteurs = &Lecteurs;
     FMachine->Germe(graine);
     Distributeur.AbonneFenetre(FenPrincipale, [this](const TMessage& m) { RecoitMessagePrincipal(m); });
+    FDebogueur = std::make_unique<TDebogueur>(*FMachine, Distributeur);
+    AjouteObservateur(FDebogueur.get());
 }
 
 TPoste::~TPoste() {
@@ -33,7 +36,12 @@ void TPoste::RetireObservateur(IObservateurCPU* o) {
 }
 
 void TPoste::RecoitMessagePrincipal(const TMessage& message) {
-    if (message.Numero == MsgLanceEmulation) FMachine->LanceEmulation();
+    if (message.Numero == MsgLanceEmulation) {
+        if (SurDemandeLancement)
+            SurDemandeLancement();
+        else
+            FMachine->LanceEmulation();
+    }
     if (message.Numero == MsgFermeture && SurFermeture) SurFermeture();
 }
 

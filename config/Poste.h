@@ -19,6 +19,8 @@
 // registers as random as the real one's.
 uint32_t GraineAleatoire();
 
+class TDebogueur;
+
 class TPoste {
 public:
     explicit TPoste(uint32_t graine);
@@ -32,8 +34,14 @@ public:
     TParametres Parametres;
     TDistributeurMessages Distributeur;
 
+    // The debugger's state (the CPU window's logic), one for the workstation.
+    TDebogueur& Debogueur() { return *FDebogueur; }
+
     // The main window's close request (a ROM image could not be loaded).
     std::function<void()> SurFermeture;
+    // Who handles the run message 0x401: the machine's run loop, unless the
+    // debugger console takes the request to run it with its own budget.
+    std::function<void()> SurDemandeLancement;
 
     // The host the machine talks to; nullptr detaches it.
     void ConnecteHote(IHote* hote);
@@ -52,6 +60,7 @@ public:
 
 private:
     std::unique_ptr<TMachine> FMachine;
+    std::unique_ptr<TDebogueur> FDebogueur; // after the machine: it refers to it
     void RecoitMessagePrincipal(const TMessage& message);
 };
 

@@ -127,7 +127,7 @@ TRapportArret TMachine::Execute(uint64_t budget) {
     return r;
 }
 
-TRapportArret TMachine::BoucleEmulation() {
+TRapportArret TMachine::BoucleEmulation(uint64_t budget) {
     if (BoucleActive) return {TCauseArret::DejaEnCours, RegPC, 0}; // never re-entered
     BoucleActive = true;
     if (Hote) Hote->CaptureClavier(true);
@@ -135,7 +135,8 @@ TRapportArret TMachine::BoucleEmulation() {
     ChangeEtatCPU(CPURun);
     SignaleEtatDuCPU(EtatCPU);
     CommenceCourse();
-    const TRapportArret rapport = Execute(UINT64_MAX);
+    const TRapportArret rapport = Execute(budget);
+    if (rapport.Cause == TCauseArret::Budget && EtatCPU == CPURun) ChangeEtatCPU(CPUStop);
     SignaleEtatDuCPU(EtatCPU);
     if (Hote) Hote->CaptureClavier(false);
     CaptureClav = false;
@@ -143,7 +144,7 @@ TRapportArret TMachine::BoucleEmulation() {
     return rapport;
 }
 
-TRapportArret TMachine::LanceEmulation() {
+TRapportArret TMachine::LanceEmulation(uint64_t budget) {
     if (BoucleActive) {
         RelanceEnAttente = true;
         return {TCauseArret::DejaEnCours, RegPC, 0};
@@ -151,7 +152,7 @@ TRapportArret TMachine::LanceEmulation() {
     TRapportArret rapport;
     do {
         RelanceEnAttente = false;
-        rapport = BoucleEmulation();
+        rapport = BoucleEmulation(budget);
     } while (RelanceEnAttente && !FinEmul);
     return rapport;
 }
@@ -169,6 +170,9 @@ void TMachine::TimerExpire(TTimer t) {
         break;
     case tmClavier1:
         AjouteTouche(0x037F);
+        break;
+    case tmPas:
+        if (SurTimerPas) SurTimerPas();
         break;
     default:
         break;

@@ -20,7 +20,8 @@ enum TTimer : uint8_t {
     tmClavier50 = 1, // 50 ms window of the keyboard handshake
     tmClavier1 = 2,  // 1 ms timer that queues 0x037F
     tmImpr = 3,      // Timer3: printer end-of-job time-out
-    NbTimers = 4
+    tmPas = 4,       // the CPU window's step repeat (500 ms, then 50 ms)
+    NbTimers = 5
 };
 
 // Windows that receive posted messages. The main window is 0; the others

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -246,11 +247,13 @@ struct TMachine {
     // `budget` instructions have run. Breakpoints and the interrupt are tested
     // around every instruction; the host gets control between slices.
     TRapportArret Execute(uint64_t budget);
-    // The run loop itself: hook, state report, a new run without budget.
-    TRapportArret BoucleEmulation();
+    // The run loop itself: hook, state report, a new run. Without budget it
+    // runs until a stop; a spent budget (the debugger console's) stops the
+    // processor as a pause would, reported as Budget.
+    TRapportArret BoucleEmulation(uint64_t budget = UINT64_MAX);
     // Handler of message 0x401: the loop, unless it already runs; a request
     // that comes while it runs is honoured when it returns.
-    TRapportArret LanceEmulation();
+    TRapportArret LanceEmulation(uint64_t budget = UINT64_MAX);
     // One instruction for the debugger's step commands: no breakpoint test,
     // no interrupt taken; counted in NbInstructions like the run loop.
     void ExecuteUnPas();
@@ -258,6 +261,8 @@ struct TMachine {
 
     // A one-shot timer of the main window has fired (called by the host).
     void TimerExpire(TTimer t);
+    // The debugger's step-repeat timer (tmPas) goes here.
+    std::function<void()> SurTimerPas;
 
     // --- Keyboard queue -----------------------------------------------------
     void AjouteTouche(uint16_t entree);

@@ -11,6 +11,7 @@
 #include <QToolButton>
 
 #include "config/Demarrage.h"
+#include "debugger/CPUForm.h"
 #include "devices/Ecran.h"
 #include "devices/TraductionClavier.h"
 #include "ui/FiltreClavier.h"
@@ -50,6 +51,7 @@ TMainForm::TMainForm(const TOptionsFenetre& options)
     PaintBox1 = new TMyPaintBox(Machine(), this);
     PaintBox1->setGeometry(EcranX, EcranY, LargeurEcran, HauteurEcran);
     PaintBox1->setFocus();
+    FCPUForm = new TCPUForm(FPoste.Debogueur(), this);
     Centre();
     // Nothing that can show a box runs before the window is shown and the
     // message loop runs.
@@ -73,6 +75,8 @@ void TMainForm::MonteImages() {
 }
 
 TMainForm::~TMainForm() {
+    delete FCPUForm; // before the workstation it shows
+    FCPUForm = nullptr;
     CaptureClavier(false);
     Machine().FinEmul = true;
     FPoste.RetireObservateur(this);
@@ -153,7 +157,11 @@ void TMainForm::TBIntClick() { Machine().TBIntClick(); }
 
 void TMainForm::TBAboutClick() { FHote->MessageInfo("Emulateur Zorvex\nVersion 2.2a"); }
 
-void TMainForm::TBCPUClick() { FHote->MessageInfo("Le d\u00e9bogueur n'est pas encore disponible."); }
+void TMainForm::TBCPUClick() {
+    FCPUForm->show();
+    FCPUForm->raise();
+    FCPUForm->activateWindow();
+}
 
 void TMainForm::TBExitClick() {
     Machine().FinEmul = true;

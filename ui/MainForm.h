@@ -14,6 +14,7 @@
 class QToolBar;
 class QToolButton;
 class TFiltreClavier;
+class TCPUForm;
 
 // The drawing surface: opaque, never erased, drawn in one copy of the
 // machine's bitmap.
@@ -49,6 +50,7 @@ public:
     THoteQt& Hote() { return *FHote; }
     TFiltreClavier& FiltreClavier() { return *FFiltre; }
     TLecteurs& Lecteurs() { return FPoste.Lecteurs; }
+    TCPUForm* CPUForm() { return FCPUForm; }
     TMyPaintBox* PaintBox1 = nullptr;
 
     QToolButton *TBDsq = nullptr, *TBKbd = nullptr, *TBRaz = nullptr, *TBInt = nullptr,
@@ -85,6 +87,7 @@ private:
     std::string FProgDir;
     std::unique_ptr<THoteQt> FHote;
     TFiltreClavier* FFiltre = nullptr;
+    TCPUForm* FCPUForm = nullptr; // hidden until "CPU"; follows the run state from the start
     QVector<QIcon> FImages;
     QToolBar* FBarre = nullptr;
     bool FChargementReussi = false;

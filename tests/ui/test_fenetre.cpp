@@ -19,6 +19,7 @@
 #include <random>
 
 #include "config/Demarrage.h"
+#include "debugger/CPUForm.h"
 #include "devices/TraductionClavier.h"
 #include "ui/Icones.h"
 #include "ui/MainForm.h"
@@ -135,11 +136,13 @@ TEST_F(Fenetre, WindowToolbarAndBoxes) {
     for (QToolButton* b : {f->TBDsq, f->TBParams, f->TBPrSetup, f->TBPrint}) EXPECT_FALSE(b->isEnabled());
     EXPECT_TRUE(boites.empty());
     f->TBInfo->click();
+    ASSERT_NE(f->CPUForm(), nullptr);
+    EXPECT_FALSE(f->CPUForm()->isVisible()); // created hidden
     f->TBCPU->click();
-    ASSERT_EQ(boites.size(), 2u);
+    EXPECT_TRUE(f->CPUForm()->isVisible());
+    ASSERT_EQ(boites.size(), 1u);
     EXPECT_EQ(boites[0].first, TTypeBoite::Information);
     EXPECT_EQ(boites[0].second, "Emulateur Zorvex\nVersion 2.2a");
-    EXPECT_EQ(boites[1].first, TTypeBoite::Information);
     // The three run-state pictures differ from each other.
     EXPECT_NE(Image(10), Image(11));
     EXPECT_NE(Image(11), Image(12));
