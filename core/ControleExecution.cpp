@@ -170,6 +170,10 @@ void TMachine::TimerExpire(TTimer t) {
     case tmClavier1:
         AjouteTouche(0x037F);
         break;
+    case tmImpr: // Timer3: no character for TimeOutImpr seconds ends the job
+        if (ImprEnCours && Imprimante) Imprimante->FinTravail();
+        ImprEnCours = false;
+        break;
     default:
         break;
     }

@@ -8,12 +8,14 @@
 #include <string>
 
 #include "config/Poste.h"
+#include "devices/Imprimante.h"
 #include "ui/HoteQt.h"
 #include "ui/Icones.h"
 
 class QToolBar;
 class QToolButton;
 class TFiltreClavier;
+class TSurfaceImpressionQt;
 
 // The drawing surface: opaque, never erased, drawn in one copy of the
 // machine's bitmap.
@@ -32,6 +34,7 @@ private:
 struct TOptionsFenetre {
     std::string ProgDir;  // folder of the executable (settings, ROM images)
     TBoite Boite;         // message boxes; empty = real modal boxes
+    bool ImpressionPdf = false; // print jobs to PDF files even with a printer installed
 };
 
 // The start-up runs once the message loop runs, over the shown window: the
@@ -49,6 +52,7 @@ public:
     THoteQt& Hote() { return *FHote; }
     TFiltreClavier& FiltreClavier() { return *FFiltre; }
     TLecteurs& Lecteurs() { return FPoste.Lecteurs; }
+    TImprimante& Imprimante() { return *FImprimante; }
     TMyPaintBox* PaintBox1 = nullptr;
 
     QToolButton *TBDsq = nullptr, *TBKbd = nullptr, *TBRaz = nullptr, *TBInt = nullptr,
@@ -74,6 +78,9 @@ public:
     void TBAboutClick();
     void TBCPUClick();
     void TBExitClick();
+    void TBPrintClick();
+    // "Imprime" is enabled exactly while jobs are ended by hand.
+    void ActiveTBPrint();
 
 protected:
     bool event(QEvent* e) override;
@@ -84,6 +91,8 @@ private:
     TPoste FPoste;
     std::string FProgDir;
     std::unique_ptr<THoteQt> FHote;
+    std::unique_ptr<TSurfaceImpressionQt> FSurfaceImpr;
+    std::unique_ptr<TImprimante> FImprimante;
     TFiltreClavier* FFiltre = nullptr;
     QVector<QIcon> FImages;
     QToolBar* FBarre = nullptr;
