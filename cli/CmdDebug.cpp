@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/Commandes.h"
+#include "cli/ImprimanteRun.h"
 #include "cli/OptionsRun.h"
 #include "cli/PrepareMachine.h"
 #include "config/Poste.h"
@@ -145,15 +146,17 @@ int CommandeDebug(int argc, char** argv) {
         UneLigne(e);
         return SortieArguments;
     }
-    std::unique_ptr<FILE, int (*)(FILE*)> imprimante(nullptr, std::fclose);
-    if (!o.Imprimante.empty()) {
-        imprimante.reset(std::fopen(o.Imprimante.c_str(), "wb"));
-        if (!imprimante) {
-            UneLigne("Impossible de créer le fichier " + o.Imprimante);
-            return SortieArguments;
-        }
-        poste.Imprimante.Fichier = imprimante.get();
+    TImprimanteRun imprimante;
+    if (const std::string ei = imprimante.Prepare(poste, o); !ei.empty()) {
+        UneLigne(ei);
+        return SortieArguments;
     }
     TConsoleDebogueur console(poste);
-    return Dialogue(console, d);
+    int statut = Dialogue(console, d);
+    // The session ends: the open print job with it.
+    if (std::string erreur; !imprimante.Termine(erreur)) {
+        if (!erreur.empty()) UneLigne(erreur);
+        if (statut == 0) statut = 1;
+    }
+    return statut;
 }

@@ -8,6 +8,7 @@
 
 #include "cli/Commandes.h"
 #include "cli/ConsoleBdos.h"
+#include "cli/ImprimanteRun.h"
 #include "cli/OptionsRun.h"
 #include "cli/PrepareMachine.h"
 #include "config/ChargeRoms.h"
@@ -133,14 +134,10 @@ int CommandeRun(int argc, char** argv) {
         UneLigne(e);
         return SortieArguments;
     }
-    std::unique_ptr<FILE, int (*)(FILE*)> imprimante(nullptr, std::fclose);
-    if (!o.Imprimante.empty()) {
-        imprimante.reset(std::fopen(o.Imprimante.c_str(), "wb"));
-        if (!imprimante) {
-            UneLigne("Impossible de créer le fichier " + o.Imprimante);
-            return SortieArguments;
-        }
-        poste.Imprimante.Fichier = imprimante.get();
+    TImprimanteRun imprimante;
+    if (const std::string ei = imprimante.Prepare(poste, o); !ei.empty()) {
+        UneLigne(ei);
+        return SortieArguments;
     }
     TFrappeTexte frappe(std::move(messages));
     const auto debut = std::chrono::steady_clock::now();
@@ -148,6 +145,11 @@ int CommandeRun(int argc, char** argv) {
     int statut = Fait(*m, hote, o, frappe);
     const double secondes = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
     const double secondesCpu = double(std::clock() - debutCpu) / CLOCKS_PER_SEC;
+    // The program ends: the open print job with it.
+    if (std::string erreur; !imprimante.Termine(erreur)) {
+        if (!erreur.empty()) UneLigne(erreur);
+        if (statut == SortieOk) statut = SortieCapture;
+    }
     std::fflush(stdout);
     if (o.TexteEcran) AfficheEcran(*m);
     if (o.Registres) AfficheRegistres(*m);

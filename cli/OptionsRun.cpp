@@ -21,7 +21,9 @@ const char* const AideRun =
     "  --until-halt            arrêt sur HLT\n"
     "  --until-pc ADR          arrêt quand le processeur atteint ADR\n"
     "  --ns-per-instruction N  durée virtuelle d'une instruction (défaut 250)\n"
-    "  --printer FICHIER       caractères envoyés à l'imprimante\n"
+    "  --printer FICHIER       ce qu'imprime la machine : en pages PDF pour un nom en .pdf,\n"
+    "                          en texte UTF-8 pour tout autre nom\n"
+    "  --printer-raw FICHIER   octets envoyés à l'imprimante, tels quels\n"
     "  --bdos FICHIER          programme console chargé en 0100H, toute la mémoire en RAM\n"
     "                          (appels 2 et 9 en 0005H ; fin en 0000H)\n"
     "  --screen-text           affiche l'écran en texte à la fin\n"
@@ -35,7 +37,7 @@ const char* const AideRun =
     "  --stats                 instructions, temps virtuel et réel, MIPS\n"
     "Code de sortie : 0 fin normale, 2 arguments incorrects, 3 nombre maximal\n"
     "d'instructions atteint avant la condition d'arrêt, 4 processeur arrêté par HLT\n"
-    "avant la condition d'arrêt, 1 capture PNG impossible à écrire.\n";
+    "avant la condition d'arrêt, 1 capture PNG ou impression impossible à écrire.\n";
 
 namespace {
 
@@ -86,7 +88,7 @@ std::string AnalyseOptionsRun(int argc, char** argv, TOptionsRun& o) {
         const bool avecValeur = opt == "--model" || opt == "--rom" || opt == "--prom" || opt == "--load" ||
                                 opt == "--pc" || opt == "--selmem" || opt == "--keys" || opt == "--kbd-mode" ||
                                 opt == "--max-instructions" || opt == "--until-pc" ||
-                                opt == "--ns-per-instruction" || opt == "--printer" || opt == "--bdos" ||
+                                opt == "--ns-per-instruction" || opt == "--printer" || opt == "--printer-raw" || opt == "--bdos" ||
                                 opt == "--chargen" || opt == "--screen-png" ||
                                 opt == "--screenshot" || opt == "--disk" || opt == "--text-colour" ||
                                 opt == "--planes" || opt == "--scheme";
@@ -118,6 +120,8 @@ std::string AnalyseOptionsRun(int argc, char** argv, TOptionsRun& o) {
             o.Bdos = v;
         } else if (opt == "--printer") {
             o.Imprimante = v;
+        } else if (opt == "--printer-raw") {
+            o.ImprimanteBrute = v;
         } else if (opt == "--load") {
             const size_t eg = v.find('=');
             if (eg == std::string::npos || eg + 1 >= v.size() || !LitNombre(v.substr(0, eg), 16, 0xFFFF, n))

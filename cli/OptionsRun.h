@@ -21,7 +21,8 @@ struct TOptionsRun {
     bool TexteEcran = false, Registres = false, Stats = false;
     std::optional<std::string> Bdos; // console program loaded at 0x0100
     uint64_t NsParInstruction = 250;
-    std::string Imprimante;
+    std::string Imprimante;      // --printer: pages (FILE.pdf) or text
+    std::string ImprimanteBrute; // --printer-raw: the strobed bytes
     std::vector<std::string> Disques;  // --disk N=IMAGE[:ro]
     int CouleurTexte = 0, Plans = 4, Schema = 0; // display settings of the picture
     bool Aide = false;

@@ -174,6 +174,10 @@ void TMachine::TimerExpire(TTimer t) {
     case tmPas:
         if (SurTimerPas) SurTimerPas();
         break;
+    case tmImpr: // Timer3: no character for TimeOutImpr seconds ends the job
+        if (ImprEnCours && Imprimante) Imprimante->FinTravail();
+        ImprEnCours = false;
+        break;
     default:
         break;
     }

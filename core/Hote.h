@@ -108,6 +108,7 @@ public:
     virtual ~IPortImprimante() = default;
     // Bit 1 of port 0xCF rose: print the latched character CarImpr.
     virtual void ImprimeCaractere() = 0;
-    // A reset or the machine's initialisation ends an open job.
+    // The open job ends: a reset, the machine's initialisation, or Timer3
+    // (no character for TimeOutImpr seconds).
     virtual void FinTravail() = 0;
 };

@@ -1,9 +1,8 @@
 // A printer port receiver that keeps the raw bytes: for the command-line
-// tool (written to a file) and the tests. Byte 0 is never printed.
+// tool (written to a file at the end of its run) and the tests.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <vector>
 
 #include "core/Hote.h"
@@ -13,8 +12,7 @@ struct TMachine;
 class TImprimanteBrute : public IPortImprimante {
 public:
     explicit TImprimanteBrute(const TMachine& m) : M(m) {}
-    std::vector<uint8_t> Octets; // every strobed byte, 0 included (without Fichier)
-    FILE* Fichier = nullptr;     // when set, non-zero bytes go there instead
+    std::vector<uint8_t> Octets; // every strobed byte, 0 included
     int NbFinsTravail = 0;
     void ImprimeCaractere() override;
     void FinTravail() override { ++NbFinsTravail; }

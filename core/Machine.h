@@ -65,6 +65,9 @@ struct TRapportArret {
 
 constexpr int LargeurEcran = 1024;
 constexpr int HauteurEcran = 576;
+// The printer's graphics hardcopy line: 256 columns of 7 dots.
+constexpr int LargeurGCopy = 256;
+constexpr int HauteurGCopy = 7;
 
 struct TMachine {
     TMachine();
@@ -147,15 +150,17 @@ struct TMachine {
     uint8_t CarImpr = 0;
     uint8_t StrobeImpr = 2;
     bool ImprEnCours = false;
-    std::string BufImp;
+    std::u16string BufImp;              // current line, as host characters
     int32_t CptCar = 0, ImprYCt = 0, NumPageImpr = 1;
     int32_t ImprPppX = 0, ImprPppY = 0;
     int32_t MargeGPix = 0, MargeDPix = 0, MargeHPix = 0, MargeBPix = 0;
     int32_t HautLignePix = 0, LargLignePix = 0, LarCar = 0, NbCarLigne = 0;
     bool ImpGraph = false;
+    std::array<uint8_t, LargeurGCopy * HauteurGCopy * 3> GCopyBmp{}; // graphics line (B, G, R)
     int32_t XGraph = 0, CptGCopy = 0, EchGCopy = 1;
     bool FinLigGraph = false;
-    int32_t TimeOutImpr = 10, PointsImpr = 11;
+    int32_t TimeOutImpr = -1, PointsImpr = 9; // settings: -1 = jobs ended by hand
+    int32_t TaillePoliceImpr = 11;      // printer font size; PointsImpr from the first job on
     bool ImprNoPage = false, ImprEnTete = false, ImprHexadec = false;
     std::string EnTeteImpr;
 

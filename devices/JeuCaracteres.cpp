@@ -46,3 +46,12 @@ std::string EnUtf8(char32_t c) {
     }
     return s;
 }
+
+size_t CaractereUtf8Suivant(const std::string& s, size_t i) {
+    if (i >= s.size()) return s.size();
+    const auto tete = static_cast<unsigned char>(s[i]);
+    const size_t suite = tete >= 0xF0 ? 3 : tete >= 0xE0 ? 2 : tete >= 0xC0 ? 1 : 0;
+    size_t j = i + 1;
+    while (j < s.size() && j <= i + suite && (static_cast<unsigned char>(s[j]) & 0xC0) == 0x80) ++j;
+    return j;
+}

@@ -15,6 +15,7 @@
 #include "devices/Ecran.h"
 #include "devices/TraductionClavier.h"
 #include "ui/FiltreClavier.h"
+#include "ui/SurfaceImpressionQt.h"
 
 namespace {
 
@@ -46,6 +47,10 @@ TMainForm::TMainForm(const TOptionsFenetre& options)
     FPoste.ConnecteHote(FHote.get());
     FPoste.AjouteObservateur(this);
     FPoste.SurFermeture = [this] { close(); };
+    FSurfaceImpr = std::make_unique<TSurfaceImpressionQt>(
+        FPoste.Parametres, [this](const std::string& texte) { FHote->MessageStatut(texte); }, options.ImpressionPdf);
+    FImprimante = std::make_unique<TImprimante>(Machine(), *FSurfaceImpr);
+    FPoste.ConnecteImprimante(FImprimante.get());
     FFiltre = new TFiltreClavier(Machine(), this);
     ConstruitBarre();
     PaintBox1 = new TMyPaintBox(Machine(), this);
@@ -62,6 +67,7 @@ void TMainForm::Demarre() {
     if (FDemarree) return;
     FDemarree = true;
     FChargementReussi = FPoste.Demarre(FProgDir);
+    ActiveTBPrint();
     if (!FChargementReussi) return; // the close requests are queued
     // The images named in the settings are in their drives before the
     // machine runs its first instruction.
@@ -79,6 +85,8 @@ TMainForm::~TMainForm() {
     FCPUForm = nullptr;
     CaptureClavier(false);
     Machine().FinEmul = true;
+    FImprimante->FinProgramme();
+    FPoste.ConnecteImprimante(nullptr);
     FPoste.RetireObservateur(this);
     FPoste.ConnecteHote(nullptr);
 }
@@ -119,7 +127,9 @@ void TMainForm::ConstruitBarre() {
     FBarre->addSeparator();
     TBExit = AjouteBouton(QStringLiteral("Quitter"), 6);
     // Their windows do not exist yet.
-    for (QToolButton* b : {TBDsq, TBParams, TBPrSetup, TBPrint}) b->setEnabled(false);
+    for (QToolButton* b : {TBDsq, TBParams, TBPrSetup}) b->setEnabled(false);
+    ActiveTBPrint();
+    connect(TBPrint, &QToolButton::clicked, this, &TMainForm::TBPrintClick);
     TBKbd->setCheckable(true);
     connect(TBKbd, &QToolButton::toggled, this, [this](bool enfonce) { Machine().TBKbdDown = enfonce; });
     connect(TBRaz, &QToolButton::clicked, this, &TMainForm::TBRazClick);
@@ -163,13 +173,20 @@ void TMainForm::TBCPUClick() {
     FCPUForm->activateWindow();
 }
 
+void TMainForm::TBPrintClick() { FImprimante->TBPrintClick(); }
+
+void TMainForm::ActiveTBPrint() { TBPrint->setEnabled(Machine().TimeOutImpr == -1); }
+
 void TMainForm::TBExitClick() {
     Machine().FinEmul = true;
     close();
 }
 
+// The program ends with the window: an open print job ends so that its
+// pages print.
 void TMainForm::closeEvent(QCloseEvent* e) {
     Machine().FinEmul = true;
+    FImprimante->FinProgramme();
     e->accept();
     emit Fermee();
 }

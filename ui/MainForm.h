@@ -8,6 +8,7 @@
 #include <string>
 
 #include "config/Poste.h"
+#include "devices/Imprimante.h"
 #include "ui/HoteQt.h"
 #include "ui/Icones.h"
 
@@ -15,6 +16,7 @@ class QToolBar;
 class QToolButton;
 class TFiltreClavier;
 class TCPUForm;
+class TSurfaceImpressionQt;
 
 // The drawing surface: opaque, never erased, drawn in one copy of the
 // machine's bitmap.
@@ -33,6 +35,7 @@ private:
 struct TOptionsFenetre {
     std::string ProgDir;  // folder of the executable (settings, ROM images)
     TBoite Boite;         // message boxes; empty = real modal boxes
+    bool ImpressionPdf = false; // print jobs to PDF files even with a printer installed
 };
 
 // The start-up runs once the message loop runs, over the shown window: the
@@ -51,6 +54,7 @@ public:
     TFiltreClavier& FiltreClavier() { return *FFiltre; }
     TLecteurs& Lecteurs() { return FPoste.Lecteurs; }
     TCPUForm* CPUForm() { return FCPUForm; }
+    TImprimante& Imprimante() { return *FImprimante; }
     TMyPaintBox* PaintBox1 = nullptr;
 
     QToolButton *TBDsq = nullptr, *TBKbd = nullptr, *TBRaz = nullptr, *TBInt = nullptr,
@@ -76,6 +80,9 @@ public:
     void TBAboutClick();
     void TBCPUClick();
     void TBExitClick();
+    void TBPrintClick();
+    // "Imprime" is enabled exactly while jobs are ended by hand.
+    void ActiveTBPrint();
 
 protected:
     bool event(QEvent* e) override;
@@ -86,6 +93,8 @@ private:
     TPoste FPoste;
     std::string FProgDir;
     std::unique_ptr<THoteQt> FHote;
+    std::unique_ptr<TSurfaceImpressionQt> FSurfaceImpr;
+    std::unique_ptr<TImprimante> FImprimante;
     TFiltreClavier* FFiltre = nullptr;
     TCPUForm* FCPUForm = nullptr; // hidden until "CPU"; follows the run state from the start
     QVector<QIcon> FImages;

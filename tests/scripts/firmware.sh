@@ -22,7 +22,7 @@ done
 # the first twelve keys had filled: twelve Returns go first.
 R='\r\r\r\r\r\r\r\r\r\r\r\r'
 "$P/zorv" run --model T9-48 --rom "$P/QBM71K.bin" --prom "$P/T318-C.bin" --max-instructions 20000000 \
-    --keys "${R}M 2100 41 42\rD 2100 2100\rP Essai\rA 2 3\r" --printer "$T/impr" --screen-text > "$T/ecran"
+    --keys "${R}M 2100 41 42\rD 2100 2100\rP Essai\rA 2 3\r" --printer-raw "$T/impr" --screen-text > "$T/ecran"
 verifie "zorv run" $?
 sed -n 2p "$T/ecran" | grep -q '^Mémoire vive : 44 k-octets *$'; verifie "bannière" $?
 grep -q '^2100  41 42 00 ' "$T/ecran"; verifie "ligne de vidage" $?

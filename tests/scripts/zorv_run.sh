@@ -33,8 +33,8 @@ head -1 "$T/sortie" | grep -q '^ \{100\}à \{27\}$'; verifie "code 10H affiché 
 
 # Printer: OUT CFH 0 ; MVI A,'Z' ; OUT AFH ; MVI A,2 ; OUT CFH ; OUT CFH ; HLT
 printf '\xaf\xd3\xcf\x3e\x5a\xd3\xaf\x3e\x02\xd3\xcf\xd3\xcf\x76' > "$T/impr.bin"
-"$ZORV" run --load 2000="$T/impr.bin" --pc 2000 --until-halt --printer "$T/imprimante.txt"
-verifie "statut avec --printer" $?
+"$ZORV" run --load 2000="$T/impr.bin" --pc 2000 --until-halt --printer-raw "$T/imprimante.txt"
+verifie "statut avec --printer-raw" $?
 [ "$(cat "$T/imprimante.txt")" = Z ]; verifie "un seul Z imprimé" $?
 
 # A box of the machine goes to stderr and the run goes on: bad instruction set, ROM write.

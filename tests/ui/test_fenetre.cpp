@@ -94,6 +94,7 @@ struct Fenetre : ::testing::Test {
     void Cree() {
         TOptionsFenetre options;
         options.ProgDir = dossier.string();
+        options.ImpressionPdf = true;
         options.Boite = [this](TTypeBoite t, const std::string& s) {
             boites.emplace_back(t, s);
             if (PendantBoite) PendantBoite();
@@ -133,7 +134,8 @@ TEST_F(Fenetre, WindowToolbarAndBoxes) {
         EXPECT_GT(b->x(), xPrec);
         xPrec = b->x();
     }
-    for (QToolButton* b : {f->TBDsq, f->TBParams, f->TBPrSetup, f->TBPrint}) EXPECT_FALSE(b->isEnabled());
+    for (QToolButton* b : {f->TBDsq, f->TBParams, f->TBPrSetup}) EXPECT_FALSE(b->isEnabled());
+    EXPECT_TRUE(f->TBPrint->isEnabled()); // Attente=-1: jobs are ended by hand
     EXPECT_TRUE(boites.empty());
     f->TBInfo->click();
     ASSERT_NE(f->CPUForm(), nullptr);
