@@ -155,6 +155,7 @@ struct TMachine {
     int32_t XGraph = 0, CptGCopy = 0, EchGCopy = 1;
     bool FinLigGraph = false;
     int32_t TimeOutImpr = 10, PointsImpr = 11;
+    int32_t PointsFonteImpr = 11;       // current size of the printer font; 11 until the first job sets it
     bool ImprNoPage = false, ImprEnTete = false, ImprHexadec = false;
     std::string EnTeteImpr;
 
