@@ -11,6 +11,8 @@
 #include <QToolButton>
 
 #include "config/Demarrage.h"
+#include "config/ImprForm.h"
+#include "config/ParamsForm.h"
 #include "devices/Ecran.h"
 #include "devices/TraductionClavier.h"
 #include "ui/FiltreClavier.h"
@@ -115,12 +117,14 @@ void TMainForm::ConstruitBarre() {
     FBarre->addSeparator();
     TBExit = AjouteBouton(QStringLiteral("Quitter"), 6);
     // Their windows do not exist yet.
-    for (QToolButton* b : {TBDsq, TBParams, TBPrSetup, TBPrint}) b->setEnabled(false);
+    for (QToolButton* b : {TBDsq, TBPrint}) b->setEnabled(false);
     TBKbd->setCheckable(true);
     connect(TBKbd, &QToolButton::toggled, this, [this](bool enfonce) { Machine().TBKbdDown = enfonce; });
     connect(TBRaz, &QToolButton::clicked, this, &TMainForm::TBRazClick);
     connect(TBInt, &QToolButton::clicked, this, &TMainForm::TBIntClick);
     connect(TBCPU, &QToolButton::clicked, this, &TMainForm::TBCPUClick);
+    connect(TBParams, &QToolButton::clicked, this, &TMainForm::TBParamsClick);
+    connect(TBPrSetup, &QToolButton::clicked, this, &TMainForm::TBPrSetupClick);
     connect(TBInfo, &QToolButton::clicked, this, &TMainForm::TBAboutClick);
     connect(TBExit, &QToolButton::clicked, this, &TMainForm::TBExitClick);
 }
@@ -154,6 +158,44 @@ void TMainForm::TBIntClick() { Machine().TBIntClick(); }
 void TMainForm::TBAboutClick() { FHote->MessageInfo("Emulateur Zorvex\nVersion 2.2a"); }
 
 void TMainForm::TBCPUClick() { FHote->MessageInfo("Le d\u00e9bogueur n'est pas encore disponible."); }
+
+// The settings windows take the keyboard: the hook is off while they are
+// open and comes back as it was (on while the machine runs).
+bool TMainForm::SuspendCapture() {
+    const bool capture = Machine().CaptureClav;
+    CaptureClavier(false);
+    Machine().CaptureClav = false;
+    return capture;
+}
+
+void TMainForm::RetablitCapture(bool capture) {
+    CaptureClavier(capture);
+    Machine().CaptureClav = capture;
+}
+
+TFormParams& TMainForm::FormParams() {
+    if (!FFormParams) FFormParams = new TFormParams(this);
+    return *FFormParams;
+}
+
+TImprForm& TMainForm::ImprForm() {
+    if (!FImprForm) FImprForm = new TImprForm(this);
+    return *FImprForm;
+}
+
+void TMainForm::TBParamsClick() {
+    const bool capture = SuspendCapture();
+    const auto effets = FormParams().Montre(FPoste, *FHote);
+    if (effets && effets->DisquettesAuDemarrage)
+        FHote->MessageStatut("Le type des disquettes 1 et 2 changera au prochain d\u00e9marrage");
+    RetablitCapture(capture);
+}
+
+void TMainForm::TBPrSetupClick() {
+    const bool capture = SuspendCapture();
+    ImprForm().Montre(FPoste, *FHote);
+    RetablitCapture(capture);
+}
 
 void TMainForm::TBExitClick() {
     Machine().FinEmul = true;

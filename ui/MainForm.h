@@ -14,6 +14,8 @@
 class QToolBar;
 class QToolButton;
 class TFiltreClavier;
+class TFormParams;
+class TImprForm;
 
 // The drawing surface: opaque, never erased, drawn in one copy of the
 // machine's bitmap.
@@ -74,6 +76,11 @@ public:
     void TBAboutClick();
     void TBCPUClick();
     void TBExitClick();
+    void TBParamsClick();
+    void TBPrSetupClick();
+    // The settings windows, made on first use and kept for the program's life.
+    TFormParams& FormParams();
+    TImprForm& ImprForm();
 
 protected:
     bool event(QEvent* e) override;
@@ -89,10 +96,14 @@ private:
     QToolBar* FBarre = nullptr;
     bool FChargementReussi = false;
     bool FDemarree = false;
+    TFormParams* FFormParams = nullptr;
+    TImprForm* FImprForm = nullptr;
 
     QToolButton* AjouteBouton(const QString& texte, int image);
     void ConstruitBarre();
     void Centre();
     void Demarre();
     void MonteImages();
+    bool SuspendCapture();
+    void RetablitCapture(bool capture);
 };

@@ -132,7 +132,8 @@ TEST_F(Fenetre, WindowToolbarAndBoxes) {
         EXPECT_GT(b->x(), xPrec);
         xPrec = b->x();
     }
-    for (QToolButton* b : {f->TBDsq, f->TBParams, f->TBPrSetup, f->TBPrint}) EXPECT_FALSE(b->isEnabled());
+    for (QToolButton* b : {f->TBDsq, f->TBPrint}) EXPECT_FALSE(b->isEnabled());
+    for (QToolButton* b : {f->TBParams, f->TBPrSetup}) EXPECT_TRUE(b->isEnabled());
     EXPECT_TRUE(boites.empty());
     f->TBInfo->click();
     f->TBCPU->click();
