@@ -17,6 +17,9 @@ TPoste::TPoste(uint32_t graine) : FMachine(std::make_unique<TMachine>()) {
     Distributeur.AbonneFenetre(FenPrincipale, [this](const TMessage& m) { RecoitMessagePrincipal(m); });
     FDebogueur = std::make_unique<TDebogueur>(*FMachine, Distributeur);
     AjouteObservateur(FDebogueur.get());
+    // The bank choice goes to the CPU window, which passes it on to the
+    // debugger windows open at that time.
+    FenetresDebogueur = [this] { return std::vector<TIdFenetre>{FDebogueur->FenCPU()}; };
 }
 
 TPoste::~TPoste() {

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "config/Parametres.h"
+#include "config/ReglagesEmulateur.h"
 #include "core/HoteVirtuel.h"
 #include "core/ImprimanteBrute.h"
 #include "core/Machine.h"
@@ -36,6 +37,9 @@ public:
 
     // The debugger's state (the CPU window's logic), one for the workstation.
     TDebogueur& Debogueur() { return *FDebogueur; }
+    // The debugger windows told of the bank choice after the settings window
+    // is confirmed (ChangeMachine); the debugger provides it.
+    TFenetresDebogueur FenetresDebogueur;
 
     // The main window's close request (a ROM image could not be loaded).
     std::function<void()> SurFermeture;

@@ -40,8 +40,12 @@ THoteQt::THoteQt(TMachine& m, TMainForm& fenetre, TBoite boite)
 }
 
 bool THoteQt::Boite(TTypeBoite type, const std::string& texte) {
+    return Modale([&] { return FBoite(type, texte); });
+}
+
+bool THoteQt::Modale(const std::function<bool()>& montre) {
     ++FBoitesOuvertes;
-    const bool reponse = FBoite(type, texte);
+    const bool reponse = montre();
     if (--FBoitesOuvertes == 0 && FLancementDiffere) {
         FLancementDiffere = false;
         PosteMessage(MsgLanceEmulation);

@@ -58,6 +58,9 @@ public:
     // that arrives then waits until the last box is closed.
     bool BoiteOuverte() const { return FBoitesOuvertes > 0; }
     void DiffereLancement() { FLancementDiffere = true; }
+    // A modal window of the program runs `montre` (its own event loop): it
+    // counts as an open box.
+    bool Modale(const std::function<bool()>& montre);
 
     // Pumps are spaced by at least this many nanoseconds of host time.
     int64_t IntervallePompeNs = 1'000'000;

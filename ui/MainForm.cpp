@@ -11,6 +11,8 @@
 #include <QToolButton>
 
 #include "config/Demarrage.h"
+#include "config/ImprForm.h"
+#include "config/ParamsForm.h"
 #include "debugger/CPUForm.h"
 #include "devices/Ecran.h"
 #include "devices/TraductionClavier.h"
@@ -127,7 +129,7 @@ void TMainForm::ConstruitBarre() {
     FBarre->addSeparator();
     TBExit = AjouteBouton(QStringLiteral("Quitter"), 6);
     // Their windows do not exist yet.
-    for (QToolButton* b : {TBDsq, TBParams, TBPrSetup}) b->setEnabled(false);
+    TBDsq->setEnabled(false);
     ActiveTBPrint();
     connect(TBPrint, &QToolButton::clicked, this, &TMainForm::TBPrintClick);
     TBKbd->setCheckable(true);
@@ -135,6 +137,8 @@ void TMainForm::ConstruitBarre() {
     connect(TBRaz, &QToolButton::clicked, this, &TMainForm::TBRazClick);
     connect(TBInt, &QToolButton::clicked, this, &TMainForm::TBIntClick);
     connect(TBCPU, &QToolButton::clicked, this, &TMainForm::TBCPUClick);
+    connect(TBParams, &QToolButton::clicked, this, &TMainForm::TBParamsClick);
+    connect(TBPrSetup, &QToolButton::clicked, this, &TMainForm::TBPrSetupClick);
     connect(TBInfo, &QToolButton::clicked, this, &TMainForm::TBAboutClick);
     connect(TBExit, &QToolButton::clicked, this, &TMainForm::TBExitClick);
 }
@@ -176,6 +180,45 @@ void TMainForm::TBCPUClick() {
 void TMainForm::TBPrintClick() { FImprimante->TBPrintClick(); }
 
 void TMainForm::ActiveTBPrint() { TBPrint->setEnabled(Machine().TimeOutImpr == -1); }
+
+// The settings windows take the keyboard: the hook is off while they are
+// open and comes back as it was (on while the machine runs).
+bool TMainForm::SuspendCapture() {
+    const bool capture = Machine().CaptureClav;
+    CaptureClavier(false);
+    Machine().CaptureClav = false;
+    return capture;
+}
+
+void TMainForm::RetablitCapture(bool capture) {
+    CaptureClavier(capture);
+    Machine().CaptureClav = capture;
+}
+
+TFormParams& TMainForm::FormParams() {
+    if (!FFormParams) FFormParams = new TFormParams(this);
+    return *FFormParams;
+}
+
+TImprForm& TMainForm::ImprForm() {
+    if (!FImprForm) FImprForm = new TImprForm(this);
+    return *FImprForm;
+}
+
+void TMainForm::TBParamsClick() {
+    const bool capture = SuspendCapture();
+    const auto effets = FormParams().Montre(FPoste, *FHote);
+    if (effets && effets->DisquettesAuDemarrage)
+        FHote->MessageStatut("Le type des disquettes 1 et 2 changera au prochain d\u00e9marrage");
+    RetablitCapture(capture);
+}
+
+void TMainForm::TBPrSetupClick() {
+    const bool capture = SuspendCapture();
+    ImprForm().Montre(FPoste, *FHote);
+    ActiveTBPrint();
+    RetablitCapture(capture);
+}
 
 void TMainForm::TBExitClick() {
     Machine().FinEmul = true;

@@ -17,6 +17,8 @@ class QToolButton;
 class TFiltreClavier;
 class TCPUForm;
 class TSurfaceImpressionQt;
+class TFormParams;
+class TImprForm;
 
 // The drawing surface: opaque, never erased, drawn in one copy of the
 // machine's bitmap.
@@ -83,6 +85,11 @@ public:
     void TBPrintClick();
     // "Imprime" is enabled exactly while jobs are ended by hand.
     void ActiveTBPrint();
+    void TBParamsClick();
+    void TBPrSetupClick();
+    // The settings windows, made on first use and kept for the program's life.
+    TFormParams& FormParams();
+    TImprForm& ImprForm();
 
 protected:
     bool event(QEvent* e) override;
@@ -101,10 +108,14 @@ private:
     QToolBar* FBarre = nullptr;
     bool FChargementReussi = false;
     bool FDemarree = false;
+    TFormParams* FFormParams = nullptr;
+    TImprForm* FImprForm = nullptr;
 
     QToolButton* AjouteBouton(const QString& texte, int image);
     void ConstruitBarre();
     void Centre();
     void Demarre();
     void MonteImages();
+    bool SuspendCapture();
+    void RetablitCapture(bool capture);
 };
