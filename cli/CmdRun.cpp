@@ -8,6 +8,7 @@
 
 #include "cli/Commandes.h"
 #include "cli/ConsoleBdos.h"
+#include "cli/Options.h"
 #include "cli/OptionsRun.h"
 #include "config/ChargeRoms.h"
 #include "config/Poste.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-constexpr int SortieOk = 0, SortieCapture = 1, SortieArguments = 2, SortieMaxInstructions = 3, SortieHalte = 4;
+constexpr int SortieOk = 0, SortieCapture = 1, SortieMaxInstructions = 3, SortieHalte = 4;
 
 void UneLigne(const std::string& texte) {
     std::string t = texte;
@@ -97,8 +98,8 @@ std::string PrepareMachine(TMachine& m, const TOptionsRun& o) {
         if (!AnalyseOptionDisque(texte, disque, err)) return err;
         if (!(err = InsereOptionDisque(*m.Lecteurs, disque, " ")).empty()) return err;
     }
-    if (o.PC) m.RegPC = *o.PC;
-    if (o.SelMem) m.SelMem = *o.SelMem;
+    if (o.PC) m.RegPC = uint16_t(*o.PC);
+    if (o.SelMem) m.SelMem = uint8_t(*o.SelMem);
     return {};
 }
 
@@ -182,15 +183,7 @@ void AfficheRegistres(const TMachine& m) {
 
 int CommandeRun(int argc, char** argv) {
     TOptionsRun o;
-    const std::string err = AnalyseOptionsRun(argc, argv, o);
-    if (!err.empty()) {
-        UneLigne("zorv run : " + err);
-        return SortieArguments;
-    }
-    if (o.Aide) {
-        std::fputs(AideRun, stdout);
-        return SortieOk;
-    }
+    if (const int statut = AnalyseOptionsRun(argc, argv, o); statut >= 0) return statut;
     std::vector<TMessageClavier> messages;
     if (o.Touches) {
         const std::string e = DecodeFrappe(*o.Touches, messages);
@@ -202,7 +195,7 @@ int CommandeRun(int argc, char** argv) {
     TPosteVirtuel poste;
     TMachine* m = &poste.Machine();
     THoteVirtuel& hote = poste.HoteVirtuel;
-    hote.NsParInstruction = o.NsParInstruction;
+    hote.NsParInstruction = o.NsParInstruction.value_or(250);
     hote.Origine = HeureDeDepart();
     // The machine's boxes on stderr, one line each, nothing kept however
     // long the run.
