@@ -74,22 +74,14 @@ std::string Image(const TResultatAsm& r, const TOptionsAsm& o) {
     return image;
 }
 
-int Ecrit(const std::string& chemin, const std::string& contenu) {
-    std::string erreur;
-    if (EcritFichierAtomique(chemin, contenu, erreur)) return 0;
-    std::fprintf(stderr, "zorv asm : écriture impossible de « %s »\n", chemin.c_str());
-    return 1;
-}
-
 } // namespace
 
 int CommandeAsm(int argc, char** argv) {
     TOptionsAsm o;
     int statut = LitOptions(argc, argv, o);
     if (statut >= 0) return statut;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(o.Source, ec))
-        return Refus("lecture impossible de « " + o.Source + " »");
+    if (const TLectureFichier g = GenreFichier(o.Source); g != TLectureFichier::Ok)
+        return Refus(MessageLecture(g, o.Source));
     TResultatAsm r = AssembleFichier(o.Source);
     for (const std::string& lu : r.Fichiers) // INCLUDE'd files are inputs too
         for (const std::string* s : {&o.Image, &o.Symboles, &o.Listing})
@@ -104,13 +96,18 @@ int CommandeAsm(int argc, char** argv) {
                      r.Octets.size(), unsigned(*o.Taille));
         return 1;
     }
-    if (int e = Ecrit(o.Image, Image(r, o))) return e;
+    // Image, symbols and listing: all of them or none.
+    std::vector<TFichierAEcrire> sorties{{o.Image, Image(r, o)}};
     if (!o.Symboles.empty()) {
         std::ostringstream s;
         EcritSymboles(s, r.Etiquettes());
-        if (int e = Ecrit(o.Symboles, s.str())) return e;
+        sorties.push_back({o.Symboles, s.str()});
     }
-    if (!o.Listing.empty())
-        if (int e = Ecrit(o.Listing, r.Listing)) return e;
+    if (!o.Listing.empty()) sorties.push_back({o.Listing, r.Listing});
+    std::string erreur;
+    if (!EcritFichiersAtomiques(sorties, erreur)) {
+        AfficheUneLigne("zorv asm : " + erreur + " ; aucune sortie n'est écrite");
+        return 1;
+    }
     return 0;
 }

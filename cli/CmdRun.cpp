@@ -1,5 +1,6 @@
 // zorv run: the machine without a window, on the virtual clock.
 #include <chrono>
+#include <clocale>
 #include <ctime>
 #include <cstdio>
 #include <filesystem>
@@ -11,7 +12,10 @@
 #include "cli/Options.h"
 #include "cli/OptionsRun.h"
 #include "config/ChargeRoms.h"
+#include "config/Modeles.h"
+#include "config/Parametres.h"
 #include "config/Poste.h"
+#include "core/Fichiers.h"
 #include "devices/Ecran.h"
 #include "devices/FrappeTexte.h"
 #include "devices/JeuCaracteres.h"
@@ -23,35 +27,13 @@ namespace {
 
 constexpr int SortieOk = 0, SortieCapture = 1, SortieMaxInstructions = 3, SortieHalte = 4;
 
-void UneLigne(const std::string& texte) {
-    std::string t = texte;
-    for (char& c : t)
-        if (c == '\n' || c == '\r') c = ' ';
-    std::fprintf(stderr, "%s\n", t.c_str());
-}
+void UneLigne(const std::string& texte) { AfficheUneLigne(texte); }
 
+// Files loaded into RAM: at most the whole address space.
 bool LitFichier(const std::string& nom, std::vector<uint8_t>& octets, std::string& erreur) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(nom, ec)) {
-        erreur = MessageFichierAbsent(nom);
-        return false;
-    }
-    const auto taille = std::filesystem::file_size(nom, ec);
-    std::ifstream f(nom, std::ios::binary);
-    if (ec || !f) {
-        erreur = "Le fichier " + nom + " est illisible";
-        return false;
-    }
-    if (taille > 0x10000) {
-        erreur = MessageFichierTropGros(nom);
-        return false;
-    }
-    octets.resize(size_t(taille));
-    if (taille && !f.read(reinterpret_cast<char*>(octets.data()), std::streamsize(taille))) {
-        erreur = "Le fichier " + nom + " est illisible";
-        return false;
-    }
-    return true;
+    const TLectureFichier r = LitFichierEntier(nom, octets, 0x10000);
+    erreur = MessageLecture(r, nom);
+    return r == TLectureFichier::Ok;
 }
 
 std::string NomComplet(const std::string& nom) {
@@ -60,10 +42,54 @@ std::string NomComplet(const std::string& nom) {
     return ec ? nom : p.string();
 }
 
+// The folder of the running executable, where the window finds its images.
+std::string DossierProgramme() {
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string("./") : AvecSeparateur(exe.parent_path().string());
+}
+
+// The thousands separator of the user's locale, as the window shows it
+// (the C locale groups with ",").
+std::string SeparateurMilliers() {
+    std::string sep = ",";
+    if (std::setlocale(LC_NUMERIC, "")) {
+        const char* s = std::localeconv()->thousands_sep;
+        if (s && *s) sep = s;
+    }
+    std::setlocale(LC_NUMERIC, "C");
+    return sep;
+}
+
+// The three images: those the options name, else (without --no-rom or
+// --bdos) the window's, from EmulZorv.ini beside the executable or the
+// default names there. The settings file also gives the default model.
+std::string ChargeImages(TMachine& m, TParametres& p, const TOptionsRun& o) {
+    const bool defauts = !o.SansRom && !o.Bdos;
+    std::string err;
+    const std::string genCar = !o.GenCar.empty() ? NomComplet(o.GenCar) : defauts ? p.GenCarZorv : "";
+    if (!genCar.empty() && !(err = ChargeGenCar(m, genCar)).empty()) return err;
+    const std::string rom = !o.Rom.empty() ? NomComplet(o.Rom) : defauts ? p.RomBootZorv : "";
+    if (!rom.empty() && !(err = ChargeRomBoot(m, rom)).empty()) return err;
+    if (!o.Prom.empty()) {
+        const std::string nom = NomComplet(o.Prom);
+        if (GenreFichier(nom) == TLectureFichier::Absent) return MessageFichierAbsent(nom); // named on purpose
+        if (!(err = ChargeRom128K(m, nom)).empty()) return err;
+    } else if (defauts && !(err = ChargeRom128K(m, p.ROM128KZorv)).empty()) {
+        return err;
+    }
+    return {};
+}
+
 // Set-up of the machine from the options; an empty text when it went well.
-std::string PrepareMachine(TMachine& m, const TOptionsRun& o) {
+std::string PrepareMachine(TPoste& poste, const TOptionsRun& o) {
+    TMachine& m = poste.Machine();
+    TParametres& p = poste.Parametres;
+    p.ProgDir = DossierProgramme();
+    m.Machines = ListeModeles();
+    LitParametresSansEcrire(m, p); // never written from here
     m.InitMachine();
-    m.ChoisitModele(o.Modele);
+    m.ChoisitModele(o.ModeleDonne ? o.Modele : m.Machine);
     m.AncienneMach = m.Machine;
     if (o.ModeClavier) m.ModClavParam = m.ModeClavier = *o.ModeClavier;
     std::string err;
@@ -71,13 +97,10 @@ std::string PrepareMachine(TMachine& m, const TOptionsRun& o) {
     m.PlansGraph = uint8_t(o.Plans);
     m.IndCoulGrph = o.Schema;
     ChoisitCouleurs(m);
-    if (!o.GenCar.empty() && !(err = ChargeGenCar(m, NomComplet(o.GenCar))).empty()) return err;
-    if (!o.Rom.empty() && !(err = ChargeRomBoot(m, NomComplet(o.Rom))).empty()) return err;
-    if (!o.Prom.empty()) {
-        const std::string nom = NomComplet(o.Prom);
-        if (!std::filesystem::exists(nom)) return MessageFichierAbsent(nom); // named on purpose: must exist
-        if (!(err = ChargeRom128K(m, nom)).empty()) return err;
-    }
+    if (!(err = ChargeImages(m, p, o)).empty()) return err;
+    m.PtrFonte80 = &m.Fonte80;
+    m.PtrFonte128 = &m.Fonte128;
+    m.FonteSelect = 0;
     if (o.Bdos) {
         std::vector<uint8_t> prog;
         if (!LitFichier(*o.Bdos, prog, err)) return err;
@@ -93,10 +116,12 @@ std::string PrepareMachine(TMachine& m, const TOptionsRun& o) {
         }
         for (size_t i = 0; i < octets.size(); ++i) m.WriteBank(uint16_t(adr + i), 0, octets[i]);
     }
+    const std::string separateur = SeparateurMilliers();
+    poste.Lecteurs.InitGeometrie(p.TypeDsq12); // drives 1 and 2 as the settings say
     for (const std::string& texte : o.Disques) {
         TOptionDisque disque;
         if (!AnalyseOptionDisque(texte, disque, err)) return err;
-        if (!(err = InsereOptionDisque(*m.Lecteurs, disque, " ")).empty()) return err;
+        if (!(err = InsereOptionDisque(poste.Lecteurs, disque, separateur)).empty()) return err;
     }
     if (o.PC) m.RegPC = uint16_t(*o.PC);
     if (o.SelMem) m.SelMem = uint8_t(*o.SelMem);
@@ -114,7 +139,10 @@ int Fait(TMachine& m, THoteVirtuel& hote, const TOptionsRun& o, TFrappeTexte& fr
     bool stopArme = !o.JusquAPC;
     m.CommenceCourse();
     for (;;) {
-        if (!frappe.Fini()) {
+        // Keys wait for the software to announce its keyboard mode (which
+        // empties the queue) or to poll the keyboard.
+        const bool clavierPret = o.TouchesImmediates || m.ClavierPret;
+        if (!frappe.Fini() && clavierPret) {
             ctx.Date = hote.HeureLocale();
             frappe.Alimente(m, ctx);
         }
@@ -192,7 +220,7 @@ int CommandeRun(int argc, char** argv) {
             return SortieArguments;
         }
     }
-    TPosteVirtuel poste;
+    TPosteVirtuel poste(o.Graine ? uint32_t(*o.Graine) : GraineAleatoire());
     TMachine* m = &poste.Machine();
     THoteVirtuel& hote = poste.HoteVirtuel;
     hote.NsParInstruction = o.NsParInstruction.value_or(250);
@@ -201,19 +229,17 @@ int CommandeRun(int argc, char** argv) {
     // long the run.
     hote.ConserveBoites = false;
     hote.SurMessage = UneLigne;
-    const std::string e = PrepareMachine(*m, o);
+    const std::string e = PrepareMachine(poste, o);
     if (!e.empty()) {
         UneLigne(e);
         return SortieArguments;
     }
-    std::unique_ptr<FILE, int (*)(FILE*)> imprimante(nullptr, std::fclose);
-    if (!o.Imprimante.empty()) {
-        imprimante.reset(std::fopen(o.Imprimante.c_str(), "wb"));
-        if (!imprimante) {
-            UneLigne("Impossible de créer le fichier " + o.Imprimante);
+    if (!o.Imprimante.empty()) { // a target that cannot take the output is refused before the run
+        std::string erreur;
+        if (CibleEcriture(o.Imprimante, erreur).empty()) {
+            UneLigne("zorv run : --printer : " + erreur);
             return SortieArguments;
         }
-        poste.Imprimante.Fichier = imprimante.get();
     }
     TFrappeTexte frappe(std::move(messages));
     const auto debut = std::chrono::steady_clock::now();
@@ -230,6 +256,17 @@ int CommandeRun(int argc, char** argv) {
         std::string erreur;
         if (!EcritCapturePng(*m, o.EcranPng, erreur)) {
             UneLigne(erreur);
+            if (statut == SortieOk) statut = SortieCapture;
+        }
+    }
+    if (!o.Imprimante.empty()) {
+        // Byte 0 is never printed; the file is replaced once complete.
+        std::vector<uint8_t> texte;
+        for (uint8_t c : poste.Imprimante.Octets)
+            if (c) texte.push_back(c);
+        std::string erreur;
+        if (!EcritFichierAtomique(o.Imprimante, texte, erreur)) {
+            UneLigne("zorv run : imprimante : " + erreur);
             if (statut == SortieOk) statut = SortieCapture;
         }
     }

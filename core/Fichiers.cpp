@@ -13,13 +13,19 @@
 
 namespace fs = std::filesystem;
 
-TLectureFichier LitFichierEntier(const std::string& chemin, std::vector<uint8_t>& octets, uint64_t tailleMax) {
-    octets.clear();
+TLectureFichier GenreFichier(const std::string& chemin) {
     std::error_code ec;
     const fs::file_status etat = fs::status(chemin, ec);
     if (!fs::exists(etat)) return TLectureFichier::Absent;
     if (fs::is_directory(etat)) return TLectureFichier::Dossier;
     if (!fs::is_regular_file(etat)) return TLectureFichier::PasOrdinaire;
+    return TLectureFichier::Ok;
+}
+
+TLectureFichier LitFichierEntier(const std::string& chemin, std::vector<uint8_t>& octets, uint64_t tailleMax) {
+    octets.clear();
+    std::error_code ec;
+    if (const TLectureFichier g = GenreFichier(chemin); g != TLectureFichier::Ok) return g;
     const uint64_t taille = fs::file_size(chemin, ec);
     if (ec) return TLectureFichier::Illisible;
     if (taille > tailleMax) return TLectureFichier::TropGros;

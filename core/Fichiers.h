@@ -12,6 +12,10 @@
 // FIFO or socket (never read, it might not end).
 enum class TLectureFichier { Ok, Absent, Dossier, PasOrdinaire, TropGros, Illisible };
 
+// What lies at `chemin`, without reading it: Ok for a regular file, else
+// Absent, Dossier or PasOrdinaire.
+TLectureFichier GenreFichier(const std::string& chemin);
+
 // Reads the whole regular file `chemin`, refusing more than `tailleMax`
 // bytes (nothing is read then).
 TLectureFichier LitFichierEntier(const std::string& chemin, std::vector<uint8_t>& octets,
