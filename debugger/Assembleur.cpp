@@ -247,6 +247,7 @@ public:
         : FLecteur(l), FLignes(lignes), FErreurs(erreurs) {}
 
     std::vector<std::string> Fichiers;
+    bool Depasse() const { return FDepasse; }
 
     void Ajoute(const std::string& source, const std::string& fichier, int profondeur) {
         FTotal += source.size();
@@ -292,8 +293,10 @@ private:
 
     void Inclut(const std::string& nom, const std::string& fichier, int numero, int profondeur) {
         if (nom.empty()) return Erreur(fichier, numero, "nom de fichier attendu après INCLUDE");
-        if (profondeur >= ProfondeurInclusionMax)
+        if (profondeur >= ProfondeurInclusionMax) {
+            FDepasse = true; // a runaway recursion is one fault, not one per copy
             return Erreur(fichier, numero, "INCLUDE trop imbriqués : " + nom);
+        }
         std::filesystem::path p(nom);
         if (p.is_relative()) p = std::filesystem::path(fichier).parent_path() / p;
         std::optional<std::string> texte = FLecteur.Lit(p.string());
@@ -648,8 +651,10 @@ TResultatAsm Assemble(const std::string& source, const std::string& nomFichier,
     TDepliage depliage(lecteur, lignes, erreurs);
     depliage.Ajoute(source, nomFichier, 0);
     TAssembleur a(lignes, erreurs);
-    a.Passe(1);
-    a.Passe(2);
+    if (!depliage.Depasse()) { // a cut source is not assembled
+        a.Passe(1);
+        a.Passe(2);
+    }
     std::stable_sort(erreurs.begin(), erreurs.end(),
                      [](const TErreurNumerotee& x, const TErreurNumerotee& y) {
                          return x.Index < y.Index;
