@@ -6,95 +6,72 @@
 #include <string>
 
 #include "cli/Commandes.h"
-#include "cli/OutilsAsm.h"
+#include "cli/Options.h"
+#include "core/Fichiers.h"
 #include "debugger/Assembleur.h"
 
 namespace {
 
-const char* const Aide =
-    "usage : zorv asm SOURCE -o IMAGE [--size N] [--fill OCTET] [--symbols FICHIER]\n"
-    "                 [--listing FICHIER]\n"
-    "Assemble un source 8085 (mnémoniques Intel) en image binaire brute qui commence\n"
-    "à la plus basse adresse assemblée.\n"
-    "  -o IMAGE           image produite\n"
-    "  --size N           complète l'image jusqu'à N octets (erreur si le code dépasse)\n"
-    "  --fill OCTET       octet de remplissage des trous et du complément (0 par défaut)\n"
-    "  --symbols FICHIER  liste des étiquettes, lisible par « Charger une liste »\n"
-    "  --listing FICHIER  listing d'assemblage\n"
-    "Nombres : décimal, 0x1000 ou 1000H. Directives : ORG EQU SET DB DW DS END INCLUDE.\n";
-
 struct TOptionsAsm {
     std::string Source, Image, Symboles, Listing;
-    std::optional<uint32_t> Taille;
-    uint8_t Remplissage = 0;
+    std::optional<uint64_t> Taille;
+    std::optional<uint32_t> Remplissage;
 };
 
-int Refus(const std::string& message) {
-    std::fprintf(stderr, "zorv asm : %s\n", message.c_str());
-    return 2;
+TOptions Table(TOptionsAsm& o) {
+    TOptions t("asm",
+               "usage : zorv asm SOURCE -o IMAGE [--size N] [--fill OCTET] [--symbols FICHIER]\n"
+               "                 [--listing FICHIER]\n",
+               "Assemble un source 8085 (mnémoniques Intel) en image binaire brute qui commence\n"
+               "à la plus basse adresse assemblée. Les sorties sont écrites toutes ou aucune.\n");
+    t.Option({"-o", "--output"}, "IMAGE", "image produite", Chemin(o.Image))
+        .Option({"--size"}, "N", "complète l'image jusqu'à N octets, 1 à 65536 (4K accepté ;\nerreur si le code dépasse)",
+                Decimal(o.Taille, 1, 0x10000, true))
+        .Option({"--fill"}, "OCTET", "octet de remplissage des trous et du complément (0 par défaut)",
+                Hexa(o.Remplissage, 0xFF))
+        .Option({"--symbols"}, "FICHIER", "liste des étiquettes, lisible par « Charger une liste »", Chemin(o.Symboles))
+        .Option({"--listing"}, "FICHIER", "listing d'assemblage", Chemin(o.Listing))
+        .Arguments([&o](const std::string& a) -> std::string {
+            if (!o.Source.empty()) return "un seul fichier source est accepté";
+            o.Source = a;
+            return {};
+        })
+        .Fin(std::string(ConventionNombres) +
+             "Dans le source : 123 ou 123D décimal, 0FFH hexadécimal, 1010B, 17O ; directives\n"
+             "ORG EQU SET DB DW DS END INCLUDE.\n"
+             "Code de sortie : 0 succès, 1 erreur d'assemblage ou d'écriture, 2 arguments incorrects.\n");
+    return t;
 }
 
 // Reads the arguments; returns -1 when they are good, else the exit status.
 int LitOptions(int argc, char** argv, TOptionsAsm& o) {
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        auto valeur = [&](std::string& dest) {
-            if (i + 1 >= argc) return false;
-            dest = argv[++i];
-            return !dest.empty();
-        };
-        std::string v;
-        if (a == "--help" || a == "-h") {
-            std::fputs(Aide, stdout);
-            return 0;
-        } else if (a == "-o") {
-            if (!valeur(o.Image)) return Refus("-o demande un nom de fichier");
-        } else if (a == "--symbols") {
-            if (!valeur(o.Symboles)) return Refus("--symbols demande un nom de fichier");
-        } else if (a == "--listing") {
-            if (!valeur(o.Listing)) return Refus("--listing demande un nom de fichier");
-        } else if (a == "--size") {
-            if (!valeur(v) || !(o.Taille = NombreCli(v)) || *o.Taille == 0 || *o.Taille > 0x10000)
-                return Refus("--size demande une taille de 1 à 65536");
-        } else if (a == "--fill") {
-            std::optional<uint32_t> n;
-            if (!valeur(v) || !(n = NombreCli(v)) || *n > 0xFF)
-                return Refus("--fill demande un octet (0 à 255)");
-            o.Remplissage = uint8_t(*n);
-        } else if (!a.empty() && a[0] == '-') {
-            return Refus("option inconnue « " + a + " »");
-        } else if (o.Source.empty()) {
-            o.Source = a;
-        } else {
-            return Refus("un seul fichier source est accepté");
-        }
-    }
-    if (o.Source.empty()) return Refus("fichier source manquant (zorv asm --help)");
-    if (o.Image.empty()) return Refus("image de sortie manquante (-o IMAGE)");
+    const TOptions t = Table(o);
+    const int statut = t.Analyse(argc, argv);
+    if (statut >= 0) return statut;
+    if (o.Source.empty()) return t.Refus("fichier source manquant (zorv asm --help)");
+    if (o.Image.empty()) return t.Refus("image de sortie manquante (-o IMAGE)");
     const std::string* sorties[] = {&o.Image, &o.Symboles, &o.Listing};
     for (const std::string* s : sorties) {
         if (s->empty()) continue;
-        if (MemeFichier(*s, o.Source)) return Refus("refus d'écraser le source « " + *s + " »");
-        for (const std::string* t : sorties)
-            if (t != s && !t->empty() && MemeFichier(*s, *t))
-                return Refus("deux sorties dans le même fichier « " + *s + " »");
+        if (MemeFichier(*s, o.Source)) return t.Refus("refus d'écraser le source « " + *s + " »");
+        for (const std::string* u : sorties)
+            if (u != s && !u->empty() && MemeFichier(*s, *u))
+                return t.Refus("deux sorties dans le même fichier « " + *s + " »");
     }
     return -1;
+}
+
+int Refus(const std::string& message) {
+    AfficheUneLigne("zorv asm : " + message);
+    return SortieArguments;
 }
 
 std::string Image(const TResultatAsm& r, const TOptionsAsm& o) {
     std::string image(r.Octets.begin(), r.Octets.end());
     for (size_t i = 0; i < r.Ecrit.size(); ++i)
-        if (!r.Ecrit[i]) image[i] = char(o.Remplissage);
-    if (o.Taille) image.resize(*o.Taille, char(o.Remplissage));
+        if (!r.Ecrit[i]) image[i] = char(o.Remplissage.value_or(0));
+    if (o.Taille) image.resize(size_t(*o.Taille), char(o.Remplissage.value_or(0)));
     return image;
-}
-
-int Ecrit(const std::string& chemin, const std::string& contenu) {
-    std::string erreur;
-    if (EcritFichierAtomique(chemin, contenu, erreur)) return 0;
-    std::fprintf(stderr, "zorv asm : écriture impossible de « %s »\n", chemin.c_str());
-    return 1;
 }
 
 } // namespace
@@ -103,9 +80,8 @@ int CommandeAsm(int argc, char** argv) {
     TOptionsAsm o;
     int statut = LitOptions(argc, argv, o);
     if (statut >= 0) return statut;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(o.Source, ec))
-        return Refus("lecture impossible de « " + o.Source + " »");
+    if (const TLectureFichier g = GenreFichier(o.Source); g != TLectureFichier::Ok)
+        return Refus(MessageLecture(g, o.Source));
     TResultatAsm r = AssembleFichier(o.Source);
     for (const std::string& lu : r.Fichiers) // INCLUDE'd files are inputs too
         for (const std::string* s : {&o.Image, &o.Symboles, &o.Listing})
@@ -120,13 +96,18 @@ int CommandeAsm(int argc, char** argv) {
                      r.Octets.size(), unsigned(*o.Taille));
         return 1;
     }
-    if (int e = Ecrit(o.Image, Image(r, o))) return e;
+    // Image, symbols and listing: all of them or none.
+    std::vector<TFichierAEcrire> sorties{{o.Image, Image(r, o)}};
     if (!o.Symboles.empty()) {
         std::ostringstream s;
         EcritSymboles(s, r.Etiquettes());
-        if (int e = Ecrit(o.Symboles, s.str())) return e;
+        sorties.push_back({o.Symboles, s.str()});
     }
-    if (!o.Listing.empty())
-        if (int e = Ecrit(o.Listing, r.Listing)) return e;
+    if (!o.Listing.empty()) sorties.push_back({o.Listing, r.Listing});
+    std::string erreur;
+    if (!EcritFichiersAtomiques(sorties, erreur)) {
+        AfficheUneLigne("zorv asm : " + erreur + " ; aucune sortie n'est écrite");
+        return 1;
+    }
     return 0;
 }

@@ -1,93 +1,78 @@
 // zorv dasm: lists a raw binary image as the debugger's listing lines.
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/Commandes.h"
-#include "cli/OutilsAsm.h"
+#include "cli/Options.h"
+#include "core/Fichiers.h"
 #include "debugger/Desassembleur.h"
 #include "debugger/Symboles.h"
 
 namespace {
 
-const char* const Aide =
-    "usage : zorv dasm IMAGE --org ADRESSE [--from ADRESSE --to ADRESSE] [--symbols FICHIER]\n"
-    "Désassemble une image binaire brute chargée à l'adresse --org (0 à FFFF) et en\n"
-    "affiche les lignes comme le débogueur. Sans --from/--to, toute l'image est listée.\n"
-    "Les octets hors de l'image se lisent FFH.\n"
-    "  --symbols FICHIER  liste de symboles (paires nom adresse hexadécimale)\n"
-    "Adresses : 0x1000, 1000H ou décimal.\n";
+// A symbol file larger than this is not a symbol list.
+constexpr uint64_t TailleMaxSymboles = 16 * 1024 * 1024;
+// Width of the marker columns of the listing (breakpoint and program
+// counter), always blank here.
+constexpr size_t LargeurMarques = 4;
 
 struct TOptionsDasm {
     std::string Image, Symboles;
     std::optional<uint32_t> Org, De, A;
+    bool Bulle = false;
 };
 
-int Refus(const std::string& message) {
-    std::fprintf(stderr, "zorv dasm : %s\n", message.c_str());
-    return 2;
-}
-
-int LitOptions(int argc, char** argv, TOptionsDasm& o) {
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        auto adresse = [&](std::optional<uint32_t>& dest) {
-            if (i + 1 >= argc) return false;
-            dest = NombreCli(argv[++i]);
-            return dest && *dest <= 0xFFFF;
-        };
-        if (a == "--help" || a == "-h") {
-            std::fputs(Aide, stdout);
-            return 0;
-        } else if (a == "--org") {
-            if (!adresse(o.Org)) return Refus("--org demande une adresse de 0 à FFFF");
-        } else if (a == "--from") {
-            if (!adresse(o.De)) return Refus("--from demande une adresse de 0 à FFFF");
-        } else if (a == "--to") {
-            if (!adresse(o.A)) return Refus("--to demande une adresse de 0 à FFFF");
-        } else if (a == "--symbols") {
-            if (i + 1 >= argc || !*argv[i + 1]) return Refus("--symbols demande un nom de fichier");
-            o.Symboles = argv[++i];
-        } else if (!a.empty() && a[0] == '-') {
-            return Refus("option inconnue « " + a + " »");
-        } else if (o.Image.empty()) {
+TOptions Table(TOptionsDasm& o) {
+    TOptions t("dasm", "usage : zorv dasm IMAGE --org ADR [--from ADR --to ADR] [--symbols FICHIER] [--hint]\n",
+               "Désassemble une image binaire brute chargée à l'adresse --org et en affiche les\n"
+               "lignes comme le débogueur. Sans --from/--to, toute l'image est listée.\n"
+               "Les octets hors de l'image se lisent FFH.\n");
+    t.Option({"--org"}, "ADR", "adresse de chargement de l'image (0 à FFFF)", Hexa(o.Org, 0xFFFF))
+        .Option({"--from"}, "ADR", "première adresse listée", Hexa(o.De, 0xFFFF))
+        .Option({"--to"}, "ADR", "dernière adresse listée", Hexa(o.A, 0xFFFF))
+        .Option({"--symbols"}, "FICHIER", "liste de symboles (paires nom adresse hexadécimale)", Chemin(o.Symboles))
+        .Drapeau({"--hint"}, "forme de la bulle d'aide : étiquettes entières (sinon coupées\nà 7 caractères et « … »)",
+                 o.Bulle)
+        .Arguments([&o](const std::string& a) -> std::string {
+            if (!o.Image.empty()) return "une seule image est acceptée";
             o.Image = a;
-        } else {
-            return Refus("une seule image est acceptée");
-        }
-    }
-    if (o.Image.empty()) return Refus("image manquante (zorv dasm --help)");
-    if (!o.Org) return Refus("adresse de chargement manquante (--org ADRESSE)");
-    if (o.De.has_value() != o.A.has_value()) return Refus("--from et --to vont ensemble");
-    if (o.De && *o.De > *o.A) return Refus("--from est après --to");
-    return -1;
+            return {};
+        })
+        .Fin(std::string(ConventionNombres) +
+             "Code de sortie : 0 succès, 2 arguments incorrects ou fichier illisible.\n");
+    return t;
 }
 
-bool LitFichier(const std::string& chemin, std::string& contenu) {
-    std::ifstream f(chemin, std::ios::binary);
-    if (!f) return false;
-    std::ostringstream s;
-    s << f.rdbuf();
-    contenu = s.str();
-    return !f.bad();
+int LitOptions(int argc, char** argv, TOptionsDasm& o, const TOptions& t) {
+    const int statut = t.Analyse(argc, argv);
+    if (statut >= 0) return statut;
+    if (o.Image.empty()) return t.Refus("image manquante (zorv dasm --help)");
+    if (!o.Org) return t.Refus("adresse de chargement manquante (--org ADR)");
+    if (o.De.has_value() != o.A.has_value()) return t.Refus("--from et --to vont ensemble");
+    if (o.De && *o.De > *o.A) return t.Refus("--from est après --to");
+    return -1;
 }
 
 } // namespace
 
 int CommandeDasm(int argc, char** argv) {
     TOptionsDasm o;
-    int statut = LitOptions(argc, argv, o);
-    if (statut >= 0) return statut;
-    std::string image;
-    if (!LitFichier(o.Image, image)) return Refus("lecture impossible de « " + o.Image + " »");
-    if (image.empty()) return Refus("image vide « " + o.Image + " »");
-    if (*o.Org + image.size() > 0x10000) return Refus("l'image dépasse l'adresse FFFFH");
+    const TOptions t = Table(o);
+    if (int statut = LitOptions(argc, argv, o, t); statut >= 0) return statut;
+    // One byte more than the address space tells a too large image.
+    std::vector<uint8_t> image;
+    const TLectureFichier r = LitFichierEntier(o.Image, image, 0x10001);
+    if (r != TLectureFichier::Ok) return t.Refus(MessageLecture(r, o.Image));
+    if (image.empty()) return t.Refus("le fichier " + o.Image + " est vide");
+    if (*o.Org + image.size() > 0x10000) return t.Refus("l'image dépasse l'adresse FFFFH");
     TListeSymboles symboles;
     if (!o.Symboles.empty()) {
-        std::ifstream f(o.Symboles, std::ios::binary);
-        if (!f) return Refus("lecture impossible de « " + o.Symboles + " »");
+        std::string texte;
+        const TLectureFichier s = LitFichierTexte(o.Symboles, texte, TailleMaxSymboles);
+        if (s != TLectureFichier::Ok) return t.Refus(MessageLecture(s, o.Symboles));
+        std::istringstream f(texte);
         ChargeSymboles(f, symboles);
     }
     std::vector<uint8_t> memoire(0x10000, 0xFF);
@@ -95,8 +80,12 @@ int CommandeDasm(int argc, char** argv) {
     TSourceDasm src;
     src.Lit = [&memoire](uint16_t a) { return memoire[a]; };
     src.Symboles = &symboles;
-    int32_t debut = o.De ? int32_t(*o.De) : int32_t(*o.Org);
-    int32_t fin = o.A ? int32_t(*o.A) : int32_t(*o.Org + image.size() - 1);
-    for (const TLigneListing& l : Dasm(src, debut, fin, true)) std::printf("%s\n", l.Texte.c_str());
+    const int32_t debut = o.De ? int32_t(*o.De) : int32_t(*o.Org);
+    const int32_t fin = o.A ? int32_t(*o.A) : int32_t(*o.Org + image.size() - 1);
+    for (const TLigneListing& l : Dasm(src, debut, fin, o.Bulle)) {
+        const char* texte = l.Texte.c_str();
+        if (!o.Bulle && l.Texte.size() >= LargeurMarques) texte += LargeurMarques;
+        std::printf("%s\n", texte);
+    }
     return 0;
 }

@@ -4,11 +4,13 @@
 
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/Commandes.h"
 #include "cli/ImprimanteRun.h"
+#include "cli/Options.h"
 #include "cli/OptionsRun.h"
 #include "cli/PrepareMachine.h"
 #include "config/Poste.h"
@@ -17,67 +19,51 @@
 
 namespace {
 
-constexpr int SortieOk = 0, SortieCommande = 1, SortieArguments = 2;
+constexpr int SortieOk = 0, SortieCommande = 1;
 
-const char* const AideDebug =
-    "usage : zorv debug [options de zorv run] [--script FICHIER | -e COMMANDE …]\n"
-    "Fait tourner la machine sans fenêtre sous le débogueur, arrêtée sur la première\n"
-    "instruction (0000H ou --pc), et exécute les commandes de la console : celles du\n"
-    "script, celles des -e (dans l'ordre), sinon celles de l'entrée standard.\n"
-    "Options de zorv run reprises : --model --rom --chargen --prom --load --pc --selmem\n"
-    "  --kbd-mode --ns-per-instruction --printer --disk --text-colour --planes --scheme.\n"
-    "La commande aide donne la liste des commandes.\n"
+const char* const FinDebug =
+    "La machine commence arrêtée sur la première instruction (0000H ou --pc) ; les\n"
+    "commandes de la console sont celles du script, celles des -e (dans l'ordre),\n"
+    "sinon celles de l'entrée standard. La commande aide donne leur liste.\n"
+    "Les options d'arrêt, de frappe, d'affichage final et --bdos ne servent qu'à zorv run.\n"
     "Code de sortie : 0, 1 commande inconnue, incorrecte ou refusée, 2 arguments incorrects.\n";
 
-void UneLigne(const std::string& texte) {
-    std::string t = texte;
-    for (char& c : t)
-        if (c == '\n' || c == '\r') c = ' ';
-    std::fprintf(stderr, "%s\n", t.c_str());
-}
+void UneLigne(const std::string& texte) { AfficheUneLigne(texte); }
 
 struct TOptionsDebug {
-    std::string Script;
+    std::optional<std::string> Script;
     std::vector<std::string> Commandes;
-    bool Aide = false;
 };
 
-// --script and -e are the console's; everything else is handed to the
-// options of zorv run. Empty text when accepted.
-std::string AnalyseOptionsDebug(int argc, char** argv, TOptionsDebug& d, TOptionsRun& o) {
-    std::vector<char*> reste{argv[0]};
-    for (int i = 1; i < argc; ++i) {
-        const std::string opt = argv[i];
-        if (opt == "--script" || opt == "-e") {
-            if (i + 1 >= argc) return "l'option " + opt + " attend une valeur";
-            if (opt == "--script") {
-                if (!d.Script.empty()) return "une seule option --script";
-                d.Script = argv[++i];
-            } else {
-                d.Commandes.push_back(argv[++i]);
-            }
-        } else {
-            reste.push_back(argv[i]);
-        }
-    }
-    if (!d.Script.empty() && !d.Commandes.empty()) return "--script et -e ne se combinent pas";
-    const std::string err = AnalyseOptionsRun(int(reste.size()), reste.data(), o);
-    if (!err.empty()) return err;
-    d.Aide = o.Aide;
+// The options of zorv run, with --script and -e of the console. -1 when the
+// session goes on, else the exit status.
+int AnalyseOptionsDebug(int argc, char** argv, TOptionsDebug& d, TOptionsRun& o) {
+    TOptions t = TableOptionsRun(o, "debug", "usage : zorv debug [options de zorv run] [--script FICHIER | -e COMMANDE …]\n",
+                                 "Fait tourner la machine sans fenêtre sous le débogueur.\n");
+    t.Option({"--script"}, "FICHIER", "commandes de la console, une par ligne", Chemin(d.Script))
+        .Option({"-e"}, "COMMANDE", "une commande de la console (répétable)", [&d](const std::string& v) {
+            d.Commandes.push_back(v);
+            return std::string();
+        });
+    t.Fin(std::string(ConventionNombres) + FinDebug);
+    const int statut = t.Analyse(argc, argv);
+    if (statut >= 0) return statut;
+    if (d.Script && !d.Commandes.empty()) return t.Refus("--script et -e ne se combinent pas");
     if (o.JusquAHalte || o.JusquAPC || o.MaxInstructions || o.Touches || o.TexteEcran || o.Registres ||
         o.Stats || !o.EcranPng.empty() || o.Bdos)
-        return "les options d'arrêt, de frappe, d'affichage final et --bdos ne servent qu'à zorv run";
-    return {};
+        return t.Refus("les options d'arrêt, de frappe, d'affichage final et --bdos ne servent qu'à zorv run");
+    return -1;
 }
 
 // The lines of the script, of -e, or of standard input (with a prompt on a
 // terminal). Stops at the first failing command unless it is interactive.
 int Dialogue(TConsoleDebogueur& console, const TOptionsDebug& d) {
     std::vector<std::string> lignes = d.Commandes;
-    if (!d.Script.empty()) {
+    if (d.Script) {
         std::string texte;
-        if (LitFichierTexte(d.Script, texte) != TLectureFichier::Ok) {
-            UneLigne("zorv debug : le script " + d.Script + " est absent ou illisible");
+        const TLectureFichier r = LitFichierTexte(*d.Script, texte, 16u << 20);
+        if (r != TLectureFichier::Ok) {
+            UneLigne("zorv debug : --script : " + MessageLecture(r, *d.Script));
             return SortieArguments;
         }
         size_t debut = 0;
@@ -90,7 +76,7 @@ int Dialogue(TConsoleDebogueur& console, const TOptionsDebug& d) {
             debut = fin + 1;
         }
     }
-    const bool entree = d.Script.empty() && d.Commandes.empty();
+    const bool entree = !d.Script && d.Commandes.empty();
     const bool interactif = entree && isatty(STDIN_FILENO);
     int statut = SortieOk;
     size_t i = 0;
@@ -126,22 +112,14 @@ int Dialogue(TConsoleDebogueur& console, const TOptionsDebug& d) {
 int CommandeDebug(int argc, char** argv) {
     TOptionsDebug d;
     TOptionsRun o;
-    const std::string err = AnalyseOptionsDebug(argc, argv, d, o);
-    if (!err.empty()) {
-        UneLigne("zorv debug : " + err);
-        return SortieArguments;
-    }
-    if (d.Aide) {
-        std::fputs(AideDebug, stdout);
-        return SortieOk;
-    }
-    TPosteVirtuel poste;
+    if (const int statut = AnalyseOptionsDebug(argc, argv, d, o); statut >= 0) return statut;
+    TPosteVirtuel poste(o.Graine ? uint32_t(*o.Graine) : GraineAleatoire());
     THoteVirtuel& hote = poste.HoteVirtuel;
-    hote.NsParInstruction = o.NsParInstruction;
+    hote.NsParInstruction = o.NsParInstruction.value_or(250);
     hote.Origine = HeureDeDepart();
     hote.ConserveBoites = false;
     hote.SurMessage = UneLigne;
-    const std::string e = PrepareMachine(poste.Machine(), o);
+    const std::string e = PrepareMachine(poste, o);
     if (!e.empty()) {
         UneLigne(e);
         return SortieArguments;

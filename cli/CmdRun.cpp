@@ -1,5 +1,6 @@
 // zorv run: the machine without a window, on the virtual clock.
 #include <chrono>
+#include <clocale>
 #include <ctime>
 #include <cstdio>
 #include <filesystem>
@@ -9,10 +10,14 @@
 #include "cli/Commandes.h"
 #include "cli/ConsoleBdos.h"
 #include "cli/ImprimanteRun.h"
+#include "cli/Options.h"
 #include "cli/OptionsRun.h"
 #include "cli/PrepareMachine.h"
 #include "config/ChargeRoms.h"
+#include "config/Modeles.h"
+#include "config/Parametres.h"
 #include "config/Poste.h"
+#include "core/Fichiers.h"
 #include "devices/Ecran.h"
 #include "devices/FrappeTexte.h"
 #include "devices/JeuCaracteres.h"
@@ -22,14 +27,9 @@
 
 namespace {
 
-constexpr int SortieOk = 0, SortieCapture = 1, SortieArguments = 2, SortieMaxInstructions = 3, SortieHalte = 4;
+constexpr int SortieOk = 0, SortieCapture = 1, SortieMaxInstructions = 3, SortieHalte = 4;
 
-void UneLigne(const std::string& texte) {
-    std::string t = texte;
-    for (char& c : t)
-        if (c == '\n' || c == '\r') c = ' ';
-    std::fprintf(stderr, "%s\n", t.c_str());
-}
+void UneLigne(const std::string& texte) { AfficheUneLigne(texte); }
 
 // The run itself: slices of the machine's own run loop, keys fed between
 // them. Returns the exit status.
@@ -42,7 +42,10 @@ int Fait(TMachine& m, THoteVirtuel& hote, const TOptionsRun& o, TFrappeTexte& fr
     bool stopArme = !o.JusquAPC;
     m.CommenceCourse();
     for (;;) {
-        if (!frappe.Fini()) {
+        // Keys wait for the software to announce its keyboard mode (which
+        // empties the queue) or to poll the keyboard.
+        const bool clavierPret = o.TouchesImmediates || m.ClavierPret;
+        if (!frappe.Fini() && clavierPret) {
             ctx.Date = hote.HeureLocale();
             frappe.Alimente(m, ctx);
         }
@@ -103,15 +106,7 @@ void AfficheRegistres(const TMachine& m) {
 
 int CommandeRun(int argc, char** argv) {
     TOptionsRun o;
-    const std::string err = AnalyseOptionsRun(argc, argv, o);
-    if (!err.empty()) {
-        UneLigne("zorv run : " + err);
-        return SortieArguments;
-    }
-    if (o.Aide) {
-        std::fputs(AideRun, stdout);
-        return SortieOk;
-    }
+    if (const int statut = AnalyseOptionsRun(argc, argv, o); statut >= 0) return statut;
     std::vector<TMessageClavier> messages;
     if (o.Touches) {
         const std::string e = DecodeFrappe(*o.Touches, messages);
@@ -120,16 +115,16 @@ int CommandeRun(int argc, char** argv) {
             return SortieArguments;
         }
     }
-    TPosteVirtuel poste;
+    TPosteVirtuel poste(o.Graine ? uint32_t(*o.Graine) : GraineAleatoire());
     TMachine* m = &poste.Machine();
     THoteVirtuel& hote = poste.HoteVirtuel;
-    hote.NsParInstruction = o.NsParInstruction;
+    hote.NsParInstruction = o.NsParInstruction.value_or(250);
     hote.Origine = HeureDeDepart();
     // The machine's boxes on stderr, one line each, nothing kept however
     // long the run.
     hote.ConserveBoites = false;
     hote.SurMessage = UneLigne;
-    const std::string e = PrepareMachine(*m, o);
+    const std::string e = PrepareMachine(poste, o);
     if (!e.empty()) {
         UneLigne(e);
         return SortieArguments;

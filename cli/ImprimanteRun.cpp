@@ -37,6 +37,8 @@ std::string TImprimanteRun::Prepare(TPosteVirtuel& poste, const TOptionsRun& o) 
         return "--printer et --printer-raw ne peuvent pas servir ensemble";
     if (o.Imprimante.empty() && o.ImprimanteBrute.empty()) return {};
     FFichier = o.Imprimante.empty() ? o.ImprimanteBrute : o.Imprimante;
+    // A folder, device, FIFO or read-only file is refused before the run.
+    if (std::string erreur; CibleEcriture(FFichier, erreur).empty()) return erreur;
     if (!Creable(FFichier)) return "Impossible de cr\u00e9er le fichier " + FFichier;
     if (!o.ImprimanteBrute.empty()) {
         FMode = TMode::Brute; // the workstation's own raw printer keeps the bytes

@@ -1,154 +1,135 @@
 #include "cli/OptionsRun.h"
 
-#include <cstring>
-
+#include "cli/Options.h"
 #include "config/Modeles.h"
-
-const char* const AideRun =
-    "usage : zorv run [options]\n"
-    "Fait tourner la machine sans fenêtre, sur une horloge virtuelle.\n"
-    "Adresses et valeurs en hexadécimal (1234, 0x1234 ou 1234H), compteurs en décimal.\n"
-    "  --model NOM             modèle (T7E, T7, T9-64, … T9-04 ; défaut T7E)\n"
-    "  --rom FICHIER           ROM de boot (4096 octets au plus)\n"
-    "  --chargen FICHIER       générateur de caractères (4096 octets au plus)\n"
-    "  --prom FICHIER          PROM de décodage des banques (4096 octets au plus)\n"
-    "  --load ADR=FICHIER      charge un fichier en RAM de la banque 0 (répétable)\n"
-    "  --pc ADR                compteur ordinal de départ\n"
-    "  --selmem VALEUR         commutateur mémoire (0, 1, 80 ou 81)\n"
-    "  --keys TEXTE            frappe au clavier (\\r \\n \\t \\\\ \\xHH)\n"
-    "  --kbd-mode MODE         mode clavier : BASIC, TTX, APL ou 0, 1, 2\n"
-    "  --max-instructions N    arrêt après N instructions\n"
-    "  --until-halt            arrêt sur HLT\n"
-    "  --until-pc ADR          arrêt quand le processeur atteint ADR\n"
-    "  --ns-per-instruction N  durée virtuelle d'une instruction (défaut 250)\n"
-    "  --printer FICHIER       ce qu'imprime la machine : en pages PDF pour un nom en .pdf,\n"
-    "                          en texte UTF-8 pour tout autre nom\n"
-    "  --printer-raw FICHIER   octets envoyés à l'imprimante, tels quels\n"
-    "  --bdos FICHIER          programme console chargé en 0100H, toute la mémoire en RAM\n"
-    "                          (appels 2 et 9 en 0005H ; fin en 0000H)\n"
-    "  --screen-text           affiche l'écran en texte à la fin\n"
-    "  --disk N=IMAGE[:ro]     image disquette dans le lecteur N (1, 2, 9 à 12) ;\n"
-    "                          « :ro » la protège en écriture (répétable)\n"
-    "  --screenshot FICHIER    enregistre l'écran en PNG à la fin (ou --screen-png)\n"
-    "  --text-colour N         couleur du texte : 0 vert, 1 ambre, 2 blanc\n"
-    "  --planes N              plans graphiques affichés, 1 à 4\n"
-    "  --scheme N              couleurs graphiques : 0 couleurs, 1 vert, 2 ambre, 3 gris\n"
-    "  --regs                  affiche les registres à la fin\n"
-    "  --stats                 instructions, temps virtuel et réel, MIPS\n"
-    "Code de sortie : 0 fin normale, 2 arguments incorrects, 3 nombre maximal\n"
-    "d'instructions atteint avant la condition d'arrêt, 4 processeur arrêté par HLT\n"
-    "avant la condition d'arrêt, 1 capture PNG ou impression impossible à écrire.\n";
+#include "core/Nombres.h"
+#include "core/Texte.h"
 
 namespace {
 
-bool LitNombre(const std::string& s, int base, uint64_t max, uint64_t& v) {
-    std::string t = s;
-    if (base == 16) {
-        if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) t = t.substr(2);
-        else if (t.size() > 1 && (t.back() == 'h' || t.back() == 'H')) t.pop_back();
-    }
-    if (t.empty() || t.size() > 20) return false;
-    v = 0;
-    for (char c : t) {
-        int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else return false;
-        if (uint64_t(d) > max || v > (max - uint64_t(d)) / uint64_t(base)) return false;
-        v = v * uint64_t(base) + uint64_t(d);
-    }
-    return true;
+const char* const Fin =
+    "Sans --rom, --chargen ni --prom, les images sont celles de la fenêtre : celles que\n"
+    "nomme EmulZorv.ini à côté du programme, sinon QBM71K.bin, G-CAR-T9.bin et\n"
+    "T318-C.bin de ce dossier. Le modèle par défaut est aussi celui d'EmulZorv.ini.\n"
+    "Les touches de --keys attendent que le logiciel de la machine ait annoncé son mode\n"
+    "clavier ou lu le clavier une première fois.\n"
+    "Code de sortie : 0 fin normale, 2 arguments incorrects, 3 nombre maximal\n"
+    "d'instructions atteint avant la condition d'arrêt, 4 processeur arrêté par HLT\n"
+    "avant la condition d'arrêt, 1 capture PNG ou sortie imprimante impossible à écrire.\n";
+
+TTraiteOption Modele(TOptionsRun& o) {
+    return [&o](const std::string& v) -> std::string {
+        o.Modele = IndiceModele(v);
+        o.ModeleDonne = true;
+        return o.Modele < 0 ? "modèle inconnu « " + v + " » (T7E, T7, T9-64 … T9-04)" : "";
+    };
 }
 
-int LitMode(const std::string& s) {
-    if (s == "BASIC" || s == "basic" || s == "0") return 0;
-    if (s == "TTX" || s == "ttx" || s == "1") return 1;
-    if (s == "APL" || s == "apl" || s == "2") return 2;
-    return -2;
+TTraiteOption Charge(TOptionsRun& o) {
+    return [&o](const std::string& v) -> std::string {
+        const size_t eg = v.find('=');
+        const auto adr = eg == std::string::npos ? std::nullopt : LitHexa(std::string_view(v).substr(0, eg), 0xFFFF);
+        if (!adr || eg + 1 >= v.size()) return "attendu ADR=FICHIER, ADR " + FormeHexa(0xFFFF) + " : « " + v + " »";
+        o.Charges.emplace_back(uint16_t(*adr), v.substr(eg + 1));
+        return {};
+    };
+}
+
+TTraiteOption SelMem(TOptionsRun& o) {
+    return [&o](const std::string& v) -> std::string {
+        const auto n = LitHexa(v, 0xFF);
+        if (!n || (*n != 0 && *n != 1 && *n != 0x80 && *n != 0x81))
+            return "attendu 0, 1, 80 ou 81 (hexadécimal) : « " + v + " »";
+        o.SelMem = uint32_t(*n);
+        return {};
+    };
+}
+
+TTraiteOption ModeClavier(TOptionsRun& o) {
+    return [&o](const std::string& v) -> std::string {
+        const char* const noms[] = {"BASIC", "TTX", "APL"};
+        for (int i = 0; i < 3; ++i)
+            if (EgalSansCasse(v, noms[i]) || v == std::to_string(i)) {
+                o.ModeClavier = i;
+                return {};
+            }
+        return "mode clavier inconnu « " + v + " » (BASIC, TTX ou APL)";
+    };
+}
+
+TTraiteOption Ajoute(std::vector<std::string>& liste) {
+    return [&liste](const std::string& v) -> std::string {
+        liste.push_back(v);
+        return {};
+    };
+}
+
+TTraiteOption Texte(std::optional<std::string>& dest) {
+    return [&dest](const std::string& v) -> std::string {
+        dest = v;
+        return {};
+    };
 }
 
 } // namespace
 
-std::string AnalyseOptionsRun(int argc, char** argv, TOptionsRun& o) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string opt = argv[i];
-        auto valeur = [&](std::string& v) -> bool {
-            if (i + 1 >= argc) return false;
-            v = argv[++i];
-            return true;
-        };
-        std::string v;
-        uint64_t n = 0;
-        if (opt == "--help" || opt == "-h") { o.Aide = true; continue; }
-        if (opt == "--until-halt") { o.JusquAHalte = true; continue; }
-        if (opt == "--screen-text") { o.TexteEcran = true; continue; }
-        if (opt == "--regs") { o.Registres = true; continue; }
-        if (opt == "--stats") { o.Stats = true; continue; }
-        const bool avecValeur = opt == "--model" || opt == "--rom" || opt == "--prom" || opt == "--load" ||
-                                opt == "--pc" || opt == "--selmem" || opt == "--keys" || opt == "--kbd-mode" ||
-                                opt == "--max-instructions" || opt == "--until-pc" ||
-                                opt == "--ns-per-instruction" || opt == "--printer" || opt == "--printer-raw" || opt == "--bdos" ||
-                                opt == "--chargen" || opt == "--screen-png" ||
-                                opt == "--screenshot" || opt == "--disk" || opt == "--text-colour" ||
-                                opt == "--planes" || opt == "--scheme";
-        if (!avecValeur) return "option inconnue « " + opt + " »";
-        if (!valeur(v)) return "l'option " + opt + " attend une valeur";
-        if (opt == "--model") {
-            o.Modele = IndiceModele(v);
-            if (o.Modele < 0) return "modèle inconnu « " + v + " »";
-        } else if (opt == "--rom") {
-            o.Rom = v;
-        } else if (opt == "--prom") {
-            o.Prom = v;
-        } else if (opt == "--chargen") {
-            o.GenCar = v;
-        } else if (opt == "--disk") {
-            o.Disques.push_back(v);
-        } else if (opt == "--text-colour") {
-            if (!LitNombre(v, 10, 2, n)) return "--text-colour attend 0, 1 ou 2 : « " + v + " »";
-            o.CouleurTexte = int(n);
-        } else if (opt == "--planes") {
-            if (!LitNombre(v, 10, 4, n) || n == 0) return "--planes attend un nombre de 1 à 4 : « " + v + " »";
-            o.Plans = int(n);
-        } else if (opt == "--scheme") {
-            if (!LitNombre(v, 10, 3, n)) return "--scheme attend 0, 1, 2 ou 3 : « " + v + " »";
-            o.Schema = int(n);
-        } else if (opt == "--screen-png" || opt == "--screenshot") {
-            o.EcranPng = v;
-        } else if (opt == "--bdos") {
-            o.Bdos = v;
-        } else if (opt == "--printer") {
-            o.Imprimante = v;
-        } else if (opt == "--printer-raw") {
-            o.ImprimanteBrute = v;
-        } else if (opt == "--load") {
-            const size_t eg = v.find('=');
-            if (eg == std::string::npos || eg + 1 >= v.size() || !LitNombre(v.substr(0, eg), 16, 0xFFFF, n))
-                return "--load attend ADR=FICHIER, ADR en hexadécimal : « " + v + " »";
-            o.Charges.emplace_back(uint16_t(n), v.substr(eg + 1));
-        } else if (opt == "--pc" || opt == "--until-pc") {
-            if (!LitNombre(v, 16, 0xFFFF, n)) return opt + " attend une adresse hexadécimale : « " + v + " »";
-            (opt == "--pc" ? o.PC : o.JusquAPC) = uint16_t(n);
-        } else if (opt == "--selmem") {
-            if (!LitNombre(v, 16, 0xFF, n) || (n != 0 && n != 1 && n != 0x80 && n != 0x81))
-                return "--selmem attend 0, 1, 80 ou 81 : « " + v + " »";
-            o.SelMem = uint8_t(n);
-        } else if (opt == "--keys") {
-            o.Touches = v;
-        } else if (opt == "--kbd-mode") {
-            const int mode = LitMode(v);
-            if (mode < 0) return "mode clavier inconnu « " + v + " » (BASIC, TTX ou APL)";
-            o.ModeClavier = mode;
-        } else if (opt == "--max-instructions") {
-            if (!LitNombre(v, 10, UINT64_MAX, n) || n == 0) return "--max-instructions attend un nombre positif : « " + v + " »";
-            o.MaxInstructions = n;
-        } else if (opt == "--ns-per-instruction") {
-            if (!LitNombre(v, 10, 1'000'000'000, n)) return "--ns-per-instruction attend un nombre : « " + v + " »";
-            o.NsParInstruction = n;
-        }
-    }
-    if (o.Bdos && o.Modele != 0) return "--bdos fait tourner le modèle T7E ; --model ne s'y combine pas";
-    if (o.Bdos && (!o.Rom.empty() || !o.Prom.empty() || o.SelMem)) return "--bdos ne s'utilise pas avec --rom, --prom ou --selmem";
-    return {};
+TOptions TableOptionsRun(TOptionsRun& o) {
+    return TableOptionsRun(o, "run", "usage : zorv run [options]\n",
+                           "Fait tourner la machine sans fenêtre, sur une horloge virtuelle.\n");
+}
+
+TOptions TableOptionsRun(TOptionsRun& o, const std::string& commande, const std::string& usage,
+                         const std::string& description) {
+    TOptions t(commande, usage, description);
+    // Machine and images.
+    t.Option({"--model"}, "NOM", "modèle (T7E, T7, T9-64, … T9-04)", Modele(o))
+        .Option({"--rom"}, "FICHIER", "ROM de boot (4096 octets au plus)", Chemin(o.Rom))
+        .Option({"--chargen"}, "FICHIER", "générateur de caractères (4096 octets au plus)", Chemin(o.GenCar))
+        .Option({"--prom"}, "FICHIER", "PROM de décodage des banques (4096 octets au plus)", Chemin(o.Prom))
+        .Drapeau({"--no-rom"}, "aucune image : ni ROM, ni générateur, ni PROM", o.SansRom)
+        .Option({"--seed"}, "N", "registres de mise sous tension reproductibles (décimal ;\nsans elle ils sont aléatoires)",
+                Decimal(o.Graine, 0, UINT32_MAX))
+        .Option({"--load"}, "ADR=FICHIER", "charge un fichier en RAM de la banque 0 (répétable)", Charge(o))
+        .Option({"--pc"}, "ADR", "compteur ordinal de départ", Hexa(o.PC, 0xFFFF))
+        .Option({"--selmem"}, "OCTET", "commutateur mémoire (0, 1, 80 ou 81)", SelMem(o))
+        .Option({"--bdos"}, "FICHIER", "programme console chargé en 0100H, toute la mémoire en RAM\n"
+                                       "(appels 2 et 9 en 0005H ; fin en 0000H)", Chemin(o.Bdos))
+        .Option({"--disk"}, "N=IMAGE[:ro]", "image disquette dans le lecteur N (1, 2, 9 à 12) ;\n"
+                                            "« :ro » la protège en écriture (répétable)", Ajoute(o.Disques));
+    // Keyboard and printer.
+    t.Option({"--keys"}, "TEXTE", "frappe au clavier (\\r \\n \\t \\\\ \\xHH)", Texte(o.Touches))
+        .Drapeau({"--keys-now"}, "les touches entrent dès le départ, sans attendre le logiciel", o.TouchesImmediates)
+        .Option({"--kbd-mode"}, "MODE", "mode clavier : BASIC, TTX, APL ou 0, 1, 2", ModeClavier(o))
+        .Option({"--printer"}, "FICHIER",
+                "ce qu'imprime la machine : pages PDF pour un nom en .pdf, texte UTF-8 sinon", Chemin(o.Imprimante))
+        .Option({"--printer-raw"}, "FICHIER", "octets envoyés à l'imprimante, tels quels", Chemin(o.ImprimanteBrute));
+    // End of the run.
+    t.Option({"--max-instructions"}, "N", "arrêt après N instructions (décimal)",
+             Decimal(o.MaxInstructions, 1, UINT64_MAX))
+        .Drapeau({"--until-halt"}, "arrêt sur HLT", o.JusquAHalte)
+        .Option({"--until-pc"}, "ADR", "arrêt quand le processeur atteint ADR", Hexa(o.JusquAPC, 0xFFFF))
+        .Option({"--ns-per-instruction"}, "N", "durée virtuelle d'une instruction (décimal, défaut 250)",
+                Decimal(o.NsParInstruction, 0, 1'000'000'000));
+    // What is shown at the end.
+    t.Drapeau({"--screen-text"}, "affiche l'écran en texte à la fin", o.TexteEcran)
+        .Option({"--screenshot", "--screen-png"}, "FICHIER", "enregistre l'écran en PNG à la fin", Chemin(o.EcranPng))
+        .Option({"--text-colour"}, "N", "couleur du texte : 0 vert, 1 ambre, 2 blanc", Entier(o.CouleurTexte, 0, 2))
+        .Option({"--planes"}, "N", "plans graphiques affichés, 1 à 4", Entier(o.Plans, 1, 4))
+        .Option({"--scheme"}, "N", "couleurs graphiques : 0 couleurs, 1 vert, 2 ambre, 3 gris", Entier(o.Schema, 0, 3))
+        .Drapeau({"--regs"}, "affiche les registres à la fin", o.Registres)
+        .Drapeau({"--stats"}, "instructions, temps virtuel et réel, MIPS", o.Stats);
+    t.Fin(std::string(ConventionNombres) + ::Fin);
+    return t;
+}
+
+int AnalyseOptionsRun(int argc, char** argv, TOptionsRun& o) {
+    const TOptions t = TableOptionsRun(o);
+    const int statut = t.Analyse(argc, argv);
+    if (statut >= 0) return statut;
+    if (o.Bdos && o.Modele != 0) return t.Refus("--bdos fait tourner le modèle T7E ; --model ne s'y combine pas");
+    if (o.Bdos && (!o.Rom.empty() || !o.Prom.empty() || o.SelMem))
+        return t.Refus("--bdos ne s'utilise pas avec --rom, --prom ou --selmem");
+    if (o.SansRom && (!o.Rom.empty() || !o.Prom.empty() || !o.GenCar.empty()))
+        return t.Refus("--no-rom ne s'utilise pas avec --rom, --chargen ou --prom");
+    return -1;
 }

@@ -7,29 +7,38 @@
 #include <utility>
 #include <vector>
 
+class TOptions;
+
 struct TOptionsRun {
     int Modele = 0;
+    bool ModeleDonne = false; // --model given (else the settings file's model)
     std::string Rom, Prom, GenCar, EcranPng;
-    std::vector<std::pair<uint16_t, std::string>> Charges; // --load ADDR=FILE
-    std::optional<uint16_t> PC;
-    std::optional<uint8_t> SelMem;
+    bool SansRom = false; // --no-rom: no image at all, not even the defaults
+    std::vector<std::pair<uint16_t, std::string>> Charges; // --load ADR=FILE
+    std::optional<uint32_t> PC;
+    std::optional<uint32_t> SelMem;
     std::optional<std::string> Touches;
+    bool TouchesImmediates = false; // --keys-now
     std::optional<int> ModeClavier;
     std::optional<uint64_t> MaxInstructions;
     bool JusquAHalte = false;
-    std::optional<uint16_t> JusquAPC;
+    std::optional<uint32_t> JusquAPC;
     bool TexteEcran = false, Registres = false, Stats = false;
     std::optional<std::string> Bdos; // console program loaded at 0x0100
-    uint64_t NsParInstruction = 250;
+    std::optional<uint64_t> NsParInstruction;
+    std::optional<uint64_t> Graine; // --seed
     std::string Imprimante;      // --printer: pages (FILE.pdf) or text
     std::string ImprimanteBrute; // --printer-raw: the strobed bytes
     std::vector<std::string> Disques;  // --disk N=IMAGE[:ro]
     int CouleurTexte = 0, Plans = 4, Schema = 0; // display settings of the picture
-    bool Aide = false;
 };
 
-extern const char* const AideRun;
+// The option table of `zorv run`, storing into `o`.
+TOptions TableOptionsRun(TOptionsRun& o);
+// The same options under another command's name and help (zorv debug).
+TOptions TableOptionsRun(TOptionsRun& o, const std::string& commande, const std::string& usage,
+                         const std::string& description);
 
-// Reads argv[1..argc-1]; returns an empty text, or the one-line reason the
-// arguments are refused.
-std::string AnalyseOptionsRun(int argc, char** argv, TOptionsRun& o);
+// Reads argv[1..argc-1]; returns -1 when the run goes on, else the exit
+// status (0 after --help/--version, 2 after a refusal already shown).
+int AnalyseOptionsRun(int argc, char** argv, TOptionsRun& o);

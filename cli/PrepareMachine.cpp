@@ -1,13 +1,17 @@
 #include "cli/PrepareMachine.h"
 
+#include <clocale>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include "cli/ConsoleBdos.h"
 #include "config/ChargeRoms.h"
+#include "config/Modeles.h"
+#include "config/Parametres.h"
+#include "config/Poste.h"
+#include "core/Fichiers.h"
 #include "core/Machine.h"
 #include "devices/Ecran.h"
 #include "disks/Lecteurs.h"
@@ -15,28 +19,11 @@
 
 namespace {
 
+// Files loaded into RAM: at most the whole address space.
 bool LitFichier(const std::string& nom, std::vector<uint8_t>& octets, std::string& erreur) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(nom, ec)) {
-        erreur = MessageFichierAbsent(nom);
-        return false;
-    }
-    const auto taille = std::filesystem::file_size(nom, ec);
-    std::ifstream f(nom, std::ios::binary);
-    if (ec || !f) {
-        erreur = "Le fichier " + nom + " est illisible";
-        return false;
-    }
-    if (taille > 0x10000) {
-        erreur = MessageFichierTropGros(nom);
-        return false;
-    }
-    octets.resize(size_t(taille));
-    if (taille && !f.read(reinterpret_cast<char*>(octets.data()), std::streamsize(taille))) {
-        erreur = "Le fichier " + nom + " est illisible";
-        return false;
-    }
-    return true;
+    const TLectureFichier r = LitFichierEntier(nom, octets, 0x10000);
+    erreur = MessageLecture(r, nom);
+    return r == TLectureFichier::Ok;
 }
 
 std::string NomComplet(const std::string& nom) {
@@ -45,11 +32,56 @@ std::string NomComplet(const std::string& nom) {
     return ec ? nom : p.string();
 }
 
+// The folder of the running executable, where the window finds its images.
+std::string DossierProgramme() {
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string("./") : AvecSeparateur(exe.parent_path().string());
+}
+
+// The thousands separator of the user's locale, as the window shows it
+// (the C locale groups with ",").
+std::string SeparateurMilliers() {
+    std::string sep = ",";
+    if (std::setlocale(LC_NUMERIC, "")) {
+        const char* s = std::localeconv()->thousands_sep;
+        if (s && *s) sep = s;
+    }
+    std::setlocale(LC_NUMERIC, "C");
+    return sep;
+}
+
+// The three images: those the options name, else (without --no-rom or
+// --bdos) the window's, from EmulZorv.ini beside the executable or the
+// default names there. The settings file also gives the default model.
+std::string ChargeImages(TMachine& m, TParametres& p, const TOptionsRun& o) {
+    const bool defauts = !o.SansRom && !o.Bdos;
+    std::string err;
+    const std::string genCar = !o.GenCar.empty() ? NomComplet(o.GenCar) : defauts ? p.GenCarZorv : "";
+    if (!genCar.empty() && !(err = ChargeGenCar(m, genCar)).empty()) return err;
+    const std::string rom = !o.Rom.empty() ? NomComplet(o.Rom) : defauts ? p.RomBootZorv : "";
+    if (!rom.empty() && !(err = ChargeRomBoot(m, rom)).empty()) return err;
+    if (!o.Prom.empty()) {
+        const std::string nom = NomComplet(o.Prom);
+        if (GenreFichier(nom) == TLectureFichier::Absent) return MessageFichierAbsent(nom); // named on purpose
+        if (!(err = ChargeRom128K(m, nom)).empty()) return err;
+    } else if (defauts && !(err = ChargeRom128K(m, p.ROM128KZorv)).empty()) {
+        return err;
+    }
+    return {};
+}
+
 } // namespace
 
-std::string PrepareMachine(TMachine& m, const TOptionsRun& o) {
+// Set-up of the machine from the options; an empty text when it went well.
+std::string PrepareMachine(TPoste& poste, const TOptionsRun& o) {
+    TMachine& m = poste.Machine();
+    TParametres& p = poste.Parametres;
+    p.ProgDir = DossierProgramme();
+    m.Machines = ListeModeles();
+    LitParametresSansEcrire(m, p); // never written from here
     m.InitMachine();
-    m.ChoisitModele(o.Modele);
+    m.ChoisitModele(o.ModeleDonne ? o.Modele : m.Machine);
     m.AncienneMach = m.Machine;
     if (o.ModeClavier) m.ModClavParam = m.ModeClavier = *o.ModeClavier;
     std::string err;
@@ -57,13 +89,10 @@ std::string PrepareMachine(TMachine& m, const TOptionsRun& o) {
     m.PlansGraph = uint8_t(o.Plans);
     m.IndCoulGrph = o.Schema;
     ChoisitCouleurs(m);
-    if (!o.GenCar.empty() && !(err = ChargeGenCar(m, NomComplet(o.GenCar))).empty()) return err;
-    if (!o.Rom.empty() && !(err = ChargeRomBoot(m, NomComplet(o.Rom))).empty()) return err;
-    if (!o.Prom.empty()) {
-        const std::string nom = NomComplet(o.Prom);
-        if (!std::filesystem::exists(nom)) return MessageFichierAbsent(nom); // named on purpose: must exist
-        if (!(err = ChargeRom128K(m, nom)).empty()) return err;
-    }
+    if (!(err = ChargeImages(m, p, o)).empty()) return err;
+    m.PtrFonte80 = &m.Fonte80;
+    m.PtrFonte128 = &m.Fonte128;
+    m.FonteSelect = 0;
     if (o.Bdos) {
         std::vector<uint8_t> prog;
         if (!LitFichier(*o.Bdos, prog, err)) return err;
@@ -79,21 +108,22 @@ std::string PrepareMachine(TMachine& m, const TOptionsRun& o) {
         }
         for (size_t i = 0; i < octets.size(); ++i) m.WriteBank(uint16_t(adr + i), 0, octets[i]);
     }
+    const std::string separateur = SeparateurMilliers();
+    poste.Lecteurs.InitGeometrie(p.TypeDsq12); // drives 1 and 2 as the settings say
     for (const std::string& texte : o.Disques) {
         TOptionDisque disque;
         if (!AnalyseOptionDisque(texte, disque, err)) return err;
-        if (!(err = InsereOptionDisque(*m.Lecteurs, disque, " ")).empty()) return err;
+        if (!(err = InsereOptionDisque(poste.Lecteurs, disque, separateur)).empty()) return err;
     }
-    if (o.PC) m.RegPC = *o.PC;
-    if (o.SelMem) m.SelMem = *o.SelMem;
+    if (o.PC) m.RegPC = uint16_t(*o.PC);
+    if (o.SelMem) m.SelMem = uint8_t(*o.SelMem);
     return {};
 }
 
-
+// The virtual clock starts from the host's local date and time.
 THeureLocale HeureDeDepart() {
     const std::time_t t = std::time(nullptr);
     std::tm tm{};
     localtime_r(&t, &tm);
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday, tm.tm_hour, tm.tm_min, tm.tm_sec, 0};
 }
-

@@ -6,10 +6,12 @@
 #include "cli/OptionsRun.h"
 #include "core/Hote.h"
 
-struct TMachine;
+class TPoste;
 
-// Set-up of the machine from the options; an empty text when it went well.
-std::string PrepareMachine(TMachine& m, const TOptionsRun& o);
+// Set-up of the workstation from the options (settings and images of the
+// program folder unless the options say otherwise); an empty text when it
+// went well.
+std::string PrepareMachine(TPoste& poste, const TOptionsRun& o);
 
 // The virtual clock starts from the host's local date and time.
 THeureLocale HeureDeDepart();

@@ -22,8 +22,7 @@ std::string Message(TLecture r, const std::string& nom) {
     switch (r) {
     case TLecture::Absent: return MessageFichierAbsent(nom);
     case TLecture::TropGros: return MessageFichierTropGros(nom);
-    case TLecture::Illisible: return "Le fichier " + nom + " est illisible";
-    default: return {};
+    default: return MessageLecture(r, nom); // a folder, a device, unreadable
     }
 }
 

@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr uint64_t TailleMaxIni = 16 * 1024 * 1024;
+
 // "[nom]" → nom (trimmed); anything else → false.
 bool EstEnteteSection(const std::string& ligne, std::string& nom) {
     const std::string l = SansBlancs(ligne);
@@ -34,11 +36,10 @@ bool EstLigneCle(const std::string& ligne, std::string& cle, std::string* valeur
 
 bool TFichierIni::Charge(const std::string& chemin) {
     FLignes.clear();
-    std::ifstream f(chemin, std::ios::binary);
-    if (!f) return false;
-    std::ostringstream tout;
-    tout << f.rdbuf();
-    ChargeTexte(tout.str());
+    std::string texte;
+    // A settings file is small: a device or a huge file is not one.
+    if (LitFichierTexte(chemin, texte, TailleMaxIni) != TLectureFichier::Ok) return false;
+    ChargeTexte(texte);
     return true;
 }
 

@@ -89,19 +89,23 @@ void CompleteDossier(std::string& nom, const std::string& progDir) {
 
 } // namespace
 
-void LitParametres(TMachine& m, TParametres& p) {
+bool LitParametresSansEcrire(TMachine& m, TParametres& p) {
     ValeursParDefaut(m, p);
     const std::string chemin = p.ProgDir + NomFichierParametres;
-    if (Existe(chemin)) {
+    const bool existe = Existe(chemin);
+    if (existe) {
         TFichierIni ini;
         ini.Charge(chemin);
         LitFichier(ini, m, p);
-    } else {
-        EcrireParametres(m, p);
     }
     CompleteDossier(p.GenCarZorv, p.ProgDir);
     CompleteDossier(p.RomBootZorv, p.ProgDir);
     CompleteDossier(p.ROM128KZorv, p.ProgDir);
+    return existe;
+}
+
+void LitParametres(TMachine& m, TParametres& p) {
+    if (!LitParametresSansEcrire(m, p)) EcrireParametres(m, p); // the first start writes the defaults
     for (int d : LecteursEnregistres) {
         std::string& image = p.ChargeImages[size_t(d)];
         if (image.empty() || Existe(image)) continue;

@@ -31,6 +31,11 @@ constexpr std::array<int, 6> LecteursEnregistres{1, 2, 9, 10, 11, 12};
 // are reported through the machine's host and forgotten. Never fails.
 void LitParametres(TMachine& m, TParametres& p);
 
+// The same reading without writing anything and without looking at the
+// disk images (the command-line tool): defaults, then the file when it
+// exists; image names completed with ProgDir. True when the file exists.
+bool LitParametresSansEcrire(TMachine& m, TParametres& p);
+
 // Creates or rewrites the file from the current fields; false (with an
 // error box) when it cannot be written.
 bool EcrireParametres(const TMachine& m, const TParametres& p);

@@ -85,6 +85,7 @@ void TMachine::TBRazClick() {
 }
 
 void TMachine::InitMachine() {
+    ClavierPret = false;
     ZorvMem.fill(0);
     RomBoot.fill(0);
     Rom9512.fill(0);

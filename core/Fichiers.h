@@ -8,13 +8,24 @@
 #include <string>
 #include <vector>
 
-enum class TLectureFichier { Ok, Absent, TropGros, Illisible };
+// Absent: nothing at the path; Dossier: a folder; PasOrdinaire: a device,
+// FIFO or socket (never read, it might not end).
+enum class TLectureFichier { Ok, Absent, Dossier, PasOrdinaire, TropGros, Illisible };
+
+// What lies at `chemin`, without reading it: Ok for a regular file, else
+// Absent, Dossier or PasOrdinaire.
+TLectureFichier GenreFichier(const std::string& chemin);
 
 // Reads the whole regular file `chemin`, refusing more than `tailleMax`
 // bytes (nothing is read then).
 TLectureFichier LitFichierEntier(const std::string& chemin, std::vector<uint8_t>& octets,
                                  uint64_t tailleMax = UINT64_MAX);
 TLectureFichier LitFichierTexte(const std::string& chemin, std::string& texte, uint64_t tailleMax = UINT64_MAX);
+
+// The French sentence for a failed read: "Le fichier X n'existe pas",
+// "X est un dossier", "X n'est pas un fichier ordinaire", "Le fichier X est
+// trop volumineux", "Le fichier X est illisible"; empty for Ok.
+std::string MessageLecture(TLectureFichier r, const std::string& chemin);
 
 // Atomic replacement of `chemin` by `donnees`. On failure returns false and
 // puts a French sentence in `erreur`; the target is untouched.
@@ -25,6 +36,22 @@ inline bool EcritFichierAtomique(const std::string& chemin, const std::vector<ui
 inline bool EcritFichierAtomique(const std::string& chemin, const std::string& d, std::string& erreur) {
     return EcritFichierAtomique(chemin, d.data(), d.size(), erreur);
 }
+
+// An output target is checked before anything is written: a symbolic link
+// stands for the file it names (that file is replaced, the link stays), a
+// folder, device or FIFO is refused, an existing file that is not writable
+// is refused. The replacement keeps the permissions of the file it replaces.
+// Returns the path to write, or empty with the refusal in `erreur`.
+std::string CibleEcriture(const std::string& chemin, std::string& erreur);
+
+// Several files replaced all or nothing: every content goes to its own
+// temporary first; the targets are replaced only when all temporaries are
+// complete. On failure no target has changed and no temporary is left.
+struct TFichierAEcrire {
+    std::string Chemin;
+    std::string Contenu;
+};
+bool EcritFichiersAtomiques(const std::vector<TFichierAEcrire>& fichiers, std::string& erreur);
 
 // True when both paths name the same existing file (or the same path text).
 bool MemeFichier(const std::string& a, const std::string& b);

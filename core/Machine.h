@@ -143,6 +143,10 @@ struct TMachine {
     int32_t NbCarClav = 0;
     int32_t ModClavParam = 0;
     int32_t ModeClavier = 0;
+    // The software has announced its keyboard mode (first acknowledge of the
+    // handshake on port C2) or polled the keyboard outside the handshake
+    // window: keys typed from now on are no longer emptied away.
+    bool ClavierPret = false;
     bool CaptureClav = false;
     bool TBKbdDown = false;             // "Maj / Min" toolbar button
 

@@ -63,6 +63,7 @@ void ControleClavier(TMachine& m, uint8_t a) {
     if (inconnu) {
         m.VideClavier();
         m.Hote->DemarreTimer(tmClavier1, 1);
+        m.ClavierPret = true;
     }
     if ((inconnu || (m.RegPC >= 0x1000 && m.SelMem == 1)) && m.ModeClavier < 2) ++m.ModeClavier;
 }
@@ -129,7 +130,9 @@ uint8_t TMachine::PortIn(uint8_t port, uint8_t a) {
     case 0xC2: return DonneeClavier(*this);
     case 0xC3: return GraphZorv[size_t(GraphX) * 256 + GraphY];
     case 0xCF: return 0x0B;
-    case 0xE2: return NbCarClav > 0 ? uint8_t(LitAttributTouche() | 0x80) : 0;
+    case 0xE2:
+        if (!Hote || !Hote->TimerActif(tmClavier50)) ClavierPret = true;
+        return NbCarClav > 0 ? uint8_t(LitAttributTouche() | 0x80) : 0;
     case 0xE3: return 0x80;
     case 0xEF: return Depile9512(*this);
     case 0xFF: return Status9512;

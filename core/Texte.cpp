@@ -83,3 +83,41 @@ std::string Format(const char* format, ...) {
     va_end(copie);
     return r;
 }
+
+namespace {
+
+// Length of the valid UTF-8 sequence starting at s[i], or 0.
+size_t LongueurUtf8(std::string_view s, size_t i) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    size_t n = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
+    if (n == 0 || i + n > s.size()) return 0;
+    for (size_t k = 1; k < n; ++k)
+        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 0;
+    const unsigned char d = static_cast<unsigned char>(s[i + 1]);
+    if ((c == 0xE0 && d < 0xA0) || (c == 0xED && d > 0x9F) || (c == 0xF0 && d < 0x90) || (c == 0xF4 && d > 0x8F))
+        return 0; // overlong forms, surrogates, beyond U+10FFFF
+    return n;
+}
+
+} // namespace
+
+std::string TexteVisible(std::string_view s) {
+    std::string r;
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            r += char(c);
+            ++i;
+            continue;
+        }
+        const size_t n = c >= 0x80 ? LongueurUtf8(s, i) : 0;
+        if (n > 0) {
+            r.append(s.substr(i, n));
+            i += n;
+            continue;
+        }
+        r += Format("\\x%.2X", unsigned(c));
+        ++i;
+    }
+    return r;
+}

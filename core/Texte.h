@@ -22,5 +22,8 @@ std::string DossierDe(const std::string& chemin);
 std::string AvecSeparateur(const std::string& dossier);
 // 788480 with separator " " gives "788 480".
 std::string FormateMilliers(int64_t valeur, const std::string& separateur);
+// The text as it may be shown on a terminal: valid UTF-8 kept, control
+// characters and bytes that are not valid UTF-8 written \xHH.
+std::string TexteVisible(std::string_view s);
 // printf-style formatting into a std::string.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -16,7 +16,7 @@
 #include "debugger/JeuInstructions.h"
 
 std::string TErreurAsm::Texte() const {
-    return Fichier + ":" + std::to_string(Ligne) + ": " + Message;
+    return Fichier + ":" + std::to_string(Ligne) + ": " + TexteVisible(Message);
 }
 
 std::string TResultatAsm::TexteErreurs() const {
@@ -43,6 +43,10 @@ TListeSymboles TResultatAsm::Etiquettes() const {
 namespace {
 
 constexpr int ProfondeurInclusionMax = 16;
+// Bounds of the whole text, INCLUDE files counted each time they are read:
+// a file that includes itself several times would otherwise grow without end.
+constexpr uint64_t TailleSourceMax = 64 * 1024 * 1024;
+constexpr size_t LignesSourceMax = 1'000'000;
 
 // ---------------------------------------------------------------------------
 // Opcode look-up, derived from the instruction table.
@@ -146,7 +150,7 @@ TLigneAnalysee Analyse(const std::string& brut) {
     bool colonne1 = i == 0;
     std::string mot = LitIdent(t, i);
     if (mot.empty() && i < t.size())
-        throw TErreurSource(std::string("caractère inattendu : ") + t[i]);
+        throw TErreurSource("caractère inattendu : " + TexteVisible(std::string(1, t[i])));
     if (!mot.empty() && i < t.size() && t[i] == ':') {
         r.Etiquette = mot;
         i = SauteBlancs(t, i + 1);
@@ -226,7 +230,7 @@ class TLecteurDisque : public ILecteurSource {
 public:
     std::optional<std::string> Lit(const std::string& chemin) override {
         std::string texte;
-        if (LitFichierTexte(chemin, texte) != TLectureFichier::Ok) return std::nullopt;
+        if (LitFichierTexte(chemin, texte, TailleSourceMax) != TLectureFichier::Ok) return std::nullopt;
         return texte;
     }
 };
@@ -243,13 +247,20 @@ public:
         : FLecteur(l), FLignes(lignes), FErreurs(erreurs) {}
 
     std::vector<std::string> Fichiers;
+    bool Depasse() const { return FDepasse; }
 
     void Ajoute(const std::string& source, const std::string& fichier, int profondeur) {
+        FTotal += source.size();
         std::istringstream in(source);
         std::string ligne;
         int numero = 0;
-        while (std::getline(in, ligne)) {
+        while (!FDepasse && std::getline(in, ligne)) {
             ++numero;
+            if (FLignes.size() >= LignesSourceMax) {
+                FDepasse = true;
+                FLignes.push_back({fichier, numero, ligne});
+                return Erreur(fichier, numero, "source trop long : plus de 1 000 000 lignes avec les INCLUDE");
+            }
             if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
             FLignes.push_back({fichier, numero, ligne});
             std::optional<std::string> inclus = Inclusion(ligne);
@@ -259,6 +270,8 @@ public:
 
 private:
     ILecteurSource& FLecteur;
+    uint64_t FTotal = 0;    // bytes of source read, INCLUDE files too
+    bool FDepasse = false;  // a bound was passed: nothing more is read
     std::vector<TLigneSource>& FLignes;
     std::vector<TErreurNumerotee>& FErreurs;
 
@@ -280,12 +293,18 @@ private:
 
     void Inclut(const std::string& nom, const std::string& fichier, int numero, int profondeur) {
         if (nom.empty()) return Erreur(fichier, numero, "nom de fichier attendu après INCLUDE");
-        if (profondeur >= ProfondeurInclusionMax)
+        if (profondeur >= ProfondeurInclusionMax) {
+            FDepasse = true; // a runaway recursion is one fault, not one per copy
             return Erreur(fichier, numero, "INCLUDE trop imbriqués : " + nom);
+        }
         std::filesystem::path p(nom);
         if (p.is_relative()) p = std::filesystem::path(fichier).parent_path() / p;
         std::optional<std::string> texte = FLecteur.Lit(p.string());
         if (!texte) return Erreur(fichier, numero, "fichier introuvable : " + nom);
+        if (FTotal + texte->size() > TailleSourceMax) {
+            FDepasse = true;
+            return Erreur(fichier, numero, "source trop long : plus de 64 Mo avec les INCLUDE (" + nom + ")");
+        }
         Fichiers.push_back(p.string());
         Ajoute(*texte, p.string(), profondeur + 1);
     }
@@ -632,8 +651,10 @@ TResultatAsm Assemble(const std::string& source, const std::string& nomFichier,
     TDepliage depliage(lecteur, lignes, erreurs);
     depliage.Ajoute(source, nomFichier, 0);
     TAssembleur a(lignes, erreurs);
-    a.Passe(1);
-    a.Passe(2);
+    if (!depliage.Depasse()) { // a cut source is not assembled
+        a.Passe(1);
+        a.Passe(2);
+    }
     std::stable_sort(erreurs.begin(), erreurs.end(),
                      [](const TErreurNumerotee& x, const TErreurNumerotee& y) {
                          return x.Index < y.Index;

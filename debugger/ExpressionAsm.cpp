@@ -1,6 +1,7 @@
 #include "debugger/ExpressionAsm.h"
 
 #include <cctype>
+#include <cstdint>
 
 bool EstDebutIdent(char c) {
     return std::isalpha(static_cast<unsigned char>(c)) || c == '_' || c == '?' || c == '@' ||
@@ -20,7 +21,13 @@ namespace {
 
 constexpr int ProfondeurMax = 64;
 
-int32_t Tronque(int64_t v) { return int32_t(uint32_t(uint64_t(v))); }
+// A result must fit in 32 bits, read as signed or as unsigned; beyond that
+// the evaluation would silently lose the high bits.
+int32_t Tronque(int64_t v) {
+    if (v < int64_t(INT32_MIN) || v > int64_t(UINT32_MAX))
+        throw TErreurSource("dépassement de capacité : le calcul sort des 32 bits");
+    return int32_t(uint32_t(uint64_t(v)));
+}
 
 int ChiffreBase(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -43,6 +50,7 @@ int32_t LitNombre(const std::string& mot) {
     for (char c : t) {
         int d = ChiffreBase(c);
         if (d >= base) throw TErreurSource("nombre incorrect : " + mot);
+        if (v > (UINT32_MAX - uint32_t(d)) / uint32_t(base)) throw TErreurSource("nombre trop grand (32 bits) : " + mot);
         v = v * uint32_t(base) + uint32_t(d);
     }
     return int32_t(v);
@@ -96,7 +104,7 @@ private:
             FGenre = gOp;
             FMot = std::string(1, c);
         } else {
-            throw TErreurSource(std::string("caractère inattendu dans l'expression : ") + c);
+            throw TErreurSource("caractère inattendu dans l'expression : " + TexteVisible(std::string(1, c)));
         }
     }
 
@@ -238,3 +246,4 @@ private:
 TValeurExpr EvalueExpression(const std::string& texte, const TContexteExpr& ctx) {
     return TAnalyseur(texte, ctx).Evalue();
 }
+

@@ -1,15 +1,13 @@
 #include "disks/OptionDisque.h"
 
+#include "core/Fichiers.h"
+#include "core/Nombres.h"
+
 bool AnalyseOptionDisque(const std::string& texte, TOptionDisque& option, std::string& erreur) {
     const size_t egal = texte.find('=');
-    const std::string numero = texte.substr(0, egal);
-    int lecteur = 0;
-    bool chiffres = !numero.empty() && numero.size() <= 2;
-    for (char c : numero) {
-        chiffres = chiffres && c >= '0' && c <= '9';
-        lecteur = lecteur * 10 + (c - '0');
-    }
-    if (egal == std::string::npos || !chiffres || SlotDuLecteur(lecteur) == 0) {
+    const auto numero = LitDecimal(std::string_view(texte).substr(0, egal), 99);
+    const int lecteur = numero ? int(*numero) : 0;
+    if (egal == std::string::npos || !numero || SlotDuLecteur(lecteur) == 0) {
         erreur = "--disk " + texte +
                  " : attendu N=IMAGE[:ro] avec N parmi 1, 2, 9, 10, 11 et 12";
         return false;
@@ -27,6 +25,9 @@ bool AnalyseOptionDisque(const std::string& texte, TOptionDisque& option, std::s
 
 std::string InsereOptionDisque(TLecteurs& lecteurs, const TOptionDisque& option,
                                const std::string& separateur) {
+    // What lies at the path is told first; only a file has a size to test.
+    if (const TLectureFichier g = GenreFichier(option.Chemin); g != TLectureFichier::Ok)
+        return "--disk " + std::to_string(option.Lecteur) + " : " + MessageLecture(g, option.Chemin);
     // A file opened for reading only is write-protected by the drive table.
     return lecteurs.ChargeImage(option.Lecteur, option.Chemin, separateur, option.LectureSeule);
 }

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/Machine.h"
+#include "core/Texte.h"
 #include "debugger/Assembleur.h"
 
 namespace {
@@ -129,6 +130,48 @@ TEST(Assembleur, IncludeRelativeToTheIncludingFile) {
     r = Assemble(" include boucle.inc\n", "src/main.asm", l);
     ASSERT_FALSE(r.Ok());
     EXPECT_NE(r.Erreurs[0].Message.find("INCLUDE trop imbriqués"), std::string::npos);
+}
+
+TEST(Assembleur, IncludeFanOutIsBoundedInTotal) {
+    // Three INCLUDEs of a file that includes itself three times: 3^16 copies
+    // within the depth limit, stopped by the bound on the whole text.
+    LecteurMemoire l;
+    l.Fichiers["src/f.inc"] = " nop\n include f.inc\n include f.inc\n include f.inc\n";
+    const TResultatAsm r = Assemble(" include f.inc\n include f.inc\n include f.inc\n", "src/main.asm", l);
+    ASSERT_FALSE(r.Ok());
+    bool borne = false;
+    for (const TErreurAsm& e : r.Erreurs) borne = borne || e.Message.find("source trop long") != std::string::npos;
+    EXPECT_EQ(r.Erreurs.size(), 1u); // one error, not one per copy
+}
+
+TEST(Assembleur, IncludeTotalIsBoundedWithinTheDepthLimit) {
+    // Ten INCLUDEs per level over five levels: 10^4 copies of 100 lines.
+    LecteurMemoire l;
+    for (int n = 0; n < 5; ++n) {
+        std::string t;
+        for (int k = 0; k < 10; ++k) t += " include f" + std::to_string(n + 1) + ".inc\n";
+        l.Fichiers["src/f" + std::to_string(n) + ".inc"] = t;
+    }
+    std::string feuille;
+    for (int k = 0; k < 101; ++k) feuille += "; commentaire\n";
+    l.Fichiers["src/f5.inc"] = feuille;
+    const TResultatAsm r = Assemble(" include f0.inc\n", "src/main.asm", l);
+    ASSERT_EQ(r.Erreurs.size(), 1u);
+    EXPECT_NE(r.Erreurs[0].Message.find("plus de 1 000 000 lignes"), std::string::npos) << r.Erreurs[0].Texte();
+}
+
+TEST(Assembleur, OverflowAndStrayBytesAreErrorsShownReadably) {
+    TResultatAsm r = Assemble(" DW 10000H*10000H\n", "p.asm");
+    ASSERT_EQ(r.Erreurs.size(), 1u);
+    EXPECT_NE(r.Erreurs[0].Message.find("dépassement"), std::string::npos) << r.TexteErreurs();
+    r = Assemble(" DW 99999999999\n", "p.asm");
+    EXPECT_FALSE(r.Ok());
+    r = Assemble(" DW (8000H*10000H) SHR 16\n DW 0FFFFFFFFH AND 0FFH\n", "p.asm"); // still 32 bits
+    EXPECT_TRUE(r.Ok()) << r.TexteErreurs();
+    r = Assemble("\xE9\x01 nop\n", "p.asm");
+    ASSERT_FALSE(r.Ok());
+    EXPECT_EQ(r.Erreurs[0].Texte(), "p.asm:1: caractère inattendu : \\xE9");
+    EXPECT_EQ(TexteVisible("été\x07\xC3("), "été\\x07\\xC3(");
 }
 
 TEST(Assembleur, ListingShowsAddressesBytesAndValues) {

@@ -256,7 +256,8 @@ TEST_F(Lecteurs, CommandLineDiskOption) {
     ASSERT_TRUE(AnalyseOptionDisque("12=disque.img", opt, err));
     EXPECT_EQ(opt.Lecteur, 12);
     EXPECT_FALSE(opt.LectureSeule);
-    for (const char* faux : {"3=a.img", "1=", "1=:ro", "a.img", "=a.img", "x1=a.img", "100=a.img"}) {
+    for (const char* faux : {"3=a.img", "1=", "1=:ro", "a.img", "=a.img", "x1=a.img", "100=a.img",
+                            "99999999999999999999999=a.img"}) {
         err.clear();
         EXPECT_FALSE(AnalyseOptionDisque(faux, opt, err)) << faux;
         EXPECT_FALSE(err.empty()) << faux;
@@ -268,6 +269,13 @@ TEST_F(Lecteurs, CommandLineDiskOption) {
     EXPECT_TRUE(lec.Disques[4].Fichier.LectureSeule());
     ASSERT_TRUE(AnalyseOptionDisque("1=" + a, opt, err));
     EXPECT_EQ(InsereOptionDisque(lec, opt, " "), "La taille du fichier a.img doit \u00eatre : 788 480 octets");
+    // What lies at the path is told before any size.
+    opt.Chemin = a + ".absent";
+    EXPECT_EQ(InsereOptionDisque(lec, opt, " "), "--disk 1 : Le fichier " + opt.Chemin + " n'existe pas");
+    opt.Chemin = std::filesystem::path(a).parent_path().string();
+    EXPECT_EQ(InsereOptionDisque(lec, opt, " "), "--disk 1 : " + opt.Chemin + " est un dossier");
+    opt.Chemin = "/dev/null";
+    EXPECT_EQ(InsereOptionDisque(lec, opt, " "), "--disk 1 : /dev/null n'est pas un fichier ordinaire");
 }
 
 } // namespace

@@ -84,7 +84,7 @@ TEST_F(Roms, OversizedImagesAreRefusedUnread) {
     m->ChoisitModele(5);
     EXPECT_EQ(ChargeRom128K(*m, gros), "Le fichier " + gros + " est trop volumineux");
     EXPECT_EQ(m->Rom128K[0], 0xFF);
-    EXPECT_EQ(ChargeRomBoot(*m, dossier.string()), "Le fichier " + dossier.string() + " est absent");
+    EXPECT_EQ(ChargeRomBoot(*m, dossier.string()), dossier.string() + " est un dossier");
 }
 
 TEST_F(Roms, CharacterGeneratorClearedThenBuilt) {

@@ -1,6 +1,6 @@
 // The shared text, number and file helpers.
 #include <gtest/gtest.h>
-
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -79,7 +79,7 @@ TEST_F(Fichiers, AtomicWriteReplacesOrLeavesTheTargetAsItWas) {
     // does nothing else.
     fs::create_directories(dossier / "d" / "x");
     EXPECT_FALSE(EcritFichierAtomique((dossier / "d").string(), std::string("z"), erreur));
-    EXPECT_NE(erreur.find("criture"), std::string::npos) << erreur;
+    EXPECT_NE(erreur.find("est un dossier"), std::string::npos) << erreur;
     EXPECT_TRUE(fs::exists(dossier / "d" / "x"));
     EXPECT_EQ(NbEntrees(), 2u);
     // A folder that does not exist.
@@ -90,7 +90,9 @@ TEST_F(Fichiers, AtomicWriteReplacesOrLeavesTheTargetAsItWas) {
 TEST_F(Fichiers, WholeFileReadingRefusesWhatItCannotTake) {
     std::vector<uint8_t> o;
     EXPECT_EQ(LitFichierEntier((dossier / "absent").string(), o), TLectureFichier::Absent);
-    EXPECT_EQ(LitFichierEntier(dossier.string(), o), TLectureFichier::Absent); // a folder
+    EXPECT_EQ(LitFichierEntier(dossier.string(), o), TLectureFichier::Dossier);
+    EXPECT_EQ(LitFichierEntier("/dev/zero", o, 100), TLectureFichier::PasOrdinaire); // would never end
+    EXPECT_EQ(MessageLecture(TLectureFichier::Absent, "x.img"), "Le fichier x.img n'existe pas");
     std::ofstream((dossier / "f").string(), std::ios::binary) << std::string(10, 'x');
     EXPECT_EQ(LitFichierEntier((dossier / "f").string(), o, 9), TLectureFichier::TropGros);
     EXPECT_TRUE(o.empty());
@@ -98,6 +100,53 @@ TEST_F(Fichiers, WholeFileReadingRefusesWhatItCannotTake) {
     EXPECT_EQ(o.size(), 10u);
     EXPECT_TRUE(MemeFichier((dossier / "f").string(), (dossier / "." / "f").string()));
     EXPECT_FALSE(MemeFichier((dossier / "f").string(), (dossier / "g").string()));
+}
+
+TEST_F(Fichiers, OutputTargetsFollowLinksAndRefuseWhatTheyCannotReplace) {
+    const std::string vrai = (dossier / "vrai.txt").string(), lien = (dossier / "lien.txt").string();
+    std::string erreur, lu;
+    ASSERT_TRUE(EcritFichierAtomique(vrai, std::string("avant"), erreur)) << erreur;
+    fs::permissions(vrai, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink("vrai.txt", lien);
+    ASSERT_TRUE(EcritFichierAtomique(lien, std::string("après"), erreur)) << erreur;
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(lien))); // the link stays a link
+    LitFichierTexte(vrai, lu);
+    EXPECT_EQ(lu, "après");
+    EXPECT_EQ(fs::status(vrai).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    const std::string fifo = (dossier / "tube").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(EcritFichierAtomique(fifo, std::string("x"), erreur));
+    EXPECT_NE(erreur.find("pas un fichier ordinaire"), std::string::npos) << erreur;
+    EXPECT_TRUE(fs::is_fifo(fifo));
+
+    if (::geteuid() != 0) { // root writes anywhere
+        fs::permissions(vrai, fs::perms::owner_read);
+        EXPECT_FALSE(EcritFichierAtomique(vrai, std::string("x"), erreur));
+        EXPECT_NE(erreur.find("protégé en écriture"), std::string::npos) << erreur;
+        LitFichierTexte(vrai, lu);
+        EXPECT_EQ(lu, "après");
+    }
+    EXPECT_EQ(NbEntrees(), 3u); // no temporary left
+}
+
+TEST_F(Fichiers, SeveralOutputsAreWrittenAllOrNothing) {
+    const std::string a = (dossier / "a").string(), b = (dossier / "b").string();
+    std::string erreur, lu;
+    ASSERT_TRUE(EcritFichiersAtomiques({{a, "A1"}, {b, "B1"}}, erreur)) << erreur;
+    fs::create_directories(dossier / "d");
+    // The third target is a folder: neither a nor b changes.
+    EXPECT_FALSE(EcritFichiersAtomiques({{a, "A2"}, {b, "B2"}, {(dossier / "d").string(), "D"}}, erreur));
+    LitFichierTexte(a, lu);
+    EXPECT_EQ(lu, "A1");
+    LitFichierTexte(b, lu);
+    EXPECT_EQ(lu, "B1");
+    // An unwritable folder for the second one.
+    EXPECT_FALSE(EcritFichiersAtomiques({{a, "A3"}, {(dossier / "absent" / "x").string(), "X"}}, erreur));
+    LitFichierTexte(a, lu);
+    EXPECT_EQ(lu, "A1");
+    EXPECT_EQ(NbEntrees(), 3u);
 }
 
 } // namespace

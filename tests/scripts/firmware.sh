@@ -18,11 +18,9 @@ done
 [ "$(stat -c %s "$P/T318-C.bin")" = 4096 ]; verifie "PROM de 4096 octets" $?
 [ "$(stat -c %s "$P/G-CAR-T9.bin")" = 2048 ]; verifie "générateur de 2048 octets" $?
 
-# The start-up announcement of the keyboard mode empties the queue, which
-# the first twelve keys had filled: twelve Returns go first.
-R='\r\r\r\r\r\r\r\r\r\r\r\r'
+# The keys wait for the monitor's announcement of the keyboard mode.
 "$P/zorv" run --model T9-48 --rom "$P/QBM71K.bin" --prom "$P/T318-C.bin" --max-instructions 20000000 \
-    --keys "${R}M 2100 41 42\rD 2100 2100\rP Essai\rA 2 3\r" --printer-raw "$T/impr" --screen-text > "$T/ecran"
+    --keys "M 2100 41 42\rD 2100 2100\rP Essai\rA 2 3\r" --printer-raw "$T/impr" --screen-text > "$T/ecran"
 verifie "zorv run" $?
 sed -n 2p "$T/ecran" | grep -q '^Mémoire vive : 44 k-octets *$'; verifie "bannière" $?
 grep -q '^2100  41 42 00 ' "$T/ecran"; verifie "ligne de vidage" $?
@@ -33,7 +31,7 @@ grep -q '^2 + 3 = 5 *$' "$T/ecran"; verifie "somme du 9512" $?
 truncate -s 788480 "$T/d1.img"
 printf 'SECTEUR DEUX' | dd of="$T/d1.img" bs=1 seek=256 conv=notrunc status=none
 "$P/zorv" run --model T9-48 --rom "$P/QBM71K.bin" --prom "$P/T318-C.bin" --max-instructions 20000000 \
-    --disk 1="$T/d1.img" --keys "${R}L 1 2 3000\rD 3000 300F\rL 2 1 3000\r" --screen-text > "$T/ecran"
+    --disk 1="$T/d1.img" --keys "L 1 2 3000\rD 3000 300F\rL 2 1 3000\r" --screen-text > "$T/ecran"
 verifie "zorv run --disk" $?
 grep -q '^Disque : opération réussie *$' "$T/ecran"; verifie "lecture par le moniteur" $?
 grep -q '^3000  53 45 43 54 45 55 52 20 44 45 55 58 00 00 00 00  SECTEUR DEUX' "$T/ecran"; verifie "secteur en mémoire" $?
