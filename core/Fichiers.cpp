@@ -95,14 +95,19 @@ bool EcritFichierNouveau(const std::string& chemin, const void* donnees, size_t 
     ::fchmod(fd, 0666 & ~masque);
     bool ok = EcritTout(fd, static_cast<const uint8_t*>(donnees), taille);
     ok = (::close(fd) == 0) && ok;
+    bool lie = false;
     if (ok) {
         // The name is taken only if free, in one step: no window in which an
         // existing file could be replaced.
         int r = ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, chemin.c_str(), RENAME_NOREPLACE);
-        if (r != 0 && (errno == EINVAL || errno == ENOSYS)) r = ::link(temp.c_str(), chemin.c_str());
+        if (r != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            lie = true;
+            r = ::link(temp.c_str(), chemin.c_str());
+        }
         existe = r != 0 && errno == EEXIST;
         ok = r == 0;
     }
+    if (ok && !lie) return true;
     ::unlink(temp.c_str()); // after a link, the temporary name only
     if (ok) return true;
     erreur = existe ? "Le fichier \"" + chemin + "\" existe déjà" : "Erreur d'écriture du fichier \"" + chemin + "\"";

@@ -193,9 +193,10 @@ TNomHote DecodeNomHote(const std::string& texte) {
 
 // ---------------------------------------------------------------- export
 
-void TExportImport::Exporte(ISecteurs& secteurs, IDialogue& dialogue) {
+void TExportImport::Exporte(ISecteurs& disque, IDialogue& dialogue) {
     NbExport = 0;
-    if (secteurs.Etat() == 0) return;
+    if (disque.Etat() == 0) return;
+    TSecteursTampon secteurs(disque);
     TSystemeFichiers fs(secteurs, dialogue);
     if (!fs.DisqueFormate()) { // its "catalogue" would be whatever the sectors hold
         dialogue.Message("Le disque n'est pas format\u00e9");
@@ -250,20 +251,21 @@ bool TExportImport::ImporteFichier(TSystemeFichiers& fs, IDialogue& dialogue, co
     }
     const int32_t libre = fs.PremierSecteurLibre();
     const size_t pas = contigu ? TailleSecteur : DonneesChaine;
+    std::vector<uint8_t> secteurs(size_t(besoin) * TailleSecteur, 0);
     for (int64_t i = 0; i < besoin; ++i) {
-        uint8_t t[TailleSecteur] = {};
+        uint8_t* t = secteurs.data() + size_t(i) * TailleSecteur;
         const size_t debut = size_t(i) * pas;
         const size_t k = debut < octets.size() ? std::min(pas, octets.size() - debut) : 0;
-        const int32_t secteur = libre + int32_t(i);
+        const int32_t suivant = libre + int32_t(i) + 1;
         if (contigu) {
             std::memcpy(t, octets.data() + debut, k);
         } else {
             std::memcpy(t + 2, octets.data() + debut, k);
-            t[0] = i + 1 == besoin ? 0xFE : uint8_t((secteur + 1) >> 8);
-            t[1] = uint8_t(secteur + 1);
+            t[0] = i + 1 == besoin ? 0xFE : uint8_t(suivant >> 8);
+            t[1] = uint8_t(suivant);
         }
-        disque.Ecrit(secteur, t);
     }
+    disque.EcritPlage(libre, int32_t(besoin), secteurs.data());
     fs.EcritSecteurLibre(libre + int32_t(besoin));
     return true;
 }
@@ -305,13 +307,14 @@ bool TExportImport::ImporteRepertoire(TSystemeFichiers& fs, IDialogue& dialogue)
     return true;
 }
 
-void TExportImport::Importe(ISecteurs& secteurs, IDialogue& dialogue) {
+void TExportImport::Importe(ISecteurs& disque, IDialogue& dialogue) {
     NbImport = 0;
-    if (secteurs.Etat() != 1) {
-        if (secteurs.Etat() == 2) dialogue.Message("Disque prot\u00e9g\u00e9 en \u00e9criture");
+    if (disque.Etat() != 1) {
+        if (disque.Etat() == 2) dialogue.Message("Disque prot\u00e9g\u00e9 en \u00e9criture");
         MemoireFmt = false;
         return;
     }
+    TSecteursTampon secteurs(disque);
     TSystemeFichiers fs(secteurs, dialogue);
     if (!fs.DisqueFormate() && !MemoireFmt) {
         dialogue.Message("Le disque n'est pas format\u00e9");

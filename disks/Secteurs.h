@@ -23,6 +23,10 @@ public:
     virtual bool Ecrit(int32_t secteur, const uint8_t* tampon) = 0;
     // Every sector becomes zero bytes (nothing on a protected disk).
     virtual void Efface();
+    // `nombre` consecutive sectors, in one host operation where the disk
+    // can. Writing writes nothing unless every sector fits.
+    virtual void LitPlage(int32_t premier, int32_t nombre, uint8_t* tampon);
+    virtual bool EcritPlage(int32_t premier, int32_t nombre, const uint8_t* tampon);
 };
 
 // A drive slot (1…6) of the drive table. Host failures raise TErreurES.
@@ -35,6 +39,8 @@ public:
     void Lit(int32_t secteur, uint8_t* tampon) override;
     bool Ecrit(int32_t secteur, const uint8_t* tampon) override;
     void Efface() override { FLecteurs.FormaterDisque(FSlot); }
+    void LitPlage(int32_t premier, int32_t nombre, uint8_t* tampon) override;
+    bool EcritPlage(int32_t premier, int32_t nombre, const uint8_t* tampon) override;
 
 private:
     TLecteurs& FLecteurs;
@@ -58,6 +64,30 @@ public:
 
 private:
     int32_t FNbCatal;
+};
+
+// A disk seen through a copy of the sectors already read, for the length of
+// one command of the disk tools (a walk of the catalogue per imported file
+// would otherwise read the catalogue again and again). Writes go through to
+// the disk at once; the copy follows them. Nothing else may write the disk
+// while it lives — on the single thread of the program, nothing does.
+class TSecteursTampon : public ISecteurs {
+public:
+    explicit TSecteursTampon(ISecteurs& disque);
+    int32_t NbSecteurs() const override { return FDisque.NbSecteurs(); }
+    int32_t NbSecteursCatal() const override { return FDisque.NbSecteursCatal(); }
+    uint8_t Etat() const override { return FDisque.Etat(); }
+    void Lit(int32_t secteur, uint8_t* tampon) override;
+    bool Ecrit(int32_t secteur, const uint8_t* tampon) override;
+    void Efface() override;
+    bool EcritPlage(int32_t premier, int32_t nombre, const uint8_t* tampon) override;
+
+private:
+    static constexpr int32_t Bloc = 32; // sectors read together
+    void Copie(int32_t premier, int32_t nombre, const uint8_t* tampon);
+    ISecteurs& FDisque;
+    std::vector<uint8_t> FCopie;
+    std::vector<bool> FLu; // per block
 };
 
 // The image sizes a drive accepts: 409,600, 788,480 and 1,261,568 bytes.

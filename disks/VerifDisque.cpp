@@ -57,8 +57,9 @@ std::string Nom(const std::string& octets) { return NomAffichable(NomSansEspaces
 
 } // namespace
 
-TVerification VerifieDisque(ISecteurs& secteurs) {
+TVerification VerifieDisque(ISecteurs& disque) {
     TVerification r;
+    TSecteursTampon secteurs(disque);
     TDialogueMuet muet;
     TSystemeFichiers fs(secteurs, muet);
     if (!fs.DisqueFormate()) return r;
