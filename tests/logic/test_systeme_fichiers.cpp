@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "DisqueEssai.h"
+#include "ImagesTemp.h"
 #include "disks/VerifDisque.h"
 
 namespace {
@@ -334,6 +335,58 @@ TEST_F(Disque, CheckFindsSharedSectorsAndDataPastTheFreePointer) {
                              "Disque endommag\u00e9 : le fichier D occupe le secteur 90, au-del\u00e0 du secteur "
                              "libre 66",
                          }));
+}
+
+} // namespace
+
+namespace {
+
+TEST(SecteursTampon, WritesGoThroughAndTheCopyFollowsThem) {
+    TImageMemoire img(100);
+    for (size_t i = 0; i < img.Octets.size(); ++i) img.Octets[i] = uint8_t(i / 256);
+    TSecteursTampon t(img);
+    uint8_t s[256];
+    t.Lit(40, s);
+    EXPECT_EQ(s[0], 39);
+    img.Octets[39 * 256] = 0xAA; // behind its back: the copy is what it read
+    t.Lit(40, s);
+    EXPECT_EQ(s[0], 39);
+    uint8_t w[2 * 256];
+    memset(w, 0x5C, sizeof w);
+    EXPECT_TRUE(t.EcritPlage(40, 2, w));
+    EXPECT_EQ(img.Octets[40 * 256 + 3], 0x5C);
+    t.Lit(41, s);
+    EXPECT_EQ(s[7], 0x5C);
+    EXPECT_FALSE(t.EcritPlage(100, 2, w)) << "past the disk: nothing written";
+    EXPECT_EQ(img.Octets[99 * 256], 99);
+    t.Lit(101, s);
+    EXPECT_EQ(s[0], 0xFF);
+    t.Efface();
+    t.Lit(40, s);
+    EXPECT_EQ(s[0], 0);
+    img.Protege = true;
+    EXPECT_FALSE(t.Ecrit(5, w));
+    t.Lit(5, s);
+    EXPECT_EQ(s[0], 0);
+}
+
+TEST(SecteursLecteur, RunsOfSectorsStayInsideTheImage) {
+    TDossierTemp dossier;
+    TLecteurs lec;
+    const std::string img = dossier.Image("a.img", 1261568);
+    ASSERT_TRUE(lec.InsereDisque(3, img, " ").empty());
+    TSecteursLecteur d(lec, 3);
+    std::vector<uint8_t> t(3 * 256);
+    d.LitPlage(4927, 3, t.data());
+    EXPECT_EQ(t[0], TDossierTemp::OctetMotif(4927, 0));
+    EXPECT_EQ(t[256 + 5], TDossierTemp::OctetMotif(4928, 5));
+    EXPECT_EQ(t[512], 0xFF);
+    EXPECT_FALSE(d.EcritPlage(4927, 3, t.data()));
+    EXPECT_TRUE(d.EcritPlage(4927, 2, t.data() + 256));
+    EXPECT_EQ(TDossierTemp::Contenu(img).size(), 1261568u);
+    EXPECT_EQ(TDossierTemp::Contenu(img)[4926 * 256 + 5], TDossierTemp::OctetMotif(4928, 5));
+    lec.BasculeProtection(3);
+    EXPECT_FALSE(d.EcritPlage(100, 1, t.data()));
 }
 
 } // namespace
