@@ -25,7 +25,9 @@ public:
     void Message(const std::string& t) override { Erreurs.push_back(t); }
     void Information(const std::string&) override {}
     bool Question(const std::string&) override { return true; }
-    std::optional<std::string> ChoisitDossier(const std::string&, const std::string&) override { return Dossier; }
+    std::optional<std::string> ChoisitDossier(const std::string&, const std::string&) override {
+        return Dossier;
+    }
     std::optional<std::string> Dossier;
     std::vector<std::string> Erreurs;
 };
@@ -54,8 +56,10 @@ struct TBancEchange {
             std::vector<char> octets(taille);
             for (size_t k = 0; k < taille; ++k) octets[k] = char(k * 13 + size_t(i));
             fs::path p;
-            if (i < 200 && i % 2) p = src / Format("C%03d_%05zu_00001", i, taille);
-            else if (i < 200) p = src / Format("F%03d_00012_00000", i);
+            if (i < 200 && i % 2)
+                p = src / Format("C%03d_%05zu_00001", i, taille);
+            else if (i < 200)
+                p = src / Format("F%03d_00012_00000", i);
             else {
                 fs::create_directories(src / Format("REP%d", i % 4));
                 p = src / Format("REP%d", i % 4) / Format("D%03d_00012_00000", i);

@@ -57,7 +57,9 @@ public:
     }
     void Information(const std::string& texte) override { Ligne(texte); }
     bool Question(const std::string&) override { return true; }
-    std::optional<std::string> ChoisitDossier(const std::string&, const std::string&) override { return FDossier; }
+    std::optional<std::string> ChoisitDossier(const std::string&, const std::string&) override {
+        return FDossier;
+    }
     int Messages = 0;
 
 private:
@@ -126,10 +128,14 @@ int Nouvelle(const TArguments& a) {
     int64_t taille = 788480;
     if (a.Taille) {
         const std::string& t = *a.Taille;
-        if (t == "800K" || t == "800k") taille = 788480;
-        else if (t == "400K" || t == "400k") taille = 409600;
-        else if (t == "1.2M" || t == "1.2m") taille = 1261568;
-        else return Refus("--size demande 800K, 400K ou 1.2M, pas « " + t + " »");
+        if (t == "800K" || t == "800k")
+            taille = 788480;
+        else if (t == "400K" || t == "400k")
+            taille = 409600;
+        else if (t == "1.2M" || t == "1.2m")
+            taille = 1261568;
+        else
+            return Refus("--size demande 800K, 400K ou 1.2M, pas « " + t + " »");
     }
     const std::vector<uint8_t> zeros(size_t(taille), 0);
     bool existe = false;
@@ -169,8 +175,10 @@ int Importe(ISecteurs& disque, const std::string& dossier, bool formate) {
     if (!fs::is_directory(dossier, ec)) return Refus("dossier absent « " + dossier + " »");
     TDialogueCli dlg(stdout, dossier);
     TExportImport ei;
-    if (formate) ei.FormateEtImporte(disque, dlg);
-    else ei.Importe(disque, dlg);
+    if (formate)
+        ei.FormateEtImporte(disque, dlg);
+    else
+        ei.Importe(disque, dlg);
     return dlg.Messages ? 1 : 0;
 }
 

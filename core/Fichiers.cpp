@@ -110,7 +110,8 @@ bool EcritFichierNouveau(const std::string& chemin, const void* donnees, size_t 
     if (ok && !lie) return true;
     ::unlink(temp.c_str()); // after a link, the temporary name only
     if (ok) return true;
-    erreur = existe ? "Le fichier \"" + chemin + "\" existe déjà" : "Erreur d'écriture du fichier \"" + chemin + "\"";
+    erreur = existe ? "Le fichier \"" + chemin + "\" existe déjà"
+                    : "Erreur d'écriture du fichier \"" + chemin + "\"";
     return false;
 }
 

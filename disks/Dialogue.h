@@ -17,5 +17,6 @@ public:
     virtual bool Question(const std::string& texte) = 0;
     // A host folder, or nothing when the user cancels. `depart` is the
     // folder chosen last time (may be empty).
-    virtual std::optional<std::string> ChoisitDossier(const std::string& titre, const std::string& depart) = 0;
+    virtual std::optional<std::string> ChoisitDossier(const std::string& titre,
+                                                      const std::string& depart) = 0;
 };

@@ -23,12 +23,15 @@ std::vector<std::string> Trie(std::vector<std::string> v) {
 }
 
 // Sub-folders and regular files directly in `dossier`, each sorted by name.
-void ListeDossier(const std::string& dossier, std::vector<std::string>& dossiers, std::vector<std::string>& fichiers) {
+void ListeDossier(const std::string& dossier, std::vector<std::string>& dossiers,
+                  std::vector<std::string>& fichiers) {
     std::error_code ec;
     for (fs::directory_iterator it(dossier, ec), fin; !ec && it != fin; it.increment(ec)) {
         std::error_code e2;
-        if (it->is_directory(e2)) dossiers.push_back(it->path().filename().string());
-        else if (it->is_regular_file(e2)) fichiers.push_back(it->path().filename().string());
+        if (it->is_directory(e2))
+            dossiers.push_back(it->path().filename().string());
+        else if (it->is_regular_file(e2))
+            fichiers.push_back(it->path().filename().string());
     }
     dossiers = Trie(std::move(dossiers));
     fichiers = Trie(std::move(fichiers));
@@ -98,15 +101,18 @@ private:
     void Chaine(const std::string& nom, const std::string& rep, int32_t c1, int32_t c2, int32_t debut) {
         std::vector<uint8_t> donnees;
         const std::string qui = rep.empty() ? nom : NomSansEspaces(rep) + "/" + nom;
-        FFs.SuitChaine(debut, qui, [&](int32_t, const uint8_t* t) { donnees.insert(donnees.end(), t + 2, t + 2 + DonneesChaine); });
+        FFs.SuitChaine(debut, qui, [&](int32_t, const uint8_t* t) {
+            donnees.insert(donnees.end(), t + 2, t + 2 + DonneesChaine);
+        });
         Ecrit(Chemin(nom, rep, c1, c2), rep, donnees);
     }
 
     void Contigu(const TAppelCatal& a) {
         std::vector<uint8_t> donnees;
         const std::string nom = NomSansEspaces(a.Nom);
-        FFs.SuitContigu(a.Debut, Plafond(int64_t(a.C1) * a.C2, TailleSecteur), nom,
-                        [&](int32_t, const uint8_t* t) { donnees.insert(donnees.end(), t, t + TailleSecteur); });
+        FFs.SuitContigu(
+            a.Debut, Plafond(int64_t(a.C1) * a.C2, TailleSecteur), nom,
+            [&](int32_t, const uint8_t* t) { donnees.insert(donnees.end(), t, t + TailleSecteur); });
         Ecrit(Chemin(nom, {}, a.C1, a.C2), {}, donnees);
     }
 
@@ -143,8 +149,10 @@ private:
 std::string NomHoteSur(const std::string& octets) {
     std::string r;
     for (char c : octets)
-        if (AEchapper(uint8_t(c))) r += Format("%%%02X", unsigned(uint8_t(c)));
-        else r += c;
+        if (AEchapper(uint8_t(c)))
+            r += Format("%%%02X", unsigned(uint8_t(c)));
+        else
+            r += c;
     if (r == "." || r == "..") {
         std::string points;
         for (size_t i = 0; i < r.size(); ++i) points += "%2E";
@@ -213,7 +221,8 @@ void TExportImport::Exporte(ISecteurs& disque, IDialogue& dialogue) {
 // ---------------------------------------------------------------- import
 
 bool TExportImport::ImporteFichier(TSystemeFichiers& fs, IDialogue& dialogue, const std::string& chemin,
-                                   const std::string& repertoire, const std::string& nom, int32_t c1, int32_t c2) {
+                                   const std::string& repertoire, const std::string& nom, int32_t c1,
+                                   int32_t c2) {
     NomRepZorv = repertoire;
     NomFicZorv = nom;
     C1FicZorv = c1;
@@ -228,9 +237,11 @@ bool TExportImport::ImporteFichier(TSystemeFichiers& fs, IDialogue& dialogue, co
     }
     // Files of a directory are always chained: that is how they are read back.
     const bool contigu = c1 != 0 && c2 != 0 && repertoire.empty();
-    const int64_t longueur = lu == TLectureFichier::TropGros ? int64_t(n) * TailleSecteur : int64_t(octets.size());
-    const int64_t besoin = contigu ? std::max(Plafond(int64_t(c1) * c2, TailleSecteur), Plafond(longueur, TailleSecteur))
-                                   : std::max<int64_t>(1, Plafond(longueur, DonneesChaine));
+    const int64_t longueur =
+        lu == TLectureFichier::TropGros ? int64_t(n) * TailleSecteur : int64_t(octets.size());
+    const int64_t besoin =
+        contigu ? std::max(Plafond(int64_t(c1) * c2, TailleSecteur), Plafond(longueur, TailleSecteur))
+                : std::max<int64_t>(1, Plafond(longueur, DonneesChaine));
     // Room is tested before the entry is written, so that a refused file
     // leaves no entry behind; a directory may need one more sector for a link.
     if (int64_t(fs.PremierSecteurLibre()) + besoin + (repertoire.empty() ? 0 : 1) >= n) {
@@ -246,7 +257,8 @@ bool TExportImport::ImporteFichier(TSystemeFichiers& fs, IDialogue& dialogue, co
         return ajoute;
     });
     if (!ajoute) {
-        dialogue.Message("Impossible de cr\u00e9er le fichier " + NomAffichable(repertoire) + " " + NomAffichable(nom));
+        dialogue.Message("Impossible de cr\u00e9er le fichier " + NomAffichable(repertoire) + " " +
+                         NomAffichable(nom));
         return false;
     }
     const int32_t libre = fs.PremierSecteurLibre();
@@ -279,7 +291,8 @@ bool TExportImport::ImporteUn(TSystemeFichiers& fs, IDialogue& dialogue, const s
         return false;
     }
     if (!repertoire.empty()) h.Nom.resize(6); // names are not continued inside directories
-    if (!fs.FichierExiste(repertoire, h.Nom) && ImporteFichier(fs, dialogue, chemin, repertoire, h.Nom, h.C1, h.C2))
+    if (!fs.FichierExiste(repertoire, h.Nom) &&
+        ImporteFichier(fs, dialogue, chemin, repertoire, h.Nom, h.C1, h.C2))
         ++NbImport;
     return true;
 }
@@ -320,8 +333,8 @@ void TExportImport::Importe(ISecteurs& disque, IDialogue& dialogue) {
         dialogue.Message("Le disque n'est pas format\u00e9");
         return;
     }
-    const auto dossier =
-        dialogue.ChoisitDossier("S\u00e9lectionnez le dossier contenant les fichiers \u00e0 importer", RepImport);
+    const auto dossier = dialogue.ChoisitDossier(
+        "S\u00e9lectionnez le dossier contenant les fichiers \u00e0 importer", RepImport);
     const bool formate = MemoireFmt;
     MemoireFmt = false;
     if (!dossier) return;
@@ -331,7 +344,8 @@ void TExportImport::Importe(ISecteurs& disque, IDialogue& dialogue) {
 }
 
 void TExportImport::FormateEtImporte(ISecteurs& secteurs, IDialogue& dialogue) {
-    if (!dialogue.Question("Voulez-vous vraiment formater le disque\npuis importer un r\u00e9pertoire ?")) return;
+    if (!dialogue.Question("Voulez-vous vraiment formater le disque\npuis importer un r\u00e9pertoire ?"))
+        return;
     MemoireFmt = true;
     Importe(secteurs, dialogue);
 }

@@ -35,7 +35,9 @@ int32_t TSecteursLecteur::NbSecteursCatal() const {
     return TLecteurs::EstSlot(FSlot) ? FLecteurs.NbrSectCatal[FSlot] : 0;
 }
 
-void TSecteursLecteur::Lit(int32_t secteur, uint8_t* tampon) { FLecteurs.LireSecteur(FSlot, secteur, tampon); }
+void TSecteursLecteur::Lit(int32_t secteur, uint8_t* tampon) {
+    FLecteurs.LireSecteur(FSlot, secteur, tampon);
+}
 
 bool TSecteursLecteur::Ecrit(int32_t secteur, const uint8_t* tampon) {
     return FLecteurs.EcrireSecteur(FSlot, secteur, tampon);
@@ -79,7 +81,8 @@ void TSecteursTampon::Lit(int32_t secteur, uint8_t* tampon) {
     const size_t b = size_t(secteur - 1) / Bloc;
     if (!FLu[b]) {
         const int32_t premier = int32_t(b) * Bloc + 1;
-        FDisque.LitPlage(premier, std::min(Bloc, NbSecteurs() - premier + 1), FCopie.data() + b * Bloc * TailleSecteur);
+        FDisque.LitPlage(premier, std::min(Bloc, NbSecteurs() - premier + 1),
+                         FCopie.data() + b * Bloc * TailleSecteur);
         FLu[b] = true;
     }
     std::memcpy(tampon, FCopie.data() + size_t(secteur - 1) * TailleSecteur, TailleSecteur);
@@ -109,7 +112,7 @@ void TSecteursTampon::Efface() {
 bool TailleImageValide(int64_t taille) { return taille == 409600 || taille == 788480 || taille == 1261568; }
 
 std::string MessageTailleImage(const std::string& chemin, const std::string& separateur) {
-    return "La taille du fichier " + NomSansDossier(chemin) + " doit \u00eatre : " +
-           FormateMilliers(409600, separateur) + ", " + FormateMilliers(788480, separateur) + " ou " +
-           FormateMilliers(1261568, separateur) + " octets";
+    return "La taille du fichier " + NomSansDossier(chemin) +
+           " doit \u00eatre : " + FormateMilliers(409600, separateur) + ", " +
+           FormateMilliers(788480, separateur) + " ou " + FormateMilliers(1261568, separateur) + " octets";
 }

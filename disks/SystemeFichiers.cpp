@@ -32,11 +32,16 @@ TAppelCatal LitEntree(const uint8_t* p) {
     e.C1 = Mot(p + 6);
     e.C2 = Mot(p + 8);
     e.Debut = Mot(p + 10);
-    if (p[0] == MarqueNom) e.Genre = geIgnoree;
-    else if (e.C1 == 0 && e.C2 == 0) e.Genre = geRepertoire;
-    else if (e.C1 != 0 && e.C2 != 0) e.Genre = geContigue;
-    else if (e.C1 == 256 && e.C2 == 0) e.Genre = geTtx;
-    else e.Genre = geChainee;
+    if (p[0] == MarqueNom)
+        e.Genre = geIgnoree;
+    else if (e.C1 == 0 && e.C2 == 0)
+        e.Genre = geRepertoire;
+    else if (e.C1 != 0 && e.C2 != 0)
+        e.Genre = geContigue;
+    else if (e.C1 == 256 && e.C2 == 0)
+        e.Genre = geTtx;
+    else
+        e.Genre = geChainee;
     return e;
 }
 
@@ -312,8 +317,9 @@ bool TSystemeFichiers::SuitChaine(int32_t debut, const std::string& nom, const T
                             : vus[size_t(suivant)]     ? "d\u00e9j\u00e0 lu dans ce fichier"
                                                        : nullptr;
         if (faute) {
-            SignaleDommage(Endommage(Format("le fichier %s est li\u00e9 au secteur %d, %s (lien du secteur %d)",
-                                            NomAffichable(nom).c_str(), suivant, faute, s)));
+            SignaleDommage(
+                Endommage(Format("le fichier %s est li\u00e9 au secteur %d, %s (lien du secteur %d)",
+                                 NomAffichable(nom).c_str(), suivant, faute, s)));
             return false;
         }
         s = suivant;
@@ -326,8 +332,9 @@ bool TSystemeFichiers::SuitContigu(int32_t debut, int64_t nombre, const std::str
     const int64_t fin = int64_t(debut) + nombre - 1;
     const bool dedans = debut >= 1 && fin <= n;
     if (!dedans)
-        SignaleDommage(Endommage(Format("le fichier %s (secteurs %d \u00e0 %lld) sort du disque de %d secteurs",
-                                        NomAffichable(nom).c_str(), debut, (long long)fin, n)));
+        SignaleDommage(
+            Endommage(Format("le fichier %s (secteurs %d \u00e0 %lld) sort du disque de %d secteurs",
+                             NomAffichable(nom).c_str(), debut, (long long)fin, n)));
     uint8_t t[TailleSecteur];
     for (int64_t s = std::max<int64_t>(debut, 1); s <= std::min<int64_t>(fin, n); ++s) {
         FSecteurs.Lit(int32_t(s), t);
@@ -338,8 +345,8 @@ bool TSystemeFichiers::SuitContigu(int32_t debut, int64_t nombre, const std::str
 
 // ---------------------------------------------------------------- entries
 
-bool TSystemeFichiers::AjouteEntreeCatal(const std::string& nom, int32_t secteur, int32_t position, int32_t c1,
-                                         int32_t c2) {
+bool TSystemeFichiers::AjouteEntreeCatal(const std::string& nom, int32_t secteur, int32_t position,
+                                         int32_t c1, int32_t c2) {
     const bool long15 = nom.size() == 15;
     const int32_t libre = PremierSecteurLibre();
     const bool repertoire = c1 == 0 && c2 == 0;

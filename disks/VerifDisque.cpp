@@ -33,9 +33,10 @@ public:
         if (secteur < 1 || secteur >= int32_t(FProprio.size())) return;
         int& p = FProprio[size_t(secteur)];
         if (qui != 0 && secteur >= FLibre && FAuDela.insert(qui).second)
-            FFs.SignaleDommage(Format("Disque endommag\u00e9 : %s occupe le secteur %d, au-del\u00e0 du secteur "
-                                      "libre %d",
-                                      FNoms[size_t(qui)].c_str(), secteur, FLibre));
+            FFs.SignaleDommage(
+                Format("Disque endommag\u00e9 : %s occupe le secteur %d, au-del\u00e0 du secteur "
+                       "libre %d",
+                       FNoms[size_t(qui)].c_str(), secteur, FLibre));
         if (p < 0) {
             p = qui;
         } else if (p != qui && FPaires.insert({p, qui}).second) {
@@ -91,11 +92,13 @@ TVerification VerifieDisque(ISecteurs& disque) {
         switch (a.Genre) {
         case geTtx: ttx = {true, a.Nom, a.Debut}; break;
         case geSuiteNom:
-            if (ttx.Present) chaine(Nom(ttx.Nom + a.Nom), ttx.Debut);
+            if (ttx.Present)
+                chaine(Nom(ttx.Nom + a.Nom), ttx.Debut);
             else
-                fs.SignaleDommage(Format("Disque endommag\u00e9 : secteur %d, position %d : suite d'un nom long "
-                                         "sans son d\u00e9but",
-                                         a.Secteur, a.Position));
+                fs.SignaleDommage(
+                    Format("Disque endommag\u00e9 : secteur %d, position %d : suite d'un nom long "
+                           "sans son d\u00e9but",
+                           a.Secteur, a.Position));
             ttx.Present = false;
             break;
         case geChainee: chaine(Nom(a.Nom), a.Debut); break;

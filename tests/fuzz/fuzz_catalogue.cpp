@@ -33,7 +33,8 @@ namespace {
 uint64_t EntreeCourante = 0;
 
 [[noreturn]] void Echec(const std::string& quoi) {
-    std::fprintf(stderr, "fuzz_catalogue : %s (entree %llu)\n", quoi.c_str(), (unsigned long long)EntreeCourante);
+    std::fprintf(stderr, "fuzz_catalogue : %s (entree %llu)\n", quoi.c_str(),
+                 (unsigned long long)EntreeCourante);
     std::exit(1);
 }
 
@@ -48,13 +49,16 @@ public:
     void Message(const std::string&) override { ++Messages; }
     void Information(const std::string&) override {}
     bool Question(const std::string&) override { return true; }
-    std::optional<std::string> ChoisitDossier(const std::string&, const std::string&) override { return Dossier; }
+    std::optional<std::string> ChoisitDossier(const std::string&, const std::string&) override {
+        return Dossier;
+    }
     std::optional<std::string> Dossier;
     uint64_t Messages = 0;
 };
 
 void EcritFichier(const fs::path& p, const std::vector<uint8_t>& o) {
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(o.data()), std::streamsize(o.size()));
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(o.data()), std::streamsize(o.size()));
 }
 
 std::vector<uint8_t> Lit(const fs::path& p) {
@@ -105,7 +109,8 @@ private:
         for (size_t i = 0; i < n; ++i) img.Octets[i] = Octet();
         for (int k = 0; k < 20; ++k) {
             const size_t s = 63 + Hasard(40);
-            for (size_t i = 0; i < 256; ++i) img.Octets[s * 256 + i] = Hasard(3) ? Octet() : uint8_t(Hasard(4) ? 0 : 0xFE);
+            for (size_t i = 0; i < 256; ++i)
+                img.Octets[s * 256 + i] = Hasard(3) ? Octet() : uint8_t(Hasard(4) ? 0 : 0xFE);
         }
         Formate(img);
         return img;
@@ -116,13 +121,16 @@ private:
         const char* nom = Noms[Hasard(6)];
         std::memcpy(p, nom, 6);
         if (Hasard(8) == 0) p[Hasard(6)] = Octet();
-        const int32_t c[][2] = {{0, 0}, {256, 0}, {12, 0}, {int32_t(Hasard(300)), int32_t(Hasard(4))}, {0xFFFF, 0xFFFF}};
+        const int32_t c[][2] = {
+            {0, 0}, {256, 0}, {12, 0}, {int32_t(Hasard(300)), int32_t(Hasard(4))}, {0xFFFF, 0xFFFF}};
         const auto& cc = c[Hasard(5)];
         p[6] = uint8_t(cc[0]), p[7] = uint8_t(cc[0] >> 8), p[8] = uint8_t(cc[1]), p[9] = uint8_t(cc[1] >> 8);
         const int32_t d = SecteurProche(n);
         p[10] = uint8_t(d), p[11] = uint8_t(d >> 8);
-        if (Hasard(10) == 0) p[0] = p[1] = p[2] = 0xFD;
-        else if (Hasard(20) == 0) p[0] = 0xFD;
+        if (Hasard(10) == 0)
+            p[0] = p[1] = p[2] = 0xFD;
+        else if (Hasard(20) == 0)
+            p[0] = 0xFD;
     }
 
     // Entries of every kind with markers and links in and around their places.
@@ -162,9 +170,9 @@ private:
         for (int k = 0, m = 1 + int(Hasard(6)); k < m; ++k) {
             size_t o;
             switch (Hasard(4)) {
-            case 0: o = Hasard(3 * 256); break;                               // catalogue
-            case 1: o = size_t(63 + Hasard(60)) * 256 + Hasard(2); break;     // chain links
-            case 2: o = size_t(63 + Hasard(60)) * 256 + Hasard(256); break;   // lists and data
+            case 0: o = Hasard(3 * 256); break;                             // catalogue
+            case 1: o = size_t(63 + Hasard(60)) * 256 + Hasard(2); break;   // chain links
+            case 2: o = size_t(63 + Hasard(60)) * 256 + Hasard(256); break; // lists and data
             default: o = Hasard(uint32_t(n) * 256); break;
             }
             static const uint8_t Forts[] = {0x00, 0xFB, 0xFD, 0xFE, 0xFF, 0x01, 0x40, 0x0C};
@@ -184,7 +192,8 @@ TImageMemoire DisqueSain(const fs::path& racine, TDialogueFuzz& dlg) {
     EcritFichier(src / "BIN_00100_00003", std::vector<uint8_t>(512, 0x43));
     EcritFichier(src / "VIDE_00001_00000", {});
     for (int i = 0; i < 25; ++i)
-        EcritFichier(src / "UTIL" / Format("F%d_00001_00000", i), std::vector<uint8_t>(size_t(i * 40), uint8_t(i)));
+        EcritFichier(src / "UTIL" / Format("F%d_00001_00000", i),
+                     std::vector<uint8_t>(size_t(i * 40), uint8_t(i)));
     EcritFichier(src / "DOCS" / "A_00003_00004", std::vector<uint8_t>(20, 0x44));
     TImageMemoire img(1600);
     TExportImport ei;
@@ -233,7 +242,8 @@ int main(int argc, char** argv) {
             uint64_t k = 0;
             sf.ParcourtCatalogue([&](const TAppelCatal& a) {
                 ++k;
-                if (a.Position < 0 || a.Position > 255 || a.Secteur < 1 || a.Secteur > ns) Echec("appel hors du disque");
+                if (a.Position < 0 || a.Position > 255 || a.Secteur < 1 || a.Secteur > ns)
+                    Echec("appel hors du disque");
                 return false;
             });
             if (k > uint64_t(64 + ns) * 23) Echec("trop d'appels du parcours");

@@ -68,7 +68,8 @@ inline bool AjouteEntree(TSystemeFichiers& fs, const std::string& nom, int32_t c
                          const std::string& rep = {}) {
     bool ok = false;
     fs.ParcourtCatalogue([&](const TAppelCatal& a) {
-        if (rep.empty() && a.Genre == geFinCatal) ok = fs.AjouteEntreeCatal(nom, a.Secteur, a.Position, c1, c2);
+        if (rep.empty() && a.Genre == geFinCatal)
+            ok = fs.AjouteEntreeCatal(nom, a.Secteur, a.Position, c1, c2);
         if (!rep.empty() && a.Genre == geFinRep && a.Repertoire == rep)
             ok = fs.AjouteEntreeRep(nom, a.Secteur, a.Position, c1, c2);
         return ok;

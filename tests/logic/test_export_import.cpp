@@ -13,8 +13,8 @@ namespace fs = std::filesystem;
 namespace {
 
 void EcritHote(const std::string& chemin, const std::vector<uint8_t>& octets) {
-    std::ofstream(chemin, std::ios::binary).write(reinterpret_cast<const char*>(octets.data()),
-                                                  std::streamsize(octets.size()));
+    std::ofstream(chemin, std::ios::binary)
+        .write(reinterpret_cast<const char*>(octets.data()), std::streamsize(octets.size()));
 }
 
 std::vector<uint8_t> Motif(size_t n, uint8_t graine) {
@@ -61,7 +61,10 @@ struct Echange : ::testing::Test {
         ASSERT_TRUE(fs.CreeRepertoire("UTIL  ")); // list at 64
         PoseEntreeBrute(img, 1, 17, "PROG  ", 12, 0, 65);
         PoseEntreeBrute(img, 1, 29, "NOTES ", 256, 0, 67);
-        PoseEntreeBrute(img, 1, 41, "\xFD\xFD\xFD" "DE ", 0, 0, 0);
+        PoseEntreeBrute(img, 1, 41,
+                        "\xFD\xFD\xFD"
+                        "DE ",
+                        0, 0, 0);
         memcpy(Octets(img, 1, 44), "DE COURS ", 9);
         PoseEntreeBrute(img, 1, 53, "BIN   ", 100, 3, 68);
         *Octets(img, 1, 65) = 0xFF;
@@ -201,8 +204,9 @@ TEST_F(Echange, DamagedChainsEndWithAMessage) {
     Octets(img, 66)[0] = 0x20;
     Exporte();
     ASSERT_EQ(dlg.Messages.size(), 3u);
-    EXPECT_EQ(dlg.Messages[0], "Disque endommag\u00e9 : le fichier BOUCLE est li\u00e9 au secteur 64, d\u00e9j\u00e0 lu "
-                               "dans ce fichier (lien du secteur 65)");
+    EXPECT_EQ(dlg.Messages[0],
+              "Disque endommag\u00e9 : le fichier BOUCLE est li\u00e9 au secteur 64, d\u00e9j\u00e0 lu "
+              "dans ce fichier (lien du secteur 65)");
     EXPECT_NE(dlg.Messages[1].find("LOIN est li\u00e9 au secteur 8259, hors du disque"), std::string::npos);
     EXPECT_NE(dlg.Messages[2].find("GROS (secteurs 100 \u00e0"), std::string::npos);
     // What was read before the bad link is kept.
@@ -223,7 +227,8 @@ TEST(NomsHote, DecodedIntoNameC1AndC2) {
     EXPECT_TRUE(h.Valide);
     EXPECT_EQ(h.Nom, "      ");
     EXPECT_EQ(DecodeNomHote("A%2FB_1_2").Nom, "A/B   ");
-    for (const char* faux : {"README", "A_12", "12", "A_x_1", "A_1_", "A_1_2_3", "A_70000_1", "A_-1_2", "A_1_ 2"})
+    for (const char* faux :
+         {"README", "A_12", "12", "A_x_1", "A_1_", "A_1_2_3", "A_70000_1", "A_-1_2", "A_1_ 2"})
         EXPECT_FALSE(DecodeNomHote(faux).Valide) << faux;
 }
 
@@ -233,7 +238,8 @@ TEST_F(Echange, ImportAddsEntriesAndChains) {
     EcritHote(entree + "/bin_00100_00003", Motif(300, 3));
     Importe(img);
     EXPECT_TRUE(dlg.Messages.empty()) << dlg.Messages[0];
-    EXPECT_EQ(dlg.Titres, std::vector<std::string>{"S\u00e9lectionnez le dossier contenant les fichiers \u00e0 importer"});
+    EXPECT_EQ(dlg.Titres, std::vector<std::string>{
+                              "S\u00e9lectionnez le dossier contenant les fichiers \u00e0 importer"});
     EXPECT_EQ(dlg.Infos, std::vector<std::string>{"Fichier(s) import\u00e9(s) : 3"});
     // Sorted by name: bin, notes de cours, prog.
     EXPECT_EQ(fs.AfficheCatalogue().Lignes, (std::vector<std::string>{
@@ -282,7 +288,8 @@ TEST_F(Echange, RoomIsTestedBeforeTheEntryIsWritten) {
     fs.EcritSecteurLibre(Sect800 - 2);
     const auto avant = img.Octets;
     Importe(img);
-    EXPECT_EQ(dlg.Messages, std::vector<std::string>{"Pas assez de place pour importer " + entree + "/BIN_00100_00003"});
+    EXPECT_EQ(dlg.Messages,
+              std::vector<std::string>{"Pas assez de place pour importer " + entree + "/BIN_00100_00003"});
     EXPECT_EQ(dlg.Infos, std::vector<std::string>{"Fichier(s) import\u00e9(s) : 0"});
     EXPECT_EQ(img.Octets, avant) << "a refused file leaves no entry";
 
@@ -329,7 +336,9 @@ TEST_F(Echange, ExportFormatImportRoundTrip) {
     dlg = {};
     dlg.Dossier = entree;
     ei.FormateEtImporte(copie, dlg);
-    EXPECT_EQ(dlg.Questions, std::vector<std::string>{"Voulez-vous vraiment formater le disque\npuis importer un r\u00e9pertoire ?"});
+    EXPECT_EQ(dlg.Questions,
+              std::vector<std::string>{
+                  "Voulez-vous vraiment formater le disque\npuis importer un r\u00e9pertoire ?"});
     EXPECT_TRUE(dlg.Messages.empty()) << dlg.Messages[0];
     EXPECT_EQ(dlg.Infos, std::vector<std::string>{"Fichier(s) import\u00e9(s) : 4"});
     dlg = {};

@@ -25,7 +25,8 @@ TEST_F(Disque, FormatGivesAnEmptyCatalogueAndTheCaption) {
     EXPECT_EQ(c.Legende, " Disque : 00000      Secteur libre : 00064");
     EXPECT_TRUE(c.Lignes.empty());
     const uint8_t entete[6] = {0x0A, 0, 0, 64, 0, 0xFF};
-    EXPECT_EQ(std::vector<uint8_t>(img.Octets.begin(), img.Octets.begin() + 6), std::vector<uint8_t>(entete, entete + 6));
+    EXPECT_EQ(std::vector<uint8_t>(img.Octets.begin(), img.Octets.begin() + 6),
+              std::vector<uint8_t>(entete, entete + 6));
     EXPECT_EQ(Genres(fs), std::vector<TGenreEntree>{geFinCatal});
 
     img.Octets[0] = 0x4A;
@@ -162,23 +163,29 @@ TEST_F(Disque, FullDiskRefusesDirectoriesAndLinksWithoutWriting) {
 }
 
 TEST_F(Disque, EntriesAreClassifiedInOrder) {
-    PoseEntreeBrute(img, 1, 5, "\xFD\xFD\xFD" "ABC", 0, 0, 0);  // continuation, even with C1 = C2 = 0
-    PoseEntreeBrute(img, 1, 17, "\xFDQQQQQ", 0, 0, 0);         // skipped
-    PoseEntreeBrute(img, 1, 29, "R     ", 0, 0, 200);          // directory
-    PoseEntreeBrute(img, 1, 41, "T     ", 256, 0, 90);         // long-named text file
-    PoseEntreeBrute(img, 1, 53, "U     ", 256, 1, 91);         // contiguous
-    PoseEntreeBrute(img, 1, 65, "V     ", 0, 7, 92);           // chained
-    PoseEntreeBrute(img, 1, 77, "W     ", 12, 0, 93);          // chained
+    PoseEntreeBrute(img, 1, 5,
+                    "\xFD\xFD\xFD"
+                    "ABC",
+                    0, 0, 0);                          // continuation, even with C1 = C2 = 0
+    PoseEntreeBrute(img, 1, 17, "\xFDQQQQQ", 0, 0, 0); // skipped
+    PoseEntreeBrute(img, 1, 29, "R     ", 0, 0, 200);  // directory
+    PoseEntreeBrute(img, 1, 41, "T     ", 256, 0, 90); // long-named text file
+    PoseEntreeBrute(img, 1, 53, "U     ", 256, 1, 91); // contiguous
+    PoseEntreeBrute(img, 1, 65, "V     ", 0, 7, 92);   // chained
+    PoseEntreeBrute(img, 1, 77, "W     ", 12, 0, 93);  // chained
     *Octets(img, 1, 89) = 0xFF;
     *Octets(img, 200) = 0xFF;
     EXPECT_EQ(Genres(fs), (std::vector<TGenreEntree>{geSuiteNom, geIgnoree, geRepertoire, geFinRep, geTtx,
-                                                      geContigue, geChainee, geChainee, geFinCatal}));
+                                                     geContigue, geChainee, geChainee, geFinCatal}));
 }
 
 TEST_F(Disque, ListingLinesLineUp) {
     PoseEntreeBrute(img, 1, 5, "PROG  ", 12, 0, 64);
     PoseEntreeBrute(img, 1, 17, "NOTES ", 256, 0, 70);
-    PoseEntreeBrute(img, 1, 29, "\xFD\xFD\xFD" "DE ", 0, 0, 0);
+    PoseEntreeBrute(img, 1, 29,
+                    "\xFD\xFD\xFD"
+                    "DE ",
+                    0, 0, 0);
     memcpy(Octets(img, 1, 32), "DE COURS ", 9);
     PoseEntreeBrute(img, 1, 41, "UTIL  ", 0, 0, 80);
     PoseEntreeBrute(img, 80, 0, "A     ", 3, 4, 81);
@@ -292,13 +299,14 @@ TEST_F(Disque, ChainsEndAtTheirMarkOrAtTheFirstBadLink) {
     Octets(img, 102)[0] = 0x0C, Octets(img, 102)[1] = 0x09; // 3081: past the disk
     EXPECT_FALSE(fs.SuitChaine(100, "A", note));
     EXPECT_FALSE(fs.SuitChaine(0, "B", note));
-    EXPECT_EQ(fs.Dommages(), (std::vector<std::string>{
-                                 "Disque endommag\u00e9 : le fichier A est li\u00e9 au secteur 101, d\u00e9j\u00e0 lu "
-                                 "dans ce fichier (lien du secteur 102)",
-                                 "Disque endommag\u00e9 : le fichier A est li\u00e9 au secteur 3081, hors du disque "
-                                 "(lien du secteur 102)",
-                                 "Disque endommag\u00e9 : le fichier B commence au secteur 0, hors du disque",
-                             }));
+    EXPECT_EQ(fs.Dommages(),
+              (std::vector<std::string>{
+                  "Disque endommag\u00e9 : le fichier A est li\u00e9 au secteur 101, d\u00e9j\u00e0 lu "
+                  "dans ce fichier (lien du secteur 102)",
+                  "Disque endommag\u00e9 : le fichier A est li\u00e9 au secteur 3081, hors du disque "
+                  "(lien du secteur 102)",
+                  "Disque endommag\u00e9 : le fichier B commence au secteur 0, hors du disque",
+              }));
     vus.clear();
     EXPECT_FALSE(fs.SuitContigu(3079, 4, "C", note));
     EXPECT_EQ(vus, (std::vector<int32_t>{3079, 3080}));
@@ -320,21 +328,22 @@ TEST_F(Disque, CheckFindsSharedSectorsAndDataPastTheFreePointer) {
     EXPECT_TRUE(VerifieDisque(sain).Defauts.empty());
 
     PoseEntreeBrute(img, 1, 5, "A", 5, 0, 64);
-    PoseEntreeBrute(img, 1, 17, "B", 5, 0, 65);  // shares sector 65 with A
-    PoseEntreeBrute(img, 1, 29, "C", 1, 1, 1);   // contiguous, on the catalogue
-    PoseEntreeBrute(img, 1, 41, "D", 5, 0, 90);  // past the free pointer
+    PoseEntreeBrute(img, 1, 17, "B", 5, 0, 65); // shares sector 65 with A
+    PoseEntreeBrute(img, 1, 29, "C", 1, 1, 1);  // contiguous, on the catalogue
+    PoseEntreeBrute(img, 1, 41, "D", 5, 0, 90); // past the free pointer
     *Octets(img, 1, 53) = 0xFF;
     PoseChaine(img, 64, 2);
     PoseChaine(img, 90, 1);
     fs.EcritSecteurLibre(66);
     const TVerification v = VerifieDisque(img);
     EXPECT_EQ(v.Fichiers, 4);
-    EXPECT_EQ(v.Defauts, (std::vector<std::string>{
-                             "Disque endommag\u00e9 : le fichier A et le fichier B se partagent le secteur 65",
-                             "Disque endommag\u00e9 : le catalogue et le fichier C se partagent le secteur 1",
-                             "Disque endommag\u00e9 : le fichier D occupe le secteur 90, au-del\u00e0 du secteur "
-                             "libre 66",
-                         }));
+    EXPECT_EQ(v.Defauts,
+              (std::vector<std::string>{
+                  "Disque endommag\u00e9 : le fichier A et le fichier B se partagent le secteur 65",
+                  "Disque endommag\u00e9 : le catalogue et le fichier C se partagent le secteur 1",
+                  "Disque endommag\u00e9 : le fichier D occupe le secteur 90, au-del\u00e0 du secteur "
+                  "libre 66",
+              }));
 }
 
 } // namespace
