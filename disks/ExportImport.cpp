@@ -269,10 +269,8 @@ bool TExportImport::ImporteFichier(TSystemeFichiers& fs, IDialogue& dialogue, co
         const size_t debut = size_t(i) * pas;
         const size_t k = debut < octets.size() ? std::min(pas, octets.size() - debut) : 0;
         const int32_t suivant = libre + int32_t(i) + 1;
-        if (contigu) {
-            std::memcpy(t, octets.data() + debut, k);
-        } else {
-            std::memcpy(t + 2, octets.data() + debut, k);
+        if (k > 0) std::memcpy(contigu ? t : t + 2, octets.data() + debut, k);
+        if (!contigu) {
             t[0] = i + 1 == besoin ? 0xFE : uint8_t(suivant >> 8);
             t[1] = uint8_t(suivant);
         }
