@@ -9,8 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "core/HoteVirtuel.h"
-#include "core/Machine.h"
+#include "config/Poste.h"
 #include "debugger/Assembleur.h"
 
 // The arithmetic subroutine the benchmark programs call for every byte.
@@ -24,11 +23,11 @@ CALCUL: ADD B
 )";
 
 struct TMachineBanc {
-    std::unique_ptr<TMachine> M = std::make_unique<TMachine>();
-    THoteVirtuel Hote{M.get()};
+    std::unique_ptr<TPosteVirtuel> Poste = std::make_unique<TPosteVirtuel>();
+    TMachine* M = &Poste->Machine();
+    THoteVirtuel& Hote = Poste->HoteVirtuel;
 
     TMachineBanc(const std::string& source, const std::string& entree) {
-        M->Hote = &Hote;
         M->InitMachine();
         const TResultatAsm r = Assemble(source + SousProgrammeCalcul, "banc");
         if (!r.Ok()) {

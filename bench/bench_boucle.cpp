@@ -24,7 +24,8 @@ public:
     uint32_t TickCount() override { return 0; }
     THeureLocale HeureLocale() override { return {}; }
     void Dors(uint32_t) override {}
-    void PosteMessage(uint32_t) override {}
+    bool Question(const std::string&) override { return false; }
+    void PosteMessage(const TMessage&) override {}
     uint32_t TrancheMax() override { return 512; }
     void ApresTranche(uint32_t) override {
         const auto maintenant = std::chrono::steady_clock::now();

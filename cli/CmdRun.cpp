@@ -9,9 +9,9 @@
 #include "cli/Commandes.h"
 #include "cli/ConsoleBdos.h"
 #include "cli/OptionsRun.h"
+#include "cli/PrepareMachine.h"
 #include "config/ChargeRoms.h"
-#include "core/HoteVirtuel.h"
-#include "core/Machine.h"
+#include "config/Poste.h"
 #include "devices/Ecran.h"
 #include "devices/FrappeTexte.h"
 #include "devices/JeuCaracteres.h"
@@ -30,101 +30,16 @@ void UneLigne(const std::string& texte) {
     std::fprintf(stderr, "%s\n", t.c_str());
 }
 
-// The virtual-clock host with the machine's boxes on stderr (one line each,
-// nothing kept, however long the run) and the printer port into a file.
-class THoteRun : public THoteVirtuel {
-public:
-    using THoteVirtuel::THoteVirtuel;
-    FILE* Imprimante = nullptr;
-    void MessageErreur(const std::string& t) override { UneLigne(t); }
-    void MessageInfo(const std::string& t) override { UneLigne(t); }
-    void CaractereImprimante(uint8_t c) override {
-        if (Imprimante && c != 0) std::fputc(c, Imprimante);
-    }
-};
-
-bool LitFichier(const std::string& nom, std::vector<uint8_t>& octets, std::string& erreur) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(nom, ec)) {
-        erreur = MessageFichierAbsent(nom);
-        return false;
-    }
-    const auto taille = std::filesystem::file_size(nom, ec);
-    std::ifstream f(nom, std::ios::binary);
-    if (ec || !f) {
-        erreur = "Le fichier " + nom + " est illisible";
-        return false;
-    }
-    if (taille > 0x10000) {
-        erreur = MessageFichierTropGros(nom);
-        return false;
-    }
-    octets.resize(size_t(taille));
-    if (taille && !f.read(reinterpret_cast<char*>(octets.data()), std::streamsize(taille))) {
-        erreur = "Le fichier " + nom + " est illisible";
-        return false;
-    }
-    return true;
-}
-
-std::string NomComplet(const std::string& nom) {
-    std::error_code ec;
-    const auto p = std::filesystem::absolute(nom, ec);
-    return ec ? nom : p.string();
-}
-
-// Set-up of the machine from the options; an empty text when it went well.
-std::string PrepareMachine(TMachine& m, const TOptionsRun& o) {
-    m.InitMachine();
-    m.ChoisitModele(o.Modele);
-    m.AncienneMach = m.Machine;
-    if (o.ModeClavier) m.ModClavParam = m.ModeClavier = *o.ModeClavier;
-    std::string err;
-    m.IndCoulTxt = o.CouleurTexte;
-    m.PlansGraph = uint8_t(o.Plans);
-    m.IndCoulGrph = o.Schema;
-    ChoisitCouleurs(m);
-    if (!o.GenCar.empty() && !(err = ChargeGenCar(m, NomComplet(o.GenCar))).empty()) return err;
-    if (!o.Rom.empty() && !(err = ChargeRomBoot(m, NomComplet(o.Rom))).empty()) return err;
-    if (!o.Prom.empty()) {
-        const std::string nom = NomComplet(o.Prom);
-        if (!std::filesystem::exists(nom)) return MessageFichierAbsent(nom); // named on purpose: must exist
-        if (!(err = ChargeRom128K(m, nom)).empty()) return err;
-    }
-    if (o.Bdos) {
-        std::vector<uint8_t> prog;
-        if (!LitFichier(*o.Bdos, prog, err)) return err;
-        if (!PrepareBdos(m, prog)) return MessageFichierTropGros(*o.Bdos);
-    }
-    for (const auto& [adr, nom] : o.Charges) {
-        std::vector<uint8_t> octets;
-        if (!LitFichier(nom, octets, err)) return err;
-        if (size_t(adr) + octets.size() > 0x10000) {
-            char texte[64];
-            std::snprintf(texte, sizeof texte, " dépasse FFFFH s'il est chargé en %.4XH", unsigned(adr));
-            return "Le fichier " + nom + texte;
-        }
-        for (size_t i = 0; i < octets.size(); ++i) m.WriteBank(uint16_t(adr + i), 0, octets[i]);
-    }
-    for (const std::string& texte : o.Disques) {
-        TOptionDisque disque;
-        if (!AnalyseOptionDisque(texte, disque, err)) return err;
-        if (!(err = InsereOptionDisque(*m.Lecteurs, disque, " ")).empty()) return err;
-    }
-    if (o.PC) m.RegPC = *o.PC;
-    if (o.SelMem) m.SelMem = *o.SelMem;
-    return {};
-}
-
 // The run itself: slices of the machine's own run loop, keys fed between
 // them. Returns the exit status.
-int Fait(TMachine& m, THoteRun& hote, const TOptionsRun& o, TFrappeTexte& frappe) {
+int Fait(TMachine& m, THoteVirtuel& hote, const TOptionsRun& o, TFrappeTexte& frappe) {
     const bool condition = o.JusquAHalte || o.JusquAPC || o.Bdos;
     uint64_t reste = o.MaxInstructions.value_or(UINT64_MAX);
     TContexteClavier ctx;
     // The stop address is armed once the first instruction has run, so that
     // a run starting there goes round at least once.
     bool stopArme = !o.JusquAPC;
+    m.CommenceCourse();
     for (;;) {
         if (!frappe.Fini()) {
             ctx.Date = hote.HeureLocale();
@@ -137,33 +52,32 @@ int Fait(TMachine& m, THoteRun& hote, const TOptionsRun& o, TFrappeTexte& frappe
         }
         if (!stopArme) tranche = 1;
         const uint64_t avant = m.NbInstructions;
-        const TRaisonArret raison = m.Execute(tranche);
+        const TRapportArret rapport = m.Execute(tranche);
         reste -= m.NbInstructions - avant;
-        switch (raison) {
-        case TRaisonArret::PointArret:
+        switch (rapport.Cause) {
+        case TCauseArret::PointArret:
+        case TCauseArret::ArretTemporaire:
+        case TCauseArret::Pause:
+        case TCauseArret::PointSurveillance:
             if (o.Bdos) {
                 const TArretBdos a = TraiteArretBdos(m, stdout);
-                if (a == TArretBdos::Continue) continue;
+                if (a == TArretBdos::Continue) {
+                    m.CommenceCourse(); // the call's breakpoint is left behind
+                    continue;
+                }
                 if (a == TArretBdos::Fin) return SortieOk;
             }
             return SortieOk; // --until-pc reached
-        case TRaisonArret::Halte:
+        case TCauseArret::Halte:
             return (o.JusquAHalte || !condition) ? SortieOk : SortieHalte;
-        case TRaisonArret::FinEmul:
+        case TCauseArret::FinEmul:
+        case TCauseArret::DejaEnCours:
             return SortieOk;
-        case TRaisonArret::Budget:
+        case TCauseArret::Budget:
             if (reste == 0) return condition ? SortieMaxInstructions : SortieOk;
             break;
         }
     }
-}
-
-// The virtual clock starts from the host's local date and time.
-THeureLocale HeureDeDepart() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday, tm.tm_hour, tm.tm_min, tm.tm_sec, 0};
 }
 
 void AfficheEcran(const TMachine& m) {
@@ -205,13 +119,15 @@ int CommandeRun(int argc, char** argv) {
             return SortieArguments;
         }
     }
-    auto m = std::make_unique<TMachine>();
-    THoteRun hote(m.get());
+    TPosteVirtuel poste;
+    TMachine* m = &poste.Machine();
+    THoteVirtuel& hote = poste.HoteVirtuel;
     hote.NsParInstruction = o.NsParInstruction;
     hote.Origine = HeureDeDepart();
-    m->Hote = &hote;
-    TLecteurs lecteurs;
-    m->Lecteurs = &lecteurs;
+    // The machine's boxes on stderr, one line each, nothing kept however
+    // long the run.
+    hote.ConserveBoites = false;
+    hote.SurMessage = UneLigne;
     const std::string e = PrepareMachine(*m, o);
     if (!e.empty()) {
         UneLigne(e);
@@ -224,7 +140,7 @@ int CommandeRun(int argc, char** argv) {
             UneLigne("Impossible de créer le fichier " + o.Imprimante);
             return SortieArguments;
         }
-        hote.Imprimante = imprimante.get();
+        poste.Imprimante.Fichier = imprimante.get();
     }
     TFrappeTexte frappe(std::move(messages));
     const auto debut = std::chrono::steady_clock::now();

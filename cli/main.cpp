@@ -11,6 +11,7 @@ void Usage(FILE* f) {
                "  asm   assemble un source 8085 en image binaire\n"
                "  dasm  désassemble une image binaire\n"
                "  run   fait tourner la machine sans fenêtre\n"
+               "  debug fait tourner la machine sous les commandes du débogueur\n"
                "  disk  crée, formate, liste, vérifie, exporte et importe des images disquette\n"
                "zorv <commande> --help donne les options de chaque commande.\n",
                f);
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
     if (!std::strcmp(cmd, "asm")) return CommandeAsm(argc - 1, argv + 1);
     if (!std::strcmp(cmd, "dasm")) return CommandeDasm(argc - 1, argv + 1);
     if (!std::strcmp(cmd, "run")) return CommandeRun(argc - 1, argv + 1);
+    if (!std::strcmp(cmd, "debug")) return CommandeDebug(argc - 1, argv + 1);
     if (!std::strcmp(cmd, "disk")) return CommandeDisk(argc - 1, argv + 1);
     std::fprintf(stderr, "zorv : commande inconnue « %s »\n", cmd);
     return 2;

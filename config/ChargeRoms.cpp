@@ -5,24 +5,17 @@
 #include <fstream>
 #include <vector>
 
+#include "core/Fichiers.h"
 #include "core/Machine.h"
 #include "devices/Ecran.h"
 
 namespace {
 
-enum class TLecture { Ok, Absent, TropGros, Illisible };
+using TLecture = TLectureFichier;
 
 // Reads a whole image of at most TailleMaxRom bytes.
 TLecture LitImage(const std::string& nom, std::vector<uint8_t>& octets) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(nom, ec)) return TLecture::Absent;
-    const auto taille = std::filesystem::file_size(nom, ec);
-    if (ec) return TLecture::Illisible;
-    if (taille > TailleMaxRom) return TLecture::TropGros;
-    std::ifstream f(nom, std::ios::binary);
-    octets.resize(size_t(taille));
-    if (!f || !f.read(reinterpret_cast<char*>(octets.data()), std::streamsize(taille))) return TLecture::Illisible;
-    return TLecture::Ok;
+    return LitFichierEntier(nom, octets, TailleMaxRom);
 }
 
 std::string Message(TLecture r, const std::string& nom) {

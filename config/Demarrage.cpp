@@ -23,7 +23,7 @@ bool Charge(TMachine& m, const std::string& erreur) {
 
 } // namespace
 
-bool Demarrage(TMachine& m, TParametres& p, const std::string& progDir) {
+bool DemarrageSansLancement(TMachine& m, TParametres& p, const std::string& progDir) {
     p.ProgDir = AvecSeparateur(progDir);
     m.Machines = ListeModeles();
     LitParametres(m, p);
@@ -43,6 +43,11 @@ bool Demarrage(TMachine& m, TParametres& p, const std::string& progDir) {
     ok = Charge(m, ChargeRom128K(m, p.ROM128KZorv)) && ok;
     std::setlocale(LC_NUMERIC, "C");
     m.CaptureClav = false;
+    return ok;
+}
+
+bool Demarrage(TMachine& m, TParametres& p, const std::string& progDir) {
+    const bool ok = DemarrageSansLancement(m, p, progDir);
     if (m.Hote) m.Hote->PosteMessage(MsgLanceEmulation);
     return ok;
 }

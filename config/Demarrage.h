@@ -19,3 +19,6 @@ constexpr uint32_t MsgFermeture = 0x0010;
 // false when an image could not be loaded; a close request is then posted
 // after each failing image, before the run message.
 bool Demarrage(TMachine& m, TParametres& p, const std::string& progDir);
+// The same sequence without the run message: the window posts it itself once
+// it is shown and the images named in the settings are mounted.
+bool DemarrageSansLancement(TMachine& m, TParametres& p, const std::string& progDir);

@@ -14,7 +14,11 @@ TMachine::TMachine() {
 
 void TMachine::ChangeEtatCPU(TEtatCPU etat) {
     EtatCPU = etat;
-    if (Hote) Hote->AfficheEtatCPU(etat);
+    for (IObservateurCPU* o : Observateurs) o->AfficheEtatCPU(etat);
+}
+
+void TMachine::SignaleEtatDuCPU(TEtatCPU etat) {
+    for (IObservateurCPU* o : Observateurs) o->EtatDuCPU(etat);
 }
 
 void TMachine::ReinitAffichage() {
@@ -40,7 +44,7 @@ void TMachine::ReinitPeripheriques(bool raz) {
     if (!raz) {
         CarImpr = 0;
         StrobeImpr = 2;
-        if (ImprEnCours && Hote) Hote->FinTravailImpression();
+        if (ImprEnCours && Imprimante) Imprimante->FinTravail();
         ImprEnCours = false;
         BufImp.clear();
     }
@@ -75,7 +79,7 @@ void TMachine::TBRazClick() {
     if (EtatCPU != CPURun && Hote) Hote->PosteMessage(MsgLanceEmulation);
     CarImpr = 0;
     StrobeImpr = 2;
-    if (ImprEnCours && Hote) Hote->FinTravailImpression();
+    if (ImprEnCours && Imprimante) Imprimante->FinTravail();
     ImprEnCours = false;
     BufImp.clear();
 }
@@ -100,36 +104,62 @@ void TMachine::InitMachine() {
     BasculeInt = false;
 }
 
-TRaisonArret TMachine::Execute(uint64_t budget) {
-    int32_t debut = RegPC;
+TRapportArret TMachine::Execute(uint64_t budget) {
+    TRapportArret r;
+    const uint64_t avant = NbInstructions;
+    CauseDrapeau = TCauseArret::Budget;
     while (!FinEmul && EtatCPU == CPURun && budget > 0) {
         uint32_t tranche = Hote ? std::max<uint32_t>(1, Hote->TrancheMax()) : 4096;
         if (tranche > budget) tranche = uint32_t(budget);
-        const uint32_t faites = ExecuteTranche(*this, tranche, debut);
+        const uint32_t faites = ExecuteTranche(*this, tranche);
         budget -= faites;
         if (Hote) Hote->ApresTranche(faites);
     }
-    if (FinEmul) return TRaisonArret::FinEmul;
-    if (EtatCPU == CPUHalt) return TRaisonArret::Halte;
-    if (EtatCPU == CPUStop) return TRaisonArret::PointArret;
-    return TRaisonArret::Budget;
+    r.Instructions = NbInstructions - avant;
+    r.Adresse = RegPC;
+    if (FinEmul)
+        r.Cause = TCauseArret::FinEmul;
+    else if (EtatCPU == CPUHalt) {
+        r.Cause = TCauseArret::Halte;
+        r.Adresse = MemPC;
+    } else if (EtatCPU == CPUStop)
+        r.Cause = CauseDrapeau != TCauseArret::Budget ? CauseDrapeau : TCauseArret::Pause;
+    return r;
 }
 
-TRaisonArret TMachine::BoucleEmulation() {
-    if (BoucleActive) return TRaisonArret::Budget; // never re-entered
+TRapportArret TMachine::BoucleEmulation(uint64_t budget) {
+    if (BoucleActive) return {TCauseArret::DejaEnCours, RegPC, 0}; // never re-entered
     BoucleActive = true;
     if (Hote) Hote->CaptureClavier(true);
     CaptureClav = true;
     ChangeEtatCPU(CPURun);
-    if (Hote) Hote->EtatDuCPU(EtatCPU);
-    const TRaisonArret raison = Execute(UINT64_MAX);
-    if (Hote) {
-        Hote->EtatDuCPU(EtatCPU);
-        Hote->CaptureClavier(false);
-    }
+    SignaleEtatDuCPU(EtatCPU);
+    CommenceCourse();
+    const TRapportArret rapport = Execute(budget);
+    if (rapport.Cause == TCauseArret::Budget && EtatCPU == CPURun) ChangeEtatCPU(CPUStop);
+    SignaleEtatDuCPU(EtatCPU);
+    if (Hote) Hote->CaptureClavier(false);
     CaptureClav = false;
     BoucleActive = false;
-    return raison;
+    return rapport;
+}
+
+TRapportArret TMachine::LanceEmulation(uint64_t budget) {
+    if (BoucleActive) {
+        RelanceEnAttente = true;
+        return {TCauseArret::DejaEnCours, RegPC, 0};
+    }
+    TRapportArret rapport;
+    do {
+        RelanceEnAttente = false;
+        rapport = BoucleEmulation(budget);
+    } while (RelanceEnAttente && !FinEmul);
+    return rapport;
+}
+
+void TMachine::ExecuteUnPas() {
+    ExecuteInstruction();
+    ++NbInstructions;
 }
 
 void TMachine::TimerExpire(TTimer t) {
@@ -140,6 +170,9 @@ void TMachine::TimerExpire(TTimer t) {
         break;
     case tmClavier1:
         AjouteTouche(0x037F);
+        break;
+    case tmPas:
+        if (SurTimerPas) SurTimerPas();
         break;
     default:
         break;

@@ -1,6 +1,12 @@
-// Host interface: everything the emulated machine asks of the window system
-// while an instruction runs. The Qt front end implements it with real widgets
-// and timers; tests and the command-line tool use the virtual clock.
+// What the emulated machine asks of the world around it, split by concern:
+//  - IHote: platform services of the window system (boxes, the Yes/No
+//    question, repaint, one-shot timers, clock, sleep, posted messages, the
+//    keyboard hook and the run loop's pacing);
+//  - IObservateurCPU: who follows the run state (the "CPU" toolbar picture,
+//    the debugger's EtatDuCPU);
+//  - IPortImprimante: who receives the bytes strobed on the printer port.
+// The print surface the printer composes on is declared in
+// devices/SurfaceImpression.h.
 #pragma once
 
 #include <cstdint>
@@ -14,11 +20,28 @@ enum TTimer : uint8_t {
     tmClavier50 = 1, // 50 ms window of the keyboard handshake
     tmClavier1 = 2,  // 1 ms timer that queues 0x037F
     tmImpr = 3,      // Timer3: printer end-of-job time-out
-    NbTimers = 4
+    tmPas = 4,       // the CPU window's step repeat (500 ms, then 50 ms)
+    NbTimers = 5
 };
+
+// Windows that receive posted messages. The main window is 0; the others
+// (debugger windows, opened in any number) get their numbers from the
+// message dispatcher when they subscribe.
+using TIdFenetre = uint32_t;
+constexpr TIdFenetre FenPrincipale = 0;
 
 // Private window messages (first user message number is 0x400).
 constexpr uint32_t MsgLanceEmulation = 0x401;
+
+// A posted message: its number, its recipient and two parameters, as a
+// window message carries them.
+struct TMessage {
+    uint32_t Numero = 0;
+    TIdFenetre Fenetre = FenPrincipale;
+    int64_t Param1 = 0;
+    int64_t Param2 = 0;
+    bool operator==(const TMessage&) const = default;
+};
 
 struct THeureLocale {
     int Annee = 2000, Mois = 1, Jour = 1;
@@ -33,6 +56,11 @@ public:
     // Modal boxes: error icon + OK, and plain information.
     virtual void MessageErreur(const std::string& texte) = 0;
     virtual void MessageInfo(const std::string& texte) = 0;
+    // A confirmation with the buttons Yes and No; true for Yes.
+    virtual bool Question(const std::string& texte) = 0;
+    // A line for the window's status area, no box (a print job sent to a
+    // file, a screenshot saved). Nothing where there is no such area.
+    virtual void MessageStatut(const std::string& /*texte*/) {}
 
     // Render the screen from the machine record and show it at once.
     virtual void Repeint() = 0;
@@ -48,14 +76,11 @@ public:
     virtual THeureLocale HeureLocale() = 0;
     virtual void Dors(uint32_t ms) = 0;
 
-    // Post a private message to the main window (0x401 starts the run loop).
-    virtual void PosteMessage(uint32_t msg) = 0;
+    // Queue a message; it is handled at the host's next message pump, between
+    // two instructions, never inside the call.
+    virtual void PosteMessage(const TMessage& message) = 0;
+    void PosteMessage(uint32_t numero) { PosteMessage(TMessage{numero}); }
 
-    // The "CPU" toolbar picture follows the run state.
-    virtual void AfficheEtatCPU(TEtatCPU) {}
-    // The debugger window is told of run-state changes (entry/exit of the
-    // run loop, HLT).
-    virtual void EtatDuCPU(TEtatCPU) {}
     // The "Maj / Min" toolbar button is released by a reset.
     virtual void RelacheMajMin() {}
     // Install or remove the application-wide keyboard hook.
@@ -67,9 +92,22 @@ public:
     // the host advances its clock and pumps its messages when it is time.
     virtual uint32_t TrancheMax() { return 256; }
     virtual void ApresTranche(uint32_t /*n*/) {}
+};
 
-    // Printer side, until the printer layer exists: a strobed character, and
-    // the end of an open print job (reset).
-    virtual void CaractereImprimante(uint8_t) {}
-    virtual void FinTravailImpression() {}
+class IObservateurCPU {
+public:
+    virtual ~IObservateurCPU() = default;
+    // Every ChangeEtatCPU: the "CPU" toolbar button shows the state.
+    virtual void AfficheEtatCPU(TEtatCPU) {}
+    // Entry to and exit from the run loop, and HLT (the debugger window).
+    virtual void EtatDuCPU(TEtatCPU) {}
+};
+
+class IPortImprimante {
+public:
+    virtual ~IPortImprimante() = default;
+    // Bit 1 of port 0xCF rose: print the latched character CarImpr.
+    virtual void ImprimeCaractere() = 0;
+    // A reset or the machine's initialisation ends an open job.
+    virtual void FinTravail() = 0;
 };

@@ -5,12 +5,12 @@
 #include "core/Machine.h"
 
 void THoteVirtuel::MessageErreur(const std::string& t) {
-    Erreurs.push_back(t);
+    if (ConserveBoites) Erreurs.push_back(t);
     if (SurMessage) SurMessage(t);
 }
 
 void THoteVirtuel::MessageInfo(const std::string& t) {
-    Infos.push_back(t);
+    if (ConserveBoites) Infos.push_back(t);
     if (SurMessage) SurMessage(t);
 }
 
@@ -54,8 +54,30 @@ THeureLocale THoteVirtuel::HeureLocale() {
     return h;
 }
 
+bool THoteVirtuel::Question(const std::string& t) {
+    Questions.push_back(t);
+    if (SurMessage) SurMessage(t);
+    return FReponse < Reponses.size() ? Reponses[FReponse++] : ReponseParDefaut;
+}
+
+void THoteVirtuel::PosteMessage(const TMessage& msg) {
+    Messages.push_back(msg);
+    FFile.Poste(msg);
+}
+
+std::vector<uint32_t> THoteVirtuel::NumerosPostes() const {
+    std::vector<uint32_t> n;
+    for (const TMessage& m : Messages) n.push_back(m.Numero);
+    return n;
+}
+
 void THoteVirtuel::Pompe() {
     ++NbPompes;
+    DeclencheTimers();
+    if (Distributeur) FFile.Pompe(*Distributeur);
+}
+
+void THoteVirtuel::DeclencheTimers() {
     for (;;) {
         int prochain = -1;
         for (int t = 0; t < NbTimers; ++t)
@@ -73,9 +95,10 @@ void THoteVirtuel::Avance(uint64_t us) {
         for (int t = 0; t < NbTimers; ++t)
             if (Actif[t] && Echeance[t] < prochaine) prochaine = Echeance[t];
         if (prochaine > MaintenantUs) MaintenantUs = prochaine;
-        Pompe();
-        if (MaintenantUs >= fin) return;
+        DeclencheTimers();
+        if (MaintenantUs >= fin) break;
     }
+    if (Distributeur) FFile.Pompe(*Distributeur);
 }
 
 // Slices end exactly at the instruction where the next timer falls due.

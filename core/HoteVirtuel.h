@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/Hote.h"
+#include "core/Messages.h"
 
 struct TMachine;
 
@@ -22,13 +23,16 @@ public:
     THeureLocale Origine{2026, 12, 7, 1, 9, 0, 0, 0}; // local time at MaintenantUs = 0
 
     // What the machine asked for, for tests to look at.
-    std::vector<std::string> Erreurs, Infos;
-    std::vector<uint32_t> Messages;
-    std::vector<uint8_t> Imprime;
+    std::vector<std::string> Erreurs, Infos, Questions;
+    std::vector<TMessage> Messages;   // every message posted, in order
+    std::vector<bool> Reponses;       // answers to the next questions, in order
+    bool ReponseParDefaut = false;    // then this one (No)
+    TDistributeurMessages* Distributeur = nullptr; // where the pump delivers them
     int NbRepeints = 0;
     int NbPompes = 0;
     uint32_t DormiMs = 0;
     std::function<void(const std::string&)> SurMessage; // e.g. print to stderr
+    bool ConserveBoites = true; // keep box texts in Erreurs/Infos (a long CLI run does not)
     std::function<void()> SurRepeint;                   // e.g. render the screen
 
     void MessageErreur(const std::string& t) override;
@@ -40,19 +44,27 @@ public:
     uint32_t TickCount() override { return uint32_t(MaintenantUs / 1000); }
     THeureLocale HeureLocale() override;
     void Dors(uint32_t ms) override;
-    void PosteMessage(uint32_t msg) override { Messages.push_back(msg); }
-    void CaractereImprimante(uint8_t c) override { Imprime.push_back(c); }
+    bool Question(const std::string& t) override;
+    using IHote::PosteMessage;
+    void PosteMessage(const TMessage& msg) override;
+    // Numbers of the messages posted so far, for tests.
+    std::vector<uint32_t> NumerosPostes() const;
+    size_t MessagesEnAttente() const { return FFile.Taille(); }
     uint32_t TrancheMax() override;
     void ApresTranche(uint32_t n) override;
 
     // Move the clock on by `us` microseconds, firing every timer that falls
-    // due on the way, in order.
+    // due on the way, in order, then deliver the queued messages.
     void Avance(uint64_t us);
-    // Fire the timers already due (the message pump).
+    // The message pump: fire the timers already due, then deliver the
+    // messages queued so far.
     void Pompe();
 
 private:
     std::array<uint64_t, NbTimers> Echeance{};
     std::array<bool, NbTimers> Actif{};
     uint64_t ResteNs = 0;
+    TFileMessages FFile;
+    size_t FReponse = 0;
+    void DeclencheTimers();
 };

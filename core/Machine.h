@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -43,11 +44,23 @@ enum TEtatCtrlDsq : uint8_t {
 enum EtatWinch : uint8_t { ewSelect, ewCommande, ewParams, ewTransfert, ewStatus };
 
 // Why a run (TMachine::Execute) came back.
-enum class TRaisonArret : uint8_t {
-    PointArret, // CPUStop: breakpoint or pause
-    Halte,      // CPUHalt: HLT executed
-    FinEmul,    // end of emulation requested
-    Budget      // the instruction budget is spent
+enum class TCauseArret : uint8_t {
+    PointArret,        // CPUStop: permanent breakpoint (bit 0) at Adresse
+    ArretTemporaire,   // CPUStop: temporary stop (bit 1) of run-to or step-over
+    Pause,             // CPUStop: the state was changed from outside (debugger pause)
+    Halte,             // CPUHalt: HLT executed at Adresse
+    FinEmul,           // end of emulation requested
+    Budget,            // the instruction budget is spent
+    PointSurveillance, // CPUStop: a watchpoint or a condition of the debugger
+    DejaEnCours        // the run loop was already running: the request is kept
+};
+
+// The one report of a run: why and where it stopped. For a stop on a flag
+// the instruction at Adresse has not run; for HLT, Adresse is the HLT itself.
+struct TRapportArret {
+    TCauseArret Cause = TCauseArret::Budget;
+    uint16_t Adresse = 0;
+    uint64_t Instructions = 0; // executed by this call
 };
 
 constexpr int LargeurEcran = 1024;
@@ -59,7 +72,9 @@ struct TMachine {
     TMachine& operator=(const TMachine&) = delete;
 
     IHote* Hote = nullptr;
-    struct TLecteurs* Lecteurs = nullptr; // drive table (owned by the disk manager)
+    struct TLecteurs* Lecteurs = nullptr;        // drive table (owned by the workstation)
+    IPortImprimante* Imprimante = nullptr;       // receiver of the printer port
+    std::vector<IObservateurCPU*> Observateurs;  // run-state followers, in order
 
     // --- Memory and mapping -------------------------------------------------
     TZorvMem ZorvMem{};
@@ -91,8 +106,11 @@ struct TMachine {
     uint8_t MaskINT = 0;
     uint32_t InitCount = 0;
     bool BoucleActive = false;          // the run loop is running (never re-entered)
+    bool RelanceEnAttente = false;      // a run message came while the loop ran
+    int32_t DebutCourse = -1;           // breakpoint skipped once at the start of a run; -1 none
+    TCauseArret CauseDrapeau = TCauseArret::Budget; // set when a breakpoint flag stopped the slice
     TTblPtArret TblPtArret{};           // bit 0 breakpoint, bit 1 temporary stop
-    std::mt19937 Aleatoire{0x5A0E7u};   // seedable source of the power-on registers
+    std::mt19937 Aleatoire{0x5A0E7u};   // source of the power-on registers (see Germe)
 
     // --- Small devices ------------------------------------------------------
     std::array<uint8_t, 12> DateEtHeure{};
@@ -213,19 +231,38 @@ struct TMachine {
 
     // --- Run control --------------------------------------------------------
     void ChangeEtatCPU(TEtatCPU etat);
+    // EtatDuCPU of every observer (entry/exit of the run loop, HLT).
+    void SignaleEtatDuCPU(TEtatCPU etat);
+    // Seeds the power-on registers: the window from the host's entropy, tests
+    // and `zorv run --seed` with a number of their own.
+    void Germe(uint32_t graine) { Aleatoire.seed(graine); }
     void InitMachine();
     void TBRazClick();
     void TBIntClick() { DemandeInt = true; }
+    // A run starts at RegPC: a permanent breakpoint there is skipped once, so
+    // that running again continues from a breakpoint. The skip belongs to the
+    // run, not to each Execute call of it.
+    void CommenceCourse() { DebutCourse = RegPC; }
     // Runs instructions until the CPU leaves CPURun, FinEmul is set, or
     // `budget` instructions have run. Breakpoints and the interrupt are tested
     // around every instruction; the host gets control between slices.
-    TRaisonArret Execute(uint64_t budget);
-    // Handler of message 0x401: hook, state report, Execute without budget.
-    TRaisonArret BoucleEmulation();
+    TRapportArret Execute(uint64_t budget);
+    // The run loop itself: hook, state report, a new run. Without budget it
+    // runs until a stop; a spent budget (the debugger console's) stops the
+    // processor as a pause would, reported as Budget.
+    TRapportArret BoucleEmulation(uint64_t budget = UINT64_MAX);
+    // Handler of message 0x401: the loop, unless it already runs; a request
+    // that comes while it runs is honoured when it returns.
+    TRapportArret LanceEmulation(uint64_t budget = UINT64_MAX);
+    // One instruction for the debugger's step commands: no breakpoint test,
+    // no interrupt taken; counted in NbInstructions like the run loop.
+    void ExecuteUnPas();
     uint64_t NbInstructions = 0; // instructions executed since creation
 
     // A one-shot timer of the main window has fired (called by the host).
     void TimerExpire(TTimer t);
+    // The debugger's step-repeat timer (tmPas) goes here.
+    std::function<void()> SurTimerPas;
 
     // --- Keyboard queue -----------------------------------------------------
     void AjouteTouche(uint16_t entree);

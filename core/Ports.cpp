@@ -99,7 +99,7 @@ void PointGraphique(TMachine& m, uint8_t a) {
 }
 
 void StrobeImprimante(TMachine& m, uint8_t a) {
-    if (!(m.StrobeImpr & 0x02) && (a & 0x02) && m.Hote) m.Hote->CaractereImprimante(m.CarImpr);
+    if (!(m.StrobeImpr & 0x02) && (a & 0x02) && m.Imprimante) m.Imprimante->ImprimeCaractere();
     m.StrobeImpr = a;
 }
 

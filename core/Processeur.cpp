@@ -400,7 +400,7 @@ template <uint8_t Op>
 template <uint8_t Op>
 [[gnu::always_inline]] inline void TInstruction::Dispatch() {
     if constexpr (Op == 0x76) { // HLT: PC stays on the instruction
-        if (M.Hote) M.Hote->EtatDuCPU(CPUHalt);
+        M.SignaleEtatDuCPU(CPUHalt);
         M.ChangeEtatCPU(CPUHalt);
     } else if constexpr (Op < 0x40) {
         Bloc00<Op>();
@@ -463,12 +463,15 @@ static void AccepteInterruption(TMachine& m) {
     m.BasculeInt = false;
 }
 
-uint32_t ExecuteTranche(TMachine& m, uint32_t n, int32_t& debut) {
+uint32_t ExecuteTranche(TMachine& m, uint32_t n) {
     uint32_t i = 0;
+    int32_t& debut = m.DebutCourse;
     while (i < n) {
         const uint8_t drapeaux = m.TblPtArret[m.RegPC];
         if (drapeaux & 3) [[unlikely]] {
-            if ((drapeaux & 2) || int32_t(m.RegPC) != debut) {
+            const bool permanent = (drapeaux & 1) && int32_t(m.RegPC) != debut;
+            if ((drapeaux & 2) || permanent) {
+                m.CauseDrapeau = permanent ? TCauseArret::PointArret : TCauseArret::ArretTemporaire;
                 m.ChangeEtatCPU(CPUStop);
                 break;
             }
@@ -484,3 +487,28 @@ uint32_t ExecuteTranche(TMachine& m, uint32_t n, int32_t& debut) {
     m.NbInstructions += i;
     return i;
 }
+
+namespace {
+
+constexpr std::array<uint8_t, 256> ConstruitLgExecution() {
+    std::array<uint8_t, 256> lg{};
+    for (int op = 0; op < 256; ++op) {
+        uint8_t n = 1;
+        if (op < 0x40) {
+            if ((op & 0x0F) == 0x01) n = 3;                          // LXI
+            if ((op & 7) == 6) n = 2;                                 // MVI
+            if (op == 0x22 || op == 0x2A || op == 0x32 || op == 0x3A) n = 3; // SHLD LHLD STA LDA
+            if (op == 0x28 || op == 0x38) n = 2;                      // undocumented
+        } else if (op >= 0xC0) {
+            if ((op & 7) == 2 || (op & 7) == 4 || op == 0xC3 || op == 0xCD) n = 3; // Jcc Ccc JMP CALL
+            if ((op & 7) == 6 || op == 0xD3 || op == 0xDB) n = 2;     // immediate ALU, OUT, IN
+            if (op == 0xDD || op == 0xFD) n = 3;                      // undocumented
+        }
+        lg[size_t(op)] = n;
+    }
+    return lg;
+}
+
+} // namespace
+
+const std::array<uint8_t, 256> LgExecution = ConstruitLgExecution();

@@ -10,8 +10,14 @@ struct TMachine;
 extern const std::array<uint8_t, 256> TableSZP;
 
 // Runs at most n instructions with the breakpoint test before each one and
-// the interrupt test after each one. `debut` is the address whose permanent
-// breakpoint is skipped once (-1 once the first instruction has run).
-// Returns the number of instructions executed; stops early when the CPU
-// leaves CPURun or FinEmul is set.
-uint32_t ExecuteTranche(TMachine& m, uint32_t n, int32_t& debut);
+// the interrupt test after each one. The permanent breakpoint at
+// m.DebutCourse is skipped once (DebutCourse becomes -1 once an instruction
+// has run). Returns the number of instructions executed; stops early when the
+// CPU leaves CPURun or FinEmul is set.
+uint32_t ExecuteTranche(TMachine& m, uint32_t n);
+
+// Bytes each opcode really occupies in the interpreter: what RegPC moves by
+// when the instruction does not jump. The ten undocumented opcodes skip 1 to
+// 3 bytes (0x28 and 0x38 two, 0xDD and 0xFD three), while the listing counts
+// every one of them as one byte.
+extern const std::array<uint8_t, 256> LgExecution;

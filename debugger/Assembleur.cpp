@@ -1,5 +1,7 @@
 #include "debugger/Assembleur.h"
 
+#include "core/Fichiers.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -223,14 +225,9 @@ std::optional<std::string> ChaineSeule(const std::string& op) {
 class TLecteurDisque : public ILecteurSource {
 public:
     std::optional<std::string> Lit(const std::string& chemin) override {
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(chemin, ec)) return std::nullopt;
-        std::ifstream f(chemin, std::ios::binary);
-        if (!f) return std::nullopt;
-        std::ostringstream s;
-        s << f.rdbuf();
-        if (f.bad()) return std::nullopt;
-        return s.str();
+        std::string texte;
+        if (LitFichierTexte(chemin, texte) != TLectureFichier::Ok) return std::nullopt;
+        return texte;
     }
 };
 

@@ -11,11 +11,6 @@ bool EstSuiteIdent(char c) {
     return EstDebutIdent(c) || std::isdigit(static_cast<unsigned char>(c));
 }
 
-std::string EnMajuscules(std::string s) {
-    for (char& c : s) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 bool EstOperateurMot(const std::string& m) {
     return m == "MOD" || m == "AND" || m == "OR" || m == "XOR" || m == "NOT" || m == "SHL" ||
            m == "SHR" || m == "HIGH" || m == "LOW";

@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/Texte.h"
+
 // A fault in a source line; the message is French and shown to the user.
 struct TErreurSource : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -37,4 +39,3 @@ bool EstOperateurMot(const std::string& motMajuscule);
 bool EstDebutIdent(char c);
 bool EstSuiteIdent(char c);
 
-std::string EnMajuscules(std::string s);

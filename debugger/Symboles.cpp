@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <ostream>
 
+#include "core/Nombres.h"
+#include "core/Texte.h"
+
 std::string NomSymbole(const TListeSymboles& liste, int32_t adresse) {
     for (const TSymbole& s : liste)
         if (s.Adresse == adresse) return s.Nom;
@@ -10,15 +13,6 @@ std::string NomSymbole(const TListeSymboles& liste, int32_t adresse) {
 }
 
 namespace {
-
-char Majuscule(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-
-bool MemeNom(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Majuscule(a[i]) != Majuscule(b[i])) return false;
-    return true;
-}
 
 bool EstSuite(unsigned char c) { return (c & 0xC0) == 0x80; }
 
@@ -41,18 +35,11 @@ std::string CoupeMot(std::string& s) {
     return mot;
 }
 
-int ValeurHexa(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    c = Majuscule(c);
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 int IndexSymboleNomme(const TListeSymboles& liste, const std::string& nom) {
     for (size_t i = 0; i < liste.size(); ++i)
-        if (MemeNom(liste[i].Nom, nom)) return int(i);
+        if (EgalSansCasse(liste[i].Nom, nom)) return int(i);
     return -1;
 }
 

@@ -26,17 +26,34 @@ THoteQt::THoteQt(TMachine& m, TMainForm& fenetre, TBoite boite)
     if (!FBoite) {
         FBoite = [this](TTypeBoite type, const std::string& texte) {
             const QString t = QString::fromStdString(texte);
-            if (type == TTypeBoite::Erreur)
-                QMessageBox::critical(&FFenetre, QStringLiteral("EmulZorv"), t);
-            else
-                QMessageBox::information(&FFenetre, QStringLiteral("EmulZorv"), t);
+            const QString titre = QStringLiteral("EmulZorv");
+            switch (type) {
+            case TTypeBoite::Erreur: QMessageBox::critical(&FFenetre, titre, t); return true;
+            case TTypeBoite::Information: QMessageBox::information(&FFenetre, titre, t); return true;
+            case TTypeBoite::Question:
+                return QMessageBox::question(&FFenetre, titre, t, QMessageBox::Yes | QMessageBox::No) ==
+                       QMessageBox::Yes;
+            }
+            return false;
         };
     }
 }
 
-void THoteQt::MessageErreur(const std::string& texte) { FBoite(TTypeBoite::Erreur, texte); }
+bool THoteQt::Boite(TTypeBoite type, const std::string& texte) {
+    ++FBoitesOuvertes;
+    const bool reponse = FBoite(type, texte);
+    if (--FBoitesOuvertes == 0 && FLancementDiffere) {
+        FLancementDiffere = false;
+        PosteMessage(MsgLanceEmulation);
+    }
+    return reponse;
+}
 
-void THoteQt::MessageInfo(const std::string& texte) { FBoite(TTypeBoite::Information, texte); }
+void THoteQt::MessageErreur(const std::string& texte) { Boite(TTypeBoite::Erreur, texte); }
+
+void THoteQt::MessageInfo(const std::string& texte) { Boite(TTypeBoite::Information, texte); }
+
+bool THoteQt::Question(const std::string& texte) { return Boite(TTypeBoite::Question, texte); }
 
 void THoteQt::Repeint() { FFenetre.PaintBox1Paint(); }
 
@@ -78,9 +95,7 @@ THeureLocale THoteQt::HeureLocale() {
 
 void THoteQt::Dors(uint32_t ms) { QThread::msleep(ms); }
 
-void THoteQt::PosteMessage(uint32_t msg) { QCoreApplication::postEvent(&FFenetre, new TMessageZorv(msg)); }
-
-void THoteQt::AfficheEtatCPU(TEtatCPU etat) { FFenetre.AfficheEtatCPU(etat); }
+void THoteQt::PosteMessage(const TMessage& msg) { QCoreApplication::postEvent(&FFenetre, new TMessageZorv(msg)); }
 
 void THoteQt::RelacheMajMin() { FFenetre.RelacheMajMin(); }
 

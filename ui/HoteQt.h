@@ -21,14 +21,15 @@ class TMainForm;
 // A private message (0x400 and up, or the close request) posted to a window.
 class TMessageZorv : public QEvent {
 public:
-    explicit TMessageZorv(uint32_t numero) : QEvent(Type()), Numero(numero) {}
+    explicit TMessageZorv(const TMessage& message) : QEvent(Type()), Message(message) {}
     static QEvent::Type Type();
-    const uint32_t Numero;
+    const TMessage Message;
 };
 
-enum class TTypeBoite { Erreur, Information };
-// Shows a box (modal) — or, in tests, records it.
-using TBoite = std::function<void(TTypeBoite, const std::string&)>;
+enum class TTypeBoite { Erreur, Information, Question };
+// Shows a box (modal) — or, in tests, records it. For a question, the
+// answer is true for Yes.
+using TBoite = std::function<bool(TTypeBoite, const std::string&)>;
 
 class THoteQt : public QObject, public IHote {
     Q_OBJECT
@@ -44,12 +45,19 @@ public:
     uint32_t TickCount() override;
     THeureLocale HeureLocale() override;
     void Dors(uint32_t ms) override;
-    void PosteMessage(uint32_t msg) override;
-    void AfficheEtatCPU(TEtatCPU etat) override;
+    bool Question(const std::string& texte) override;
+    using IHote::PosteMessage;
+    void PosteMessage(const TMessage& msg) override;
     void RelacheMajMin() override;
     void CaptureClavier(bool active) override;
     uint32_t TrancheMax() override { return 512; }
     void ApresTranche(uint32_t n) override;
+
+    // A modal box is open: its own event loop runs. The run loop must not
+    // start from there (it would never give the box back), so a run message
+    // that arrives then waits until the last box is closed.
+    bool BoiteOuverte() const { return FBoitesOuvertes > 0; }
+    void DiffereLancement() { FLancementDiffere = true; }
 
     // Pumps are spaced by at least this many nanoseconds of host time.
     int64_t IntervallePompeNs = 1'000'000;
@@ -59,6 +67,9 @@ private:
     TMachine& M;
     TMainForm& FFenetre;
     TBoite FBoite;
+    int FBoitesOuvertes = 0;
+    bool FLancementDiffere = false;
+    bool Boite(TTypeBoite type, const std::string& texte);
     QElapsedTimer FHorloge;
     int64_t FDernierePompe = 0;
     std::array<std::unique_ptr<QTimer>, NbTimers> FTimers;

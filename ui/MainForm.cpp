@@ -11,6 +11,7 @@
 #include <QToolButton>
 
 #include "config/Demarrage.h"
+#include "debugger/CPUForm.h"
 #include "devices/Ecran.h"
 #include "devices/TraductionClavier.h"
 #include "ui/FiltreClavier.h"
@@ -38,39 +39,48 @@ void TMyPaintBox::paintEvent(QPaintEvent*) {
 }
 
 TMainForm::TMainForm(const TOptionsFenetre& options)
-    : FMachine(std::make_unique<TMachine>()), FImages(ImagesBarreOutils()) {
+    : FPoste(GraineAleatoire()), FProgDir(options.ProgDir), FImages(ImagesBarreOutils()) {
     setWindowTitle(QStringLiteral("Emulateur Zorvex 2.2a"));
     setFixedSize(LargeurClient, HauteurClient);
-    FHote = std::make_unique<THoteQt>(*FMachine, *this, options.Boite);
-    FMachine->Hote = FHote.get();
-    FFiltre = new TFiltreClavier(*FMachine, this);
+    FHote = std::make_unique<THoteQt>(Machine(), *this, options.Boite);
+    FPoste.ConnecteHote(FHote.get());
+    FPoste.AjouteObservateur(this);
+    FPoste.SurFermeture = [this] { close(); };
+    FFiltre = new TFiltreClavier(Machine(), this);
     ConstruitBarre();
-    PaintBox1 = new TMyPaintBox(*FMachine, this);
+    PaintBox1 = new TMyPaintBox(Machine(), this);
     PaintBox1->setGeometry(EcranX, EcranY, LargeurEcran, HauteurEcran);
     PaintBox1->setFocus();
+    FCPUForm = new TCPUForm(FPoste.Debogueur(), this);
     Centre();
-    FChargementReussi = Demarrage(*FMachine, FParametres, options.ProgDir);
-    FLecteurs = std::make_unique<TLecteurs>(FParametres.TypeDsq12);
-    FMachine->Lecteurs = FLecteurs.get();
+    // Nothing that can show a box runs before the window is shown and the
+    // message loop runs.
+    QMetaObject::invokeMethod(this, &TMainForm::Demarre, Qt::QueuedConnection);
+}
+
+void TMainForm::Demarre() {
+    if (FDemarree) return;
+    FDemarree = true;
+    FChargementReussi = FPoste.Demarre(FProgDir);
+    if (!FChargementReussi) return; // the close requests are queued
     // The images named in the settings are in their drives before the
     // machine runs its first instruction.
-    if (FChargementReussi) MonteImages();
+    MonteImages();
+    FHote->PosteMessage(MsgLanceEmulation);
 }
 
 void TMainForm::MonteImages() {
-    std::vector<std::pair<int, std::string>> images;
-    for (int lecteur : LecteursEnregistres) {
-        const std::string& chemin = FParametres.ChargeImages[size_t(lecteur)];
-        if (!chemin.empty()) images.emplace_back(lecteur, chemin);
-    }
     const std::string separateur = QLocale::system().groupSeparator().toStdString();
-    for (const std::string& erreur : FLecteurs->ChargeImages(images, separateur)) FHote->MessageErreur(erreur);
+    for (const std::string& erreur : FPoste.MonteImages(separateur)) FHote->MessageErreur(erreur);
 }
 
 TMainForm::~TMainForm() {
+    delete FCPUForm; // before the workstation it shows
+    FCPUForm = nullptr;
     CaptureClavier(false);
-    FMachine->Hote = nullptr;
-    FMachine->Lecteurs = nullptr;
+    Machine().FinEmul = true;
+    FPoste.RetireObservateur(this);
+    FPoste.ConnecteHote(nullptr);
 }
 
 QToolButton* TMainForm::AjouteBouton(const QString& texte, int image) {
@@ -111,7 +121,7 @@ void TMainForm::ConstruitBarre() {
     // Their windows do not exist yet.
     for (QToolButton* b : {TBDsq, TBParams, TBPrSetup, TBPrint}) b->setEnabled(false);
     TBKbd->setCheckable(true);
-    connect(TBKbd, &QToolButton::toggled, this, [this](bool enfonce) { FMachine->TBKbdDown = enfonce; });
+    connect(TBKbd, &QToolButton::toggled, this, [this](bool enfonce) { Machine().TBKbdDown = enfonce; });
     connect(TBRaz, &QToolButton::clicked, this, &TMainForm::TBRazClick);
     connect(TBInt, &QToolButton::clicked, this, &TMainForm::TBIntClick);
     connect(TBCPU, &QToolButton::clicked, this, &TMainForm::TBCPUClick);
@@ -141,22 +151,27 @@ void TMainForm::CaptureClavier(bool active) {
         qApp->removeEventFilter(FFiltre);
 }
 
-void TMainForm::TBRazClick() { FMachine->TBRazClick(); }
+void TMainForm::TBRazClick() { Machine().TBRazClick(); }
 
-void TMainForm::TBIntClick() { FMachine->TBIntClick(); }
+void TMainForm::TBIntClick() { Machine().TBIntClick(); }
 
 void TMainForm::TBAboutClick() { FHote->MessageInfo("Emulateur Zorvex\nVersion 2.2a"); }
 
-void TMainForm::TBCPUClick() { FHote->MessageInfo("Le d\u00e9bogueur n'est pas encore disponible."); }
+void TMainForm::TBCPUClick() {
+    FCPUForm->show();
+    FCPUForm->raise();
+    FCPUForm->activateWindow();
+}
 
 void TMainForm::TBExitClick() {
-    FMachine->FinEmul = true;
+    Machine().FinEmul = true;
     close();
 }
 
 void TMainForm::closeEvent(QCloseEvent* e) {
-    FMachine->FinEmul = true;
+    Machine().FinEmul = true;
     e->accept();
+    emit Fermee();
 }
 
 // Alt+F4 ends the run; Alt with a letter sends the machine's function codes
@@ -164,7 +179,7 @@ void TMainForm::closeEvent(QCloseEvent* e) {
 void TMainForm::keyPressEvent(QKeyEvent* e) {
     const bool alt = e->modifiers() & Qt::AltModifier;
     if (alt && e->key() == Qt::Key_F4) {
-        FMachine->FinEmul = true;
+        Machine().FinEmul = true;
         close();
         return;
     }
@@ -175,32 +190,25 @@ void TMainForm::keyPressEvent(QKeyEvent* e) {
     msg.Ctrl = e->modifiers() & Qt::ControlModifier;
     msg.Alt = alt;
     const TTraduction t = FormKeyDown(msg, FFiltre->Contexte());
-    PousseEntrees(*FMachine, t);
+    PousseEntrees(Machine(), t);
     if (t.FinEmul) {
-        FMachine->FinEmul = true;
+        Machine().FinEmul = true;
         close();
         return;
     }
     if (!t.Consomme) QWidget::keyPressEvent(e);
 }
 
+// Posted messages go to their window through the workstation's dispatcher.
+// A run message that comes while a modal box runs its own event loop waits
+// for the box to close: the run loop never starts under a box.
 bool TMainForm::event(QEvent* e) {
     if (e->type() != TMessageZorv::Type()) return QWidget::event(e);
-    const uint32_t numero = static_cast<TMessageZorv*>(e)->Numero;
-    if (numero == MsgFermeture) close();
-    if (numero == MsgLanceEmulation) BoucleEmulation();
-    return true;
-}
-
-// Handler of the run message. A run message that arrives while the loop is
-// running is kept and honoured when the loop returns.
-void TMainForm::BoucleEmulation() {
-    if (FMachine->BoucleActive) {
-        FRelanceEnAttente = true;
-        return;
+    const TMessage& message = static_cast<TMessageZorv*>(e)->Message;
+    if (message.Numero == MsgLanceEmulation && FHote->BoiteOuverte() && !Machine().BoucleActive) {
+        FHote->DiffereLancement();
+        return true;
     }
-    do {
-        FRelanceEnAttente = false;
-        FMachine->BoucleEmulation();
-    } while (FRelanceEnAttente && !FMachine->FinEmul);
+    FPoste.Distributeur.Delivre(message);
+    return true;
 }

@@ -7,15 +7,14 @@
 #include <memory>
 #include <string>
 
-#include "config/Parametres.h"
-#include "core/Machine.h"
-#include "disks/Lecteurs.h"
+#include "config/Poste.h"
 #include "ui/HoteQt.h"
 #include "ui/Icones.h"
 
 class QToolBar;
 class QToolButton;
 class TFiltreClavier;
+class TCPUForm;
 
 // The drawing surface: opaque, never erased, drawn in one copy of the
 // machine's bitmap.
@@ -36,17 +35,22 @@ struct TOptionsFenetre {
     TBoite Boite;         // message boxes; empty = real modal boxes
 };
 
-class TMainForm : public QWidget {
+// The start-up runs once the message loop runs, over the shown window: the
+// settings and ROM images (their error boxes), the images of the drives,
+// then the run message.
+class TMainForm : public QWidget, public IObservateurCPU {
     Q_OBJECT
 public:
     explicit TMainForm(const TOptionsFenetre& options);
     ~TMainForm() override;
 
-    TMachine& Machine() { return *FMachine; }
-    TParametres& Parametres() { return FParametres; }
+    TPoste& Poste() { return FPoste; }
+    TMachine& Machine() { return FPoste.Machine(); }
+    TParametres& Parametres() { return FPoste.Parametres; }
     THoteQt& Hote() { return *FHote; }
     TFiltreClavier& FiltreClavier() { return *FFiltre; }
-    TLecteurs& Lecteurs() { return *FLecteurs; }
+    TLecteurs& Lecteurs() { return FPoste.Lecteurs; }
+    TCPUForm* CPUForm() { return FCPUForm; }
     TMyPaintBox* PaintBox1 = nullptr;
 
     QToolButton *TBDsq = nullptr, *TBKbd = nullptr, *TBRaz = nullptr, *TBInt = nullptr,
@@ -55,11 +59,18 @@ public:
 
     // Renders the screen and shows it at once.
     void PaintBox1Paint();
-    void AfficheEtatCPU(TEtatCPU etat);
+    void AfficheEtatCPU(TEtatCPU etat) override;
     void RelacheMajMin();
     void CaptureClavier(bool active);
     bool ChargementReussi() const { return FChargementReussi; }
+    // The start-up has run (successfully or not).
+    bool Demarree() const { return FDemarree; }
 
+signals:
+    // The window has been closed (its run loop is ending).
+    void Fermee();
+
+public:
     void TBRazClick();
     void TBIntClick();
     void TBAboutClick();
@@ -72,19 +83,19 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
-    std::unique_ptr<TMachine> FMachine;
-    TParametres FParametres;
+    TPoste FPoste;
+    std::string FProgDir;
     std::unique_ptr<THoteQt> FHote;
-    std::unique_ptr<TLecteurs> FLecteurs; // drive table, until the disk manager owns it
     TFiltreClavier* FFiltre = nullptr;
+    TCPUForm* FCPUForm = nullptr; // hidden until "CPU"; follows the run state from the start
     QVector<QIcon> FImages;
     QToolBar* FBarre = nullptr;
     bool FChargementReussi = false;
-    bool FRelanceEnAttente = false; // a run message came while the loop ran
+    bool FDemarree = false;
 
     QToolButton* AjouteBouton(const QString& texte, int image);
     void ConstruitBarre();
     void Centre();
-    void BoucleEmulation();
+    void Demarre();
     void MonteImages();
 };

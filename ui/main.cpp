@@ -61,6 +61,8 @@ void LanceMesure(TMainForm& f, TMesure& mesure, double secondes) {
                     double(mesure.PireDelaiNs) / 1e6);
         std::fflush(stdout);
         f.close();
+        // Leaves every event loop, a box's included.
+        QCoreApplication::exit(0);
     });
 }
 
@@ -84,5 +86,7 @@ int main(int argc, char** argv) {
         const double secondes = std::atof(s);
         if (secondes > 0) LanceMesure(fenetre, mesure, secondes);
     }
-    return app.exec();
+    const int statut = app.exec();
+    // A ROM image that could not be loaded closed the window: not a success.
+    return fenetre.ChargementReussi() ? statut : 1;
 }

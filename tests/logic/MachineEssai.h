@@ -7,16 +7,14 @@
 #include <initializer_list>
 #include <memory>
 
-#include "core/HoteVirtuel.h"
-#include "core/Machine.h"
+#include "config/Poste.h"
 
+// The workstation on the virtual clock, seeded with a fixed number.
 struct TMachineEssai : ::testing::Test {
-    std::unique_ptr<TMachine> m = std::make_unique<TMachine>();
-    THoteVirtuel hote{m.get()};
-    void SetUp() override {
-        m->Hote = &hote;
-        m->InitMachine();
-    }
+    std::unique_ptr<TPosteVirtuel> poste = std::make_unique<TPosteVirtuel>(0x5A0E7u);
+    TMachine* m = &poste->Machine();
+    THoteVirtuel& hote = poste->HoteVirtuel;
+    void SetUp() override { m->InitMachine(); }
     // Bytes straight into the RAM of a bank.
     void Code(uint16_t adr, std::initializer_list<uint8_t> octets, uint8_t banque = 0) {
         for (uint8_t o : octets) m->ZorvMem[(uint32_t(banque) << 16) | adr++] = o;

@@ -58,7 +58,7 @@ TEST_F(Peripheriques, SubtractionByProgramReadsBackMostSignificantFirst) {
     ASSERT_TRUE(r.Ok()) << r.TexteErreurs();
     ChargeEnRam(*m, r);
     m->RegPC = 0x2000;
-    ASSERT_EQ(m->Execute(1000), TRaisonArret::Halte);
+    ASSERT_EQ(m->Execute(1000).Cause, TCauseArret::Halte);
     EXPECT_EQ(m->RegC, 0x20);
     const uint8_t attendu[8] = {0xBF, 0xF0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(std::memcmp(&m->ZorvMem[0x3000], attendu, 8), 0);

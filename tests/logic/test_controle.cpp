@@ -20,7 +20,11 @@ TEST_F(Controle, BreakpointSkippedOnceAtTheStart) {
     m->RegPC = 0x2000;
     m->RegA = 0;
     m->TblPtArret[0x2000] = 1;
-    EXPECT_EQ(m->Execute(1000), TRaisonArret::PointArret);
+    m->CommenceCourse();
+    const TRapportArret r = m->Execute(1000);
+    EXPECT_EQ(r.Cause, TCauseArret::PointArret);
+    EXPECT_EQ(r.Adresse, 0x2000);
+    EXPECT_EQ(r.Instructions, 2u);
     EXPECT_EQ(m->EtatCPU, CPUStop);
     EXPECT_EQ(m->RegPC, 0x2000);
     EXPECT_EQ(m->RegA, 1); // ran once, stopped on the second visit
@@ -30,9 +34,10 @@ TEST_F(Controle, BreakpointSkippedOnceAtTheStart) {
 TEST_F(Controle, TemporaryStopHonouredAtOnce) {
     Code(0x2000, {0x3C, 0xC3, 0x00, 0x20});
     m->RegPC = 0x2000;
-    m->TblPtArret[0x2000] = 2;
+    m->TblPtArret[0x2000] = 3; // a breakpoint there too: the temporary stop wins at the start
     const uint8_t a = m->RegA;
-    EXPECT_EQ(m->Execute(1000), TRaisonArret::PointArret);
+    m->CommenceCourse();
+    EXPECT_EQ(m->Execute(1000).Cause, TCauseArret::ArretTemporaire);
     EXPECT_EQ(m->RegA, a);
     EXPECT_EQ(m->NbInstructions, 0u);
 }
@@ -41,7 +46,7 @@ TEST_F(Controle, BudgetStopsWithoutChangingState) {
     Code(0x2000, {0x3C, 0xC3, 0x00, 0x20});
     m->RegPC = 0x2000;
     m->RegA = 0;
-    EXPECT_EQ(m->Execute(9), TRaisonArret::Budget);
+    EXPECT_EQ(m->Execute(9).Cause, TCauseArret::Budget);
     EXPECT_EQ(m->EtatCPU, CPURun);
     EXPECT_EQ(m->RegA, 5);
     EXPECT_EQ(m->RegPC, 0x2001);
@@ -55,17 +60,17 @@ TEST_F(Controle, InterruptWaitsForEiAndIsTakenOnce) {
     m->RegPC = 0x2000;
     m->TBIntClick();
     m->TBIntClick();
-    EXPECT_EQ(m->Execute(2), TRaisonArret::Budget);
+    EXPECT_EQ(m->Execute(2).Cause, TCauseArret::Budget);
     EXPECT_EQ(m->RegPC, 0x2002); // still pending: interrupts disabled
     EXPECT_TRUE(m->DemandeInt);
-    EXPECT_EQ(m->Execute(1), TRaisonArret::Budget); // the EI itself
+    EXPECT_EQ(m->Execute(1).Cause, TCauseArret::Budget); // the EI itself
     EXPECT_EQ(m->RegPC, 0x002C);
     EXPECT_EQ(m->RegSP, 0x7FFE);
     EXPECT_EQ(m->ZorvMem[0x7FFF], 0x20);
     EXPECT_EQ(m->ZorvMem[0x7FFE], 0x03);
     EXPECT_FALSE(m->DemandeInt);
     EXPECT_FALSE(m->BasculeInt);
-    EXPECT_EQ(m->Execute(10), TRaisonArret::Halte);
+    EXPECT_EQ(m->Execute(10).Cause, TCauseArret::Halte);
     EXPECT_EQ(m->RegPC, 0x002C);
     EXPECT_EQ(m->RegSP, 0x7FFE); // one interrupt only
 }
@@ -86,17 +91,17 @@ TEST_F(Controle, InterruptStackAlwaysInBank0) {
 TEST_F(Controle, HaltThenIntChangesNothingThenResetRestarts) {
     Code(0x2000, {0x76});
     m->RegPC = 0x2000;
-    EXPECT_EQ(m->BoucleEmulation(), TRaisonArret::Halte);
+    EXPECT_EQ(m->BoucleEmulation().Cause, TCauseArret::Halte);
     EXPECT_EQ(m->EtatCPU, CPUHalt);
     EXPECT_EQ(m->RegPC, 0x2000);
     EXPECT_FALSE(m->CaptureClav);
     m->TBIntClick();
     EXPECT_EQ(m->RegPC, 0x2000);
-    EXPECT_TRUE(hote.Messages.empty());
+    EXPECT_TRUE(hote.NumerosPostes().empty());
     m->TBRazClick();
     EXPECT_EQ(m->RegPC, 0);
-    ASSERT_EQ(hote.Messages.size(), 1u);
-    EXPECT_EQ(hote.Messages[0], MsgLanceEmulation);
+    ASSERT_EQ(hote.NumerosPostes().size(), 1u);
+    EXPECT_EQ(hote.NumerosPostes()[0], MsgLanceEmulation);
 }
 
 TEST_F(Controle, HaltWithPendingEnabledInterrupt) {
@@ -104,9 +109,9 @@ TEST_F(Controle, HaltWithPendingEnabledInterrupt) {
     Code(0x2000, {0xFB, 0x76, 0x00});
     m->RegPC = 0x2000;
     m->BasculeInt = false;
-    EXPECT_EQ(m->Execute(1), TRaisonArret::Budget);
+    EXPECT_EQ(m->Execute(1).Cause, TCauseArret::Budget);
     m->TBIntClick();
-    EXPECT_EQ(m->Execute(5), TRaisonArret::Halte);
+    EXPECT_EQ(m->Execute(5).Cause, TCauseArret::Halte);
     EXPECT_EQ(m->RegPC, 0x002C);
     // The handler returns past the HLT.
     EXPECT_EQ(m->ZorvMem[0x7FFE], 0x02);
@@ -169,7 +174,7 @@ TEST_F(Controle, ResetWhileRunningKeepsRamAndStack) {
     EXPECT_EQ(m->StrobeImpr, 2);
     EXPECT_EQ(m->CarImpr, 0);
     EXPECT_EQ(m->IndDateHeure, 7); // the clock index survives a reset
-    EXPECT_TRUE(hote.Messages.empty()); // the loop is running: no new start
+    EXPECT_TRUE(hote.NumerosPostes().empty()); // the loop is running: no new start
     EXPECT_EQ(m->ReadMem(0x0000, 0), m->RomBoot[0]);
 }
 
@@ -197,7 +202,7 @@ TEST_F(Controle, LoopNeverReentered) {
     Code(0x2000, {0x76});
     m->RegPC = 0x2000;
     m->BoucleActive = true;
-    EXPECT_EQ(m->BoucleEmulation(), TRaisonArret::Budget);
+    EXPECT_EQ(m->BoucleEmulation().Cause, TCauseArret::DejaEnCours);
     EXPECT_EQ(m->RegPC, 0x2000);
     EXPECT_EQ(m->EtatCPU, CPURun);
 }

@@ -33,7 +33,7 @@ TEST_F(Demarre, CompleteStartPostsTheRunMessageOnly) {
     EXPECT_TRUE(Demarrage(*m, p, dossier.Chemin.string()));
     EXPECT_EQ(p.ProgDir, dossier.Dir());
     EXPECT_TRUE(hote.Erreurs.empty());
-    EXPECT_EQ(hote.Messages, std::vector<uint32_t>{MsgLanceEmulation});
+    EXPECT_EQ(hote.NumerosPostes(), std::vector<uint32_t>{MsgLanceEmulation});
     EXPECT_EQ(m->InitCount, 7000u);
     EXPECT_EQ(m->RomBoot[0], 0xC3);
     EXPECT_EQ(m->RomBoot[3], 0x00); // beyond the file: left at 0
@@ -53,7 +53,7 @@ TEST_F(Demarre, MissingImagesAreEachReportedThenTheWindowCloses) {
     EXPECT_EQ(hote.Erreurs[1], "Le fichier " + dossier.Dir() + "QBM71K.bin est absent");
     EXPECT_EQ(hote.Erreurs[2], "Le fichier " + dossier.Dir() + "T318-C.bin est absent");
     // Close requests come before the run message.
-    EXPECT_EQ(hote.Messages, (std::vector<uint32_t>{MsgFermeture, MsgFermeture, MsgFermeture, MsgLanceEmulation}));
+    EXPECT_EQ(hote.NumerosPostes(), (std::vector<uint32_t>{MsgFermeture, MsgFermeture, MsgFermeture, MsgLanceEmulation}));
 }
 
 TEST_F(Demarre, OversizedBootRom) {
@@ -63,7 +63,7 @@ TEST_F(Demarre, OversizedBootRom) {
     ASSERT_EQ(hote.Erreurs.size(), 1u);
     EXPECT_EQ(hote.Erreurs[0], "Le fichier " + dossier.Dir() + "QBM71K.bin est trop volumineux");
     EXPECT_EQ(m->RomBoot[0], 0x00); // nothing read
-    EXPECT_EQ(hote.Messages.front(), MsgFermeture);
+    EXPECT_EQ(hote.NumerosPostes().front(), MsgFermeture);
 }
 
 TEST_F(Demarre, OversizedCharacterGeneratorReadsNothing) {

@@ -90,7 +90,7 @@ struct ProgrammeDisquette : TMachineEssai {
         ASSERT_TRUE(r.Ok()) << r.TexteErreurs();
         ChargeEnRam(*m, r);
         m->RegPC = 0x2000;
-        ASSERT_EQ(m->Execute(200000), TRaisonArret::Halte);
+        ASSERT_EQ(m->Execute(200000).Cause, TCauseArret::Halte);
     }
     std::vector<uint8_t> Reponse() const {
         const uint16_t a = r.Adresse("REPONSE");

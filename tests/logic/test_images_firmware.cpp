@@ -141,7 +141,7 @@ struct PromBanques : TMachineEssai {
         Code(0x2000, code);
         m->RegPC = 0x2000;
         m->ChangeEtatCPU(CPURun);
-        ASSERT_EQ(m->Execute(10000), TRaisonArret::Halte);
+        ASSERT_EQ(m->Execute(10000).Cause, TCauseArret::Halte);
         EXPECT_TRUE(hote.Erreurs.empty());
     }
 };

@@ -78,8 +78,8 @@ struct Moniteur : TMachineEssai {
 TEST_F(Moniteur, BannerPromptAndKeyboardModeOnEachModel) {
     const std::pair<int, const char*> cas[] = {{0, "128"}, {2, "64"}, {3, "56"}, {5, "48"}, {16, "4"}};
     for (auto [modele, ko] : cas) {
-        m = std::make_unique<TMachine>();
-        hote = THoteVirtuel{m.get()}; // no keyboard timer left from the last start
+        hote = THoteVirtuel{m}; // no keyboard timer left from the last start
+        hote.Distributeur = &poste->Distributeur;
         Demarre(modele);
         EXPECT_EQ(Ligne(0), "Moniteur Zorvex QBM71K");
         EXPECT_EQ(Ligne(1), std::string("M\x18moire vive : ") + ko + " k-octets") << modele;
@@ -261,9 +261,9 @@ TEST_F(Moniteur, PrinterGetsTheLineWithItsAccents) {
     Tape(" 2 lignes\r");
     EXPECT_EQ(Avant(1), "Ligne imprim\x18" "e");
     const std::string attendu = "Voil\x10 2 lignes\r\n";
-    EXPECT_EQ(std::string(hote.Imprime.begin(), hote.Imprime.end()), attendu);
+    EXPECT_EQ(std::string(poste->Imprimante.Octets.begin(), poste->Imprimante.Octets.end()), attendu);
     Tape("P\r");
-    EXPECT_EQ(std::string(hote.Imprime.begin(), hote.Imprime.end()), attendu + "\r\n");
+    EXPECT_EQ(std::string(poste->Imprimante.Octets.begin(), poste->Imprimante.Octets.end()), attendu + "\r\n");
 }
 
 TEST_F(Moniteur, GraphicsDemoReadBackThroughThePortAndCleared) {

@@ -17,7 +17,7 @@ struct Ports : TMachineEssai {
         Code(0x2000, octets);
         m->RegPC = 0x2000;
         m->ChangeEtatCPU(CPURun);
-        ASSERT_EQ(m->Execute(100000), TRaisonArret::Halte);
+        ASSERT_EQ(m->Execute(100000).Cause, TCauseArret::Halte);
     }
     // Moves the virtual clock on to `us` microseconds after `debut`.
     void AvanceJusqua(uint64_t debut, uint64_t us) {
@@ -122,7 +122,7 @@ TEST_F(Ports, ClockDigitsOnSundayAfternoon) {
     }
     Code(a, {HLT});
     m->RegPC = 0x2000;
-    ASSERT_EQ(m->Execute(1000), TRaisonArret::Halte);
+    ASSERT_EQ(m->Execute(1000).Cause, TCauseArret::Halte);
     const std::string lus(reinterpret_cast<const char*>(&m->ZorvMem[0x3000]), 14);
     EXPECT_EQ(lus, "29070415003000"); // then the fixed value past the twelfth digit
     EXPECT_EQ(m->IndDateHeure, 12);
@@ -180,14 +180,14 @@ TEST_F(Ports, KeyboardPulsesFromBootRomDoNotCount) {
     const uint8_t prog[] = {MVI_A, 0x00, OUT, 0xC2, MVI_A, 0x80, OUT, 0xC2, OUT, 0xC2, HLT};
     for (size_t i = 0; i < sizeof prog; ++i) m->RomBoot[0x100 + i] = prog[i];
     m->RegPC = 0x0100;
-    ASSERT_EQ(m->Execute(100), TRaisonArret::Halte);
+    ASSERT_EQ(m->Execute(100).Cause, TCauseArret::Halte);
     EXPECT_EQ(m->ModeClavier, 0);
 }
 
 TEST_F(Ports, PrinterPrintsOnRisingStrobeOnly) {
     Lance({MVI_A, 0x41, OUT, 0xAF, MVI_A, 0x02, OUT, 0xCF, // high after reset: no edge
            MVI_A, 0x00, OUT, 0xCF, MVI_A, 0x02, OUT, 0xCF, OUT, 0xCF, IN, 0xCF, HLT});
-    EXPECT_EQ(hote.Imprime, std::vector<uint8_t>{0x41});
+    EXPECT_EQ(poste->Imprimante.Octets, std::vector<uint8_t>{0x41});
     EXPECT_EQ(m->RegA, 0x0B);
 }
 

@@ -28,4 +28,11 @@ echo "$sortie"
 echo "$sortie" | grep -q "instructions par seconde : [1-9]" || { echo "ÉCHEC : pas de mesure"; exit 1; }
 grep -q '^Machine=T7E$' EmulZorv.ini || { echo "ÉCHEC : fichier des paramètres non créé"; exit 1; }
 
+# Without its boot ROM the window shows the box, closes and says so by its
+# exit status.
+rm QBM71K.bin
+EMULZORV_MESURE=1 timeout 60 xvfb-run -a ./emulzorv >/dev/null 2>&1
+rc=$?
+[ $rc -eq 1 ] || { echo "ÉCHEC : sans ROM de boot, code de sortie $rc au lieu de 1"; exit 1; }
+
 exit 0

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QThread>
@@ -18,21 +19,24 @@
 #include <random>
 
 #include "config/Demarrage.h"
+#include "debugger/CPUForm.h"
 #include "devices/TraductionClavier.h"
 #include "ui/Icones.h"
 #include "ui/MainForm.h"
 
 namespace {
 
-// Runs the event loop until `fini` holds (or 5 s have passed).
-bool AttendsQue(const std::function<bool()>& fini) {
-    QElapsedTimer t;
-    t.start();
-    while (!fini() && t.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return fini();
+// Runs the event loop until the window says it is closed (at most 10 s).
+bool AttendsFermeture(TMainForm& f) {
+    if (!f.isVisible()) return true;
+    QEventLoop boucle;
+    QObject::connect(&f, &TMainForm::Fermee, &boucle, &QEventLoop::quit);
+    QTimer garde;
+    garde.setSingleShot(true);
+    QObject::connect(&garde, &QTimer::timeout, &boucle, &QEventLoop::quit);
+    garde.start(10000);
+    boucle.exec();
+    return !f.isVisible();
 }
 
 // Runs `action` `ms` milliseconds from now, from inside the event loop (so
@@ -90,15 +94,25 @@ struct Fenetre : ::testing::Test {
     void Cree() {
         TOptionsFenetre options;
         options.ProgDir = dossier.string();
-        options.Boite = [this](TTypeBoite t, const std::string& s) { boites.emplace_back(t, s); };
+        options.Boite = [this](TTypeBoite t, const std::string& s) {
+            boites.emplace_back(t, s);
+            if (PendantBoite) PendantBoite();
+            return true;
+        };
         f = std::make_unique<TMainForm>(options);
         f->show();
+        // The start-up is queued behind the show; run it (only it: the run
+        // message it posts waits for the event loop).
+        QCoreApplication::sendPostedEvents(f.get(), QEvent::MetaCall);
+        EXPECT_TRUE(f->Demarree());
     }
+    // What happens while a box is open (a real box runs its own event loop).
+    std::function<void()> PendantBoite;
     TMachine& M() { return f->Machine(); }
     QImage ImageCPU() const { return f->TBCPU->icon().pixmap(24, 24).toImage(); }
     static QImage Image(int i) { return ImagesBarreOutils()[i].pixmap(24, 24).toImage(); }
     // Runs the machine until the window closes.
-    void Tourne() { ASSERT_TRUE(AttendsQue([this] { return !f->isVisible(); })); }
+    void Tourne() { ASSERT_TRUE(AttendsFermeture(*f)); }
 };
 
 TEST_F(Fenetre, WindowToolbarAndBoxes) {
@@ -122,11 +136,13 @@ TEST_F(Fenetre, WindowToolbarAndBoxes) {
     for (QToolButton* b : {f->TBDsq, f->TBParams, f->TBPrSetup, f->TBPrint}) EXPECT_FALSE(b->isEnabled());
     EXPECT_TRUE(boites.empty());
     f->TBInfo->click();
+    ASSERT_NE(f->CPUForm(), nullptr);
+    EXPECT_FALSE(f->CPUForm()->isVisible()); // created hidden
     f->TBCPU->click();
-    ASSERT_EQ(boites.size(), 2u);
+    EXPECT_TRUE(f->CPUForm()->isVisible());
+    ASSERT_EQ(boites.size(), 1u);
     EXPECT_EQ(boites[0].first, TTypeBoite::Information);
     EXPECT_EQ(boites[0].second, "Emulateur Zorvex\nVersion 2.2a");
-    EXPECT_EQ(boites[1].first, TTypeBoite::Information);
     // The three run-state pictures differ from each other.
     EXPECT_NE(Image(10), Image(11));
     EXPECT_NE(Image(11), Image(12));
@@ -335,6 +351,62 @@ TEST_F(Fenetre, ImagesOfTheSettingsAreMountedBeforeTheMachineRuns) {
     EXPECT_EQ(boites[0].first, TTypeBoite::Erreur);
     EXPECT_NE(boites[0].second.find("doit \u00eatre"), std::string::npos) << boites[0].second;
     EXPECT_EQ(M().Lecteurs, &f->Lecteurs());
+}
+
+} // namespace
+
+namespace {
+
+// A box shown at start-up runs its own event loop: the run loop must not start
+// from there, and the window is already on screen.
+TEST_F(Fenetre, StartUpBoxesComeOverTheShownWindowBeforeTheRunLoop) {
+    Ecrit("d2.img", std::vector<uint8_t>(1000, 0));
+    std::ofstream(dossier / "EmulZorv.ini") << "[Images]\nD2=" << (dossier / "d2.img").string() << "\n";
+    bool visible = false, boucleSousBoite = true;
+    PendantBoite = [&] {
+        visible = f && f->isVisible();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        boucleSousBoite = M().BoucleActive;
+    };
+    Cree();
+    PendantBoite = nullptr;
+    ASSERT_EQ(boites.size(), 1u);
+    EXPECT_TRUE(visible);
+    EXPECT_FALSE(boucleSousBoite);
+    bool tourne = false;
+    Plus(30, f.get(), [&] {
+        tourne = M().BoucleActive && M().NbInstructions > 0;
+        f->close();
+    });
+    Tourne();
+    EXPECT_TRUE(tourne);
+}
+
+// A run message that arrives while any box is open waits for the box.
+TEST_F(Fenetre, RunMessageWaitsForAnOpenBox) {
+    Cree();
+    bool boucleSousBoite = true, relancee = false;
+    uint64_t pendant = 0, apres = 0;
+    Plus(30, f.get(), [&] { M().ChangeEtatCPU(CPUStop); });
+    Plus(60, f.get(), [&] {
+        PendantBoite = [&] {
+            f->Hote().PosteMessage(MsgLanceEmulation);
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            boucleSousBoite = M().BoucleActive;
+            pendant = M().NbInstructions;
+        };
+        f->Hote().MessageInfo("une boîte");
+        PendantBoite = nullptr;
+    });
+    Plus(120, f.get(), [&] {
+        relancee = M().BoucleActive && M().EtatCPU == CPURun;
+        apres = M().NbInstructions;
+        f->close();
+    });
+    Tourne();
+    EXPECT_FALSE(boucleSousBoite);
+    EXPECT_TRUE(relancee);
+    EXPECT_GT(apres, pendant);
 }
 
 } // namespace

@@ -1,0 +1,72 @@
+#include "config/Poste.h"
+
+#include <algorithm>
+#include <random>
+
+#include "config/Demarrage.h"
+#include "debugger/Debogueur.h"
+
+uint32_t GraineAleatoire() {
+    std::random_device entropie;
+    return entropie();
+}
+
+TPoste::TPoste(uint32_t graine) : FMachine(std::make_unique<TMachine>()) {
+    FMachine->Lecteurs = &Lecteurs;
+    FMachine->Germe(graine);
+    Distributeur.AbonneFenetre(FenPrincipale, [this](const TMessage& m) { RecoitMessagePrincipal(m); });
+    FDebogueur = std::make_unique<TDebogueur>(*FMachine, Distributeur);
+    AjouteObservateur(FDebogueur.get());
+}
+
+TPoste::~TPoste() {
+    FMachine->Hote = nullptr;
+    FMachine->Imprimante = nullptr;
+    FMachine->Observateurs.clear();
+    FMachine->Lecteurs = nullptr;
+}
+
+void TPoste::ConnecteHote(IHote* hote) { FMachine->Hote = hote; }
+
+void TPoste::AjouteObservateur(IObservateurCPU* o) { FMachine->Observateurs.push_back(o); }
+
+void TPoste::RetireObservateur(IObservateurCPU* o) {
+    auto& v = FMachine->Observateurs;
+    v.erase(std::remove(v.begin(), v.end(), o), v.end());
+}
+
+void TPoste::RecoitMessagePrincipal(const TMessage& message) {
+    if (message.Numero == MsgLanceEmulation) {
+        if (SurDemandeLancement)
+            SurDemandeLancement();
+        else
+            FMachine->LanceEmulation();
+    }
+    if (message.Numero == MsgFermeture && SurFermeture) SurFermeture();
+}
+
+bool TPoste::Demarre(const std::string& progDir) {
+    const bool ok = DemarrageSansLancement(*FMachine, Parametres, progDir);
+    Lecteurs.InitGeometrie(Parametres.TypeDsq12);
+    return ok;
+}
+
+std::vector<std::string> TPoste::MonteImages(const std::string& separateurMilliers) {
+    std::vector<std::pair<int, std::string>> images;
+    for (int lecteur : LecteursEnregistres) {
+        const std::string& chemin = Parametres.ChargeImages[size_t(lecteur)];
+        if (!chemin.empty()) images.emplace_back(lecteur, chemin);
+    }
+    return Lecteurs.ChargeImages(images, separateurMilliers);
+}
+
+TPosteVirtuel::TPosteVirtuel(uint32_t graine) : TPoste(graine), HoteVirtuel(&Machine()), Imprimante(Machine()) {
+    HoteVirtuel.Distributeur = &Distributeur;
+    ConnecteHote(&HoteVirtuel);
+    ConnecteImprimante(&Imprimante);
+}
+
+TPosteVirtuel::~TPosteVirtuel() {
+    ConnecteHote(nullptr);
+    ConnecteImprimante(nullptr);
+}

@@ -1,0 +1,75 @@
+// The workstation: one record that owns the machine, the drive table, the
+// settings, the message dispatcher and (as it arrives) the debugger state,
+// and wires them together once. The main window, the command-line tool, the
+// tests and the benchmarks all build one; the windows are views on it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "config/Parametres.h"
+#include "core/HoteVirtuel.h"
+#include "core/ImprimanteBrute.h"
+#include "core/Machine.h"
+#include "core/Messages.h"
+#include "disks/Lecteurs.h"
+
+// A seed drawn from the host's entropy, for a machine that powers on with
+// registers as random as the real one's.
+uint32_t GraineAleatoire();
+
+class TDebogueur;
+
+class TPoste {
+public:
+    explicit TPoste(uint32_t graine);
+    virtual ~TPoste();
+    TPoste(const TPoste&) = delete;
+    TPoste& operator=(const TPoste&) = delete;
+
+    TMachine& Machine() { return *FMachine; }
+    const TMachine& Machine() const { return *FMachine; }
+    TLecteurs Lecteurs;
+    TParametres Parametres;
+    TDistributeurMessages Distributeur;
+
+    // The debugger's state (the CPU window's logic), one for the workstation.
+    TDebogueur& Debogueur() { return *FDebogueur; }
+
+    // The main window's close request (a ROM image could not be loaded).
+    std::function<void()> SurFermeture;
+    // Who handles the run message 0x401: the machine's run loop, unless the
+    // debugger console takes the request to run it with its own budget.
+    std::function<void()> SurDemandeLancement;
+
+    // The host the machine talks to; nullptr detaches it.
+    void ConnecteHote(IHote* hote);
+    IHote* Hote() const { return FMachine->Hote; }
+    void AjouteObservateur(IObservateurCPU* o);
+    void RetireObservateur(IObservateurCPU* o);
+    void ConnecteImprimante(IPortImprimante* imprimante) { FMachine->Imprimante = imprimante; }
+
+    // The start-up sequence for the program folder `progDir` (settings, ROM
+    // images) without the run message; false when an image is missing. The
+    // drive table takes the geometry of the settings. Mounting the images
+    // named in the settings is the next step, MonteImages.
+    bool Demarre(const std::string& progDir);
+    // The images of keys D1 … D12 into their drives; the error texts, in order.
+    std::vector<std::string> MonteImages(const std::string& separateurMilliers);
+
+private:
+    std::unique_ptr<TMachine> FMachine;
+    std::unique_ptr<TDebogueur> FDebogueur; // after the machine: it refers to it
+    void RecoitMessagePrincipal(const TMessage& message);
+};
+
+// A workstation on the virtual clock, with its printer port kept as raw
+// bytes: the command-line tool, the tests and the benchmarks.
+class TPosteVirtuel : public TPoste {
+public:
+    explicit TPosteVirtuel(uint32_t graine = 0x5A0E7u);
+    ~TPosteVirtuel() override;
+    THoteVirtuel HoteVirtuel;
+    TImprimanteBrute Imprimante;
+};

@@ -1,0 +1,331 @@
+#include "debugger/CPUForm.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QToolButton>
+#include <QToolTip>
+
+#include "debugger/SaisieRegistre.h"
+
+namespace {
+
+constexpr int Largeur = 680, Hauteur = 470;
+constexpr int Droite = 368; // left edge of the register column
+
+QFont FonteListing() {
+    QFont f(QStringLiteral("Courier New"));
+    f.setStyleHint(QFont::TypeWriter);
+    f.setPixelSize(11);
+    return f;
+}
+
+QColor Couleur(TCouleurRGB c) { return QColor(c.R, c.G, c.B); }
+
+QLabel* Etiquette(QWidget* parent, const QString& texte, int x, int y) {
+    auto* l = new QLabel(texte, parent);
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+QLabel* Panneau(QWidget* parent, int x, int y, int l) {
+    auto* p = new QLabel(parent);
+    p->setGeometry(x, y, l, 22);
+    p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    p->setAlignment(Qt::AlignCenter);
+    p->setAutoFillBackground(true);
+    return p;
+}
+
+void Colore(QWidget* w, QPalette::ColorRole role, const QColor& c) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Active, role, c);
+    p.setColor(QPalette::Inactive, role, c);
+    p.setColor(QPalette::Disabled, role, c);
+    w->setPalette(p);
+}
+
+} // namespace
+
+void TMyHintWindow::Installe() {
+    QToolTip::setFont(FonteListing());
+    QPalette p = QToolTip::palette();
+    p.setColor(QPalette::ToolTipBase, QApplication::palette().color(QPalette::ToolTipBase));
+    QToolTip::setPalette(p);
+}
+
+TCPUForm::TCPUForm(TDebogueur& debogueur, QWidget* parent) : QWidget(parent, Qt::Dialog), D(debogueur) {
+    setWindowTitle(QStringLiteral("Debugger"));
+    setFixedSize(Largeur, Hauteur);
+    CreeListing();
+    CreeRegistres();
+    CreeDrapeaux();
+    CreePanneaux();
+    CreeBoutons();
+    TMyHintWindow::Installe();
+    D.SurAffichage = [this] { Affiche(); };
+    Affiche();
+}
+
+TCPUForm::~TCPUForm() { D.SurAffichage = nullptr; }
+
+void TCPUForm::CreeListing() {
+    Etiquette(this, QStringLiteral("Adresses de d\u00e9but et de fin du code (hexa)"), 18, 14);
+    EdtAdr = new QLineEdit(this);
+    EdtAdr->setGeometry(18, 34, 332, 22);
+    EdtAdr->setFont(FonteListing());
+    connect(EdtAdr, &QLineEdit::returnPressed, this,
+            [this] { D.ChangeTexteAdresses(EdtAdr->text().toStdString()); });
+    LBDasm = new QListWidget(this);
+    LBDasm->setGeometry(18, 62, 332, Hauteur - 62 - 14);
+    LBDasm->setFont(FonteListing());
+    LBDasm->setUniformItemSizes(true);
+    LBDasm->setMouseTracking(true);
+    LBDasm->viewport()->installEventFilter(this);
+    LBDasm->setAutoFillBackground(true);
+    connect(LBDasm, &QListWidget::currentRowChanged, this, [this](int ligne) { D.ChoisitLigne(ligne); });
+    connect(LBDasm, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { D.BasculePtArretLigne(LBDasm->row(item)); });
+}
+
+void TCPUForm::CreeRegistres() {
+    Etiquette(this, QStringLiteral("Registres et flags du CPU"), Droite, 14);
+    // SP PC / H L / D E / B C / A, a label before each entry.
+    for (int r = 0; r < NbRegistresCPU; ++r) {
+        const int col = r % 2, rang = r / 2;
+        const int x = Droite + col * 140, y = 36 + rang * 26;
+        Etiquette(this, QString::fromLatin1(NomRegistre(TRegistreCPU(r))), x, y + 3);
+        auto* e = new QLineEdit(this);
+        e->setGeometry(x + 26, y, LargeurRegistre(TRegistreCPU(r)) == 2 ? 80 : 56, 22);
+        e->installEventFilter(this);
+        connect(e, &QLineEdit::textChanged, this,
+                [this, r](const QString& t) { D.ChangeTexteRegistre(TRegistreCPU(r), t.toStdString()); });
+        EditReg[size_t(r)] = e;
+    }
+}
+
+void TCPUForm::CreeDrapeaux() {
+    struct TDef {
+        QCheckBox** Boite;
+        const char* Nom;
+        TDrapeauCPU Bit;
+    };
+    const TDef defs[] = {{&CBFlagS, "S", drS}, {&CBFlagZ, "Z", drZ}, {&CBFlagAC, "AC", drAC},
+                         {&CBFlagP, "P", drP}, {&CBFlagCY, "CY", drCY}};
+    int x = Droite;
+    for (const TDef& d : defs) {
+        auto* b = new QCheckBox(QString::fromLatin1(d.Nom), this);
+        b->setGeometry(x, 170, 52, 22);
+        connect(b, &QCheckBox::toggled, this, [this, bit = d.Bit](bool leve) { D.ChangeDrapeau(bit, leve); });
+        *d.Boite = b;
+        x += 56;
+    }
+}
+
+void TCPUForm::CreePanneaux() {
+    Etiquette(this, QStringLiteral("PC pr\u00e9c\u00e9dent"), Droite, 200);
+    Etiquette(this, QStringLiteral("Mode 128K"), Droite + 96, 200);
+    Etiquette(this, QStringLiteral("Commut."), Droite + 192, 200);
+    PanelPCPrec = Panneau(this, Droite, 218, 84);
+    Panel128K = Panneau(this, Droite + 96, 218, 84);
+    PanelCommut = Panneau(this, Droite + 192, 218, 84);
+    PanelEtat = Panneau(this, Droite, 250, 293);
+    QFont f = PanelEtat->font();
+    f.setBold(true);
+    PanelEtat->setFont(f);
+}
+
+void TCPUForm::CreeBoutons() {
+    auto bouton = [this](const QString& texte, const QString& bulle, int x, int y, int l) {
+        auto* b = new QToolButton(this);
+        b->setText(texte);
+        b->setToolTip(bulle);
+        b->setGeometry(x, y, l, 28);
+        b->setFocusPolicy(Qt::NoFocus);
+        QFont f = b->font();
+        f.setPixelSize(11);
+        b->setFont(f);
+        return b;
+    };
+    const int l = 41;
+    SBReset = bouton(QStringLiteral("RAZ"), QStringLiteral("Remise \u00e0 z\u00e9ro"), Droite, 284, l);
+    SBRun = bouton(QStringLiteral("Lance"), QStringLiteral("Lance le processeur"), Droite + 42, 284, l);
+    SBPause = bouton(QStringLiteral("Pause"), QStringLiteral("Arr\u00eate le processeur"), Droite + 84, 284, l);
+    SBStep = bouton(QStringLiteral("Pas"), QStringLiteral("Pas \u00e0 pas (maintenir pour r\u00e9p\u00e9ter)"),
+                    Droite + 126, 284, l);
+    SBStepOver = bouton(QStringLiteral("Passe"), QStringLiteral("Pas \u00e0 pas en passant les CALL"),
+                        Droite + 168, 284, l);
+    SBRunTo = bouton(QStringLiteral("Jusqu'\u00e0"), QStringLiteral("Lance jusqu'\u00e0 la ligne choisie"),
+                     Droite + 210, 284, l);
+    SBJumpToPC = bouton(QStringLiteral("\u25BA PC"), QStringLiteral("Montre le PC dans le listing"),
+                        Droite + 252, 284, l);
+    SBDec = bouton(QStringLiteral("D\u00e9c."), QStringLiteral("Registres en d\u00e9cimal"), Droite, 318, 60);
+    SBHex = bouton(QStringLiteral("Hexa"), QStringLiteral("Registres en hexad\u00e9cimal"), Droite + 60, 318, 60);
+    for (QToolButton* b : {SBDec, SBHex}) b->setCheckable(true);
+    auto* groupe = new QButtonGroup(this);
+    groupe->addButton(SBDec);
+    groupe->addButton(SBHex);
+    SBHex->setChecked(true);
+    connect(SBReset, &QToolButton::clicked, this, [this] { D.Raz(); });
+    connect(SBRun, &QToolButton::clicked, this, [this] { D.Lance(); });
+    connect(SBPause, &QToolButton::clicked, this, [this] { D.Pause(); });
+    connect(SBStep, &QToolButton::pressed, this, [this] { D.AppuiPas(); });
+    connect(SBStep, &QToolButton::released, this, [this] { D.RelachePas(); });
+    connect(SBStep, &QToolButton::clicked, this, [this] { D.Pas(); });
+    connect(SBStepOver, &QToolButton::clicked, this, [this] { D.PasseAuDessus(); });
+    connect(SBRunTo, &QToolButton::clicked, this, [this] { D.JusquALigne(); });
+    connect(SBJumpToPC, &QToolButton::clicked, this, [this] { D.SuitPC(); });
+    connect(SBDec, &QToolButton::clicked, this, [this] { D.ChoisitDecimal(true); });
+    connect(SBHex, &QToolButton::clicked, this, [this] { D.ChoisitDecimal(false); });
+    // The windows they open come with their own parts of the debugger.
+    const QString noms[] = {QStringLiteral("Donn\u00e9es"), QStringLiteral("Code"), QStringLiteral("Variables"),
+                            QStringLiteral("Pile"), QStringLiteral("Points arr\u00eat"), QStringLiteral("Symboles"),
+                            QStringLiteral("Conversions")};
+    QPushButton** boutons[] = {&BtnAffData, &BtnAffCode, &BtnAffVar, &BtnAffPile, &BtnPtArr, &BtnSymb, &BtnHexFloat};
+    for (int i = 0; i < 7; ++i) {
+        auto* b = new QPushButton(noms[i], this);
+        b->setGeometry(Droite + (i % 2) * 140, 356 + (i / 2) * 28, 136, 24);
+        b->setEnabled(false);
+        *boutons[i] = b;
+    }
+}
+
+// --- Display -----------------------------------------------------------------
+
+void TCPUForm::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    AfficheRegistres();
+    Affiche();
+}
+
+void TCPUForm::Affiche() {
+    if (D.PrendRegistresAAfficher()) AfficheRegistres();
+    AfficheListing();
+    AfficheControles();
+}
+
+void TCPUForm::AfficheRegistres() {
+    D.CanChange = false;
+    for (int r = 0; r < NbRegistresCPU; ++r) {
+        const QString t = QString::fromStdString(D.TexteRegistre(TRegistreCPU(r)));
+        if (EditReg[size_t(r)]->text() != t) EditReg[size_t(r)]->setText(t);
+    }
+    const TRegistresCPU regs = LitRegistres(D.Machine());
+    CBFlagS->setChecked(regs.Drapeau(drS));
+    CBFlagZ->setChecked(regs.Drapeau(drZ));
+    CBFlagAC->setChecked(regs.Drapeau(drAC));
+    CBFlagP->setChecked(regs.Drapeau(drP));
+    CBFlagCY->setChecked(regs.Drapeau(drCY));
+    PanelPCPrec->setText(QString::fromStdString(D.TextePCPrec()));
+    Panel128K->setText(QString::fromStdString(D.Texte128K()));
+    PanelCommut->setText(QString::fromStdString(D.TexteCommut()));
+    SBDec->setChecked(D.Decimal);
+    SBHex->setChecked(!D.Decimal);
+    D.CanChange = true;
+}
+
+void TCPUForm::AfficheListing() {
+    const auto& lignes = D.Lignes();
+    const QSignalBlocker bloque(LBDasm);
+    if (FGeneration != D.Generation()) {
+        FGeneration = D.Generation();
+        LBDasm->setUpdatesEnabled(false);
+        LBDasm->clear();
+        for (const TLigneListing& l : lignes) {
+            auto* item = new QListWidgetItem(QString::fromStdString(l.Texte));
+            item->setData(Qt::UserRole, int(l.Adresse));
+            LBDasm->addItem(item);
+        }
+        LBDasm->setUpdatesEnabled(true);
+    } else {
+        for (int i = 0; i < LBDasm->count() && i < int(lignes.size()); ++i) {
+            const QString t = QString::fromStdString(lignes[size_t(i)].Texte);
+            if (LBDasm->item(i)->text() != t) LBDasm->item(i)->setText(t);
+        }
+    }
+    if (LBDasm->currentRow() != D.LigneChoisie()) LBDasm->setCurrentRow(D.LigneChoisie());
+    if (FTexteAdresses != D.TexteAdresses()) {
+        FTexteAdresses = D.TexteAdresses();
+        EdtAdr->setText(QString::fromStdString(FTexteAdresses));
+    }
+}
+
+void TCPUForm::AfficheControles() {
+    const TEtatControles& c = D.Controles();
+    const QPalette systeme = QApplication::palette();
+    const QColor menu = systeme.color(QPalette::Button);
+    LBDasm->setEnabled(c.Listing);
+    const auto fond = D.CouleurListing();
+    Colore(LBDasm, QPalette::Base, fond ? Couleur(*fond) : menu);
+    EdtAdr->setEnabled(c.Adresses);
+    for (QLineEdit* e : EditReg) {
+        e->setEnabled(c.Registres);
+        Colore(e, QPalette::Base, c.Registres ? systeme.color(QPalette::Base) : menu);
+    }
+    for (QCheckBox* b : {CBFlagP, CBFlagAC, CBFlagCY, CBFlagZ, CBFlagS}) b->setEnabled(c.Drapeaux);
+    SBRun->setEnabled(c.Run);
+    SBStep->setEnabled(c.Step);
+    SBStepOver->setEnabled(c.StepOver);
+    SBRunTo->setEnabled(c.RunTo);
+    SBJumpToPC->setEnabled(c.JumpToPC);
+    SBDec->setEnabled(c.DecHex);
+    SBHex->setEnabled(c.DecHex);
+    SBPause->setEnabled(c.Pause);
+    SBReset->setEnabled(c.Reset);
+    const QColor encre = c.Panneaux ? systeme.color(QPalette::WindowText)
+                                    : systeme.color(QPalette::Disabled, QPalette::WindowText);
+    for (QLabel* p : {PanelPCPrec, Panel128K, PanelCommut}) Colore(p, QPalette::WindowText, encre);
+    const TPanneauEtat& etat = D.PanneauEtat();
+    PanelEtat->setText(QString::fromStdString(etat.Texte));
+    Colore(PanelEtat, QPalette::Window, Couleur(etat.Fond));
+    Colore(PanelEtat, QPalette::WindowText, Couleur(etat.Encre));
+}
+
+// --- Keys and the mouse over the listing ---------------------------------------
+
+bool TCPUForm::FiltreTouche(QLineEdit* entree, int registre, const QString& texte) {
+    if (texte.size() != 1) return false;
+    const QChar q = texte.at(0);
+    if ((q.unicode() < 0x20 && q.unicode() != 0x08) || q.unicode() == 0x7F) return false; // Enter, Tab, Delete…
+    const char touche = q.unicode() < 0x80 ? FiltreToucheRegistre(char(q.unicode()), D.Decimal) : 0;
+    if (touche == 0) return true; // dropped
+    if (touche == '\b') return false;
+    const int debut = entree->hasSelectedText() ? entree->selectionStart() : entree->cursorPosition();
+    const int longueur = entree->hasSelectedText() ? int(entree->selectedText().size()) : 0;
+    if (SaisieValide(entree->text().toStdString(), debut, longueur, touche,
+                     LargeurRegistre(TRegistreCPU(registre)), D.Decimal))
+        entree->insert(QString(QChar(touche)));
+    return true;
+}
+
+bool TCPUForm::eventFilter(QObject* objet, QEvent* e) {
+    if (e->type() == QEvent::KeyPress) {
+        for (int r = 0; r < NbRegistresCPU; ++r)
+            if (objet == EditReg[size_t(r)])
+                return FiltreTouche(EditReg[size_t(r)], r, static_cast<QKeyEvent*>(e)->text());
+    }
+    if (objet == LBDasm->viewport()) {
+        if (e->type() == QEvent::MouseMove) {
+            const QPoint p = static_cast<QMouseEvent*>(e)->position().toPoint();
+            const QListWidgetItem* item = LBDasm->itemAt(p);
+            if (D.SurvolLigne(item ? LBDasm->row(item) : -1)) QToolTip::hideText();
+        } else if (e->type() == QEvent::ToolTip) {
+            auto* aide = static_cast<QHelpEvent*>(e);
+            const QListWidgetItem* item = LBDasm->itemAt(aide->pos());
+            const std::string texte = item ? D.BulleLigne(LBDasm->row(item)) : std::string();
+            if (texte.empty())
+                QToolTip::hideText();
+            else
+                QToolTip::showText(aide->globalPos(), QString::fromStdString(texte), LBDasm->viewport());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(objet, e);
+}

@@ -1,0 +1,67 @@
+// The CPU window ("Debugger"): a thin view on the debugger's logic
+// (debugger/Debogueur.h). It lays out the controls, hands every gesture to
+// the logic and repaints when the logic's display message arrives.
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <string>
+
+#include "debugger/Debogueur.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QToolButton;
+
+// The application's hints: "Courier New" 11 pixels on the tooltip colour.
+class TMyHintWindow {
+public:
+    static void Installe();
+};
+
+class TCPUForm : public QWidget {
+public:
+    TCPUForm(TDebogueur& debogueur, QWidget* parent);
+    ~TCPUForm() override;
+
+    TDebogueur& Debogueur() { return D; }
+
+    QListWidget* LBDasm = nullptr;
+    QLineEdit* EdtAdr = nullptr;
+    // In the order of TRegistreCPU: SP, PC, H, L, D, E, B, C, A.
+    std::array<QLineEdit*, NbRegistresCPU> EditReg{};
+    QCheckBox *CBFlagP = nullptr, *CBFlagAC = nullptr, *CBFlagCY = nullptr, *CBFlagZ = nullptr,
+              *CBFlagS = nullptr;
+    QLabel *PanelPCPrec = nullptr, *Panel128K = nullptr, *PanelCommut = nullptr, *PanelEtat = nullptr;
+    QToolButton *SBReset = nullptr, *SBRun = nullptr, *SBPause = nullptr, *SBStep = nullptr,
+                *SBStepOver = nullptr, *SBRunTo = nullptr, *SBJumpToPC = nullptr, *SBDec = nullptr,
+                *SBHex = nullptr;
+    QPushButton *BtnAffData = nullptr, *BtnAffCode = nullptr, *BtnAffVar = nullptr, *BtnAffPile = nullptr,
+                *BtnPtArr = nullptr, *BtnSymb = nullptr, *BtnHexFloat = nullptr;
+
+    // Brings every control up to date with the logic.
+    void Affiche();
+
+protected:
+    bool eventFilter(QObject* objet, QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    TDebogueur& D;
+    uint32_t FGeneration = UINT32_MAX;
+    std::string FTexteAdresses;
+
+    void CreeListing();
+    void CreeRegistres();
+    void CreeDrapeaux();
+    void CreePanneaux();
+    void CreeBoutons();
+    void AfficheRegistres();
+    void AfficheListing();
+    void AfficheControles();
+    bool FiltreTouche(QLineEdit* entree, int registre, const QString& texte);
+};

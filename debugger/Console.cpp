@@ -1,0 +1,270 @@
+#include "debugger/Console.h"
+
+#include "config/Poste.h"
+#include "core/Nombres.h"
+#include "core/Texte.h"
+#include "debugger/Debogueur.h"
+#include "debugger/PointsArret.h"
+#include "debugger/SaisieRegistre.h"
+
+const char* TexteCauseArret(TCauseArret cause) {
+    switch (cause) {
+    case TCauseArret::PointArret: return "point d'arrêt";
+    case TCauseArret::ArretTemporaire: return "arrêt temporaire";
+    case TCauseArret::Pause: return "pause";
+    case TCauseArret::Halte: return "HLT";
+    case TCauseArret::FinEmul: return "fin de l'émulation";
+    case TCauseArret::Budget: return "nombre d'instructions atteint";
+    case TCauseArret::PointSurveillance: return "point de surveillance";
+    case TCauseArret::DejaEnCours: return "déjà en cours";
+    }
+    return "?";
+}
+
+std::string TexteRapportArret(const TRapportArret& r) {
+    return Format("arrêt : %s à %.4XH", TexteCauseArret(r.Cause), unsigned(r.Adresse));
+}
+
+const std::vector<TCommandeConsole>& TConsoleDebogueur::Table() {
+    static const std::vector<TCommandeConsole> table = {
+        {"reg", "[R=VALEUR]", "registres et drapeaux ; R=VALEUR change un registre (hexadécimal)",
+         &TConsoleDebogueur::CmdReg},
+        {"pas", "[N]", "exécute N instructions pas à pas (1 par défaut)", &TConsoleDebogueur::CmdPas},
+        {"passe", "", "pas à pas en passant par-dessus un CALL", &TConsoleDebogueur::CmdPasse},
+        {"jusqua", "ADR", "lance jusqu'à l'adresse ADR", &TConsoleDebogueur::CmdJusqua},
+        {"lance", "[N]", "lance jusqu'à un arrêt ou N instructions (100000000 par défaut)",
+         &TConsoleDebogueur::CmdLance},
+        {"raz", "", "remise à zéro, processeur arrêté en 0000H", &TConsoleDebogueur::CmdRaz},
+        {"int", "", "demande d'interruption (bouton INT)", &TConsoleDebogueur::CmdInt},
+        {"etat", "", "état du processeur : RUN, STOP ou HLT", &TConsoleDebogueur::CmdEtat},
+        {"pa", "ADR", "pose un point d'arrêt en ADR", &TConsoleDebogueur::CmdPa},
+        {"pa-", "ADR", "retire le point d'arrêt de ADR", &TConsoleDebogueur::CmdPaMoins},
+        {"dasm", "[DEBUT [FIN]]", "désassemble de DEBUT à FIN (PC à PC+511 par défaut)",
+         &TConsoleDebogueur::CmdDasm},
+        {"aide", "", "liste des commandes", &TConsoleDebogueur::CmdAide},
+    };
+    return table;
+}
+
+TConsoleDebogueur::TConsoleDebogueur(TPosteVirtuel& poste)
+    : FPoste(poste), D(poste.Debogueur()), M(poste.Machine()) {
+    FPoste.SurDemandeLancement = [this] { FCourseDemandee = true; };
+    if (M.EtatCPU != CPUStop) {
+        M.ChangeEtatCPU(CPUStop);
+        M.SignaleEtatDuCPU(CPUStop);
+    }
+    Pompe();
+}
+
+TConsoleDebogueur::~TConsoleDebogueur() { FPoste.SurDemandeLancement = nullptr; }
+
+void TConsoleDebogueur::Pompe() { FPoste.HoteVirtuel.Pompe(); }
+
+bool TConsoleDebogueur::Execute(const std::string& ligne, std::vector<std::string>& sortie) {
+    FSortie = &sortie;
+    TArgumentsConsole mots;
+    for (size_t i = 0; i < ligne.size();) {
+        while (i < ligne.size() && EstBlanc(ligne[i])) ++i;
+        const size_t debut = i;
+        while (i < ligne.size() && !EstBlanc(ligne[i])) ++i;
+        if (i > debut) mots.emplace_back(ligne, debut, i - debut);
+    }
+    if (mots.empty() || mots[0][0] == '#' || mots[0][0] == ';') return true;
+    FCommande = nullptr;
+    for (const TCommandeConsole& c : Table())
+        if (EgalSansCasse(mots[0], c.Nom)) FCommande = &c;
+    if (!FCommande) return Erreur("commande inconnue « " + mots[0] + " » (aide donne la liste)");
+    mots.erase(mots.begin());
+    FCourseDemandee = false;
+    const bool ok = (this->*(FCommande->Gestionnaire))(mots);
+    Pompe();
+    return ok;
+}
+
+bool TConsoleDebogueur::Erreur(const std::string& message) {
+    Ecrit(message);
+    return false;
+}
+
+bool TConsoleDebogueur::Malforme() {
+    std::string attendu = FCommande->Nom;
+    if (*FCommande->Parametres) attendu += std::string(" ") + FCommande->Parametres;
+    return Erreur(std::string(FCommande->Nom) + " : paramètres incorrects (" + attendu + ")");
+}
+
+bool TConsoleDebogueur::Refuse(int refus) {
+    const char* pourquoi = "";
+    switch (TRefus(refus)) {
+    case TRefus::Aucun: return true;
+    case TRefus::PasArrete:
+        pourquoi = M.EtatCPU == CPUHalt ? "le processeur est arrêté par HLT (raz le relance)"
+                                        : "le processeur n'est pas arrêté";
+        break;
+    case TRefus::PasEnCourse: pourquoi = "le processeur ne tourne pas"; break;
+    case TRefus::DansInstruction: pourquoi = "une instruction est en cours"; break;
+    }
+    return Erreur(std::string(FCommande->Nom) + " : impossible, " + pourquoi);
+}
+
+void TConsoleDebogueur::Court(uint64_t budget) {
+    Pompe(); // the run message of the command
+    if (!FCourseDemandee) return;
+    FCourseDemandee = false;
+    const TRapportArret r = M.LanceEmulation(budget);
+    FCourseDemandee = false; // asked again while it ran: already honoured
+    Ecrit(TexteRapportArret(r));
+}
+
+bool TConsoleDebogueur::LitBudget(const TArgumentsConsole& a, uint64_t& budget) {
+    if (a.size() > 1) return false;
+    if (a.empty()) return true;
+    const auto n = LitDecimal(a[0], UINT64_MAX, true);
+    if (!n || *n == 0) return false;
+    budget = *n;
+    return true;
+}
+
+bool TConsoleDebogueur::CmdReg(const TArgumentsConsole& a) {
+    if (a.size() > 1) return Malforme();
+    if (a.size() == 1) {
+        const size_t eg = a[0].find('=');
+        if (eg == std::string::npos) return Malforme();
+        const auto r = RegistreNomme(std::string_view(a[0]).substr(0, eg));
+        const std::string valeur = a[0].substr(eg + 1);
+        if (!r || valeur.empty() || ValeurHexa(valeur[0]) < 0) return Malforme();
+        if (ValeurRegistre(valeur, false) >= (LargeurRegistre(*r) == 2 ? 0x10000u : 0x100u))
+            return Erreur("reg : valeur trop grande pour " + std::string(NomRegistre(*r)) + " : " + valeur);
+        const TRefus refus = D.PeutExecuter();
+        if (refus != TRefus::Aucun) return Refuse(int(refus));
+        const bool decimal = D.Decimal;
+        D.Decimal = false; // the console's values are hexadecimal
+        D.ChangeTexteRegistre(*r, valeur);
+        D.Decimal = decimal;
+    }
+    Ecrit(LigneRegistresDrapeaux(LitRegistres(M)));
+    return true;
+}
+
+bool TConsoleDebogueur::CmdPas(const TArgumentsConsole& a) {
+    uint64_t n = 1;
+    if (!LitBudget(a, n)) return Malforme();
+    uint64_t faits = 0;
+    while (faits < n) {
+        const TRefus refus = D.Pas();
+        if (refus != TRefus::Aucun) {
+            if (faits == 0) return Refuse(int(refus));
+            break;
+        }
+        ++faits;
+    }
+    const bool halte = M.EtatCPU == CPUHalt;
+    Ecrit(TexteRapportArret({halte ? TCauseArret::Halte : TCauseArret::Budget, M.RegPC, faits}));
+    return true;
+}
+
+bool TConsoleDebogueur::CmdPasse(const TArgumentsConsole& a) {
+    if (!a.empty()) return Malforme();
+    const uint64_t avant = M.NbInstructions;
+    const TRefus refus = D.PasseAuDessus();
+    if (refus != TRefus::Aucun) return Refuse(int(refus));
+    Pompe();
+    if (FCourseDemandee) {
+        Court(BudgetParDefaut);
+        return true;
+    }
+    const bool halte = M.EtatCPU == CPUHalt;
+    Ecrit(TexteRapportArret({halte ? TCauseArret::Halte : TCauseArret::Budget, M.RegPC, M.NbInstructions - avant}));
+    return true;
+}
+
+bool TConsoleDebogueur::CmdJusqua(const TArgumentsConsole& a) {
+    if (a.size() != 1) return Malforme();
+    const auto adr = LitHexa(a[0], 0xFFFF);
+    if (!adr) return Malforme();
+    const TRefus refus = D.JusquA(uint16_t(*adr));
+    if (refus != TRefus::Aucun) return Refuse(int(refus));
+    Court(BudgetParDefaut);
+    return true;
+}
+
+bool TConsoleDebogueur::CmdLance(const TArgumentsConsole& a) {
+    uint64_t budget = BudgetParDefaut;
+    if (!LitBudget(a, budget)) return Malforme();
+    const TRefus refus = D.Lance();
+    if (refus != TRefus::Aucun) return Refuse(int(refus));
+    Court(budget);
+    return true;
+}
+
+bool TConsoleDebogueur::CmdRaz(const TArgumentsConsole& a) {
+    if (!a.empty()) return Malforme();
+    D.Raz();
+    Pompe();
+    // The window's reset starts the machine; the console keeps it stopped
+    // on the first instruction, to be run by lance.
+    FCourseDemandee = false;
+    M.ChangeEtatCPU(CPUStop);
+    M.SignaleEtatDuCPU(CPUStop);
+    Ecrit(Format("raz : processeur arrêté en %.4XH", unsigned(M.RegPC)));
+    return true;
+}
+
+bool TConsoleDebogueur::CmdInt(const TArgumentsConsole& a) {
+    if (!a.empty()) return Malforme();
+    D.Int();
+    Ecrit("int : demande d'interruption en attente");
+    return true;
+}
+
+bool TConsoleDebogueur::CmdEtat(const TArgumentsConsole& a) {
+    if (!a.empty()) return Malforme();
+    Ecrit(M.EtatCPU == CPURun ? "RUN" : M.EtatCPU == CPUStop ? "STOP" : "HLT");
+    return true;
+}
+
+bool TConsoleDebogueur::CmdPa(const TArgumentsConsole& a) {
+    if (a.size() != 1) return Malforme();
+    const auto adr = LitHexa(a[0], UINT64_MAX);
+    if (!adr) return Malforme();
+    const uint16_t p = *adr > 0xFFFF ? 0xFFFF : uint16_t(*adr);
+    const bool ajoute = AjoutePtArret(M.TblPtArret, *adr);
+    if (ajoute) D.ReDasmDebug();
+    Ecrit(Format(ajoute ? "pa : point d'arrêt en %.4XH" : "pa : point d'arrêt déjà en %.4XH", unsigned(p)));
+    return true;
+}
+
+bool TConsoleDebogueur::CmdPaMoins(const TArgumentsConsole& a) {
+    if (a.size() != 1) return Malforme();
+    const auto adr = LitHexa(a[0], 0xFFFF);
+    if (!adr) return Malforme();
+    const bool retire = RetirePtArret(M.TblPtArret, uint16_t(*adr));
+    if (retire) D.ReDasmDebug();
+    Ecrit(Format(retire ? "pa- : point d'arrêt retiré de %.4XH" : "pa- : pas de point d'arrêt en %.4XH",
+                 unsigned(*adr)));
+    return true;
+}
+
+bool TConsoleDebogueur::CmdDasm(const TArgumentsConsole& a) {
+    if (a.size() > 2) return Malforme();
+    int32_t debut = M.RegPC;
+    if (!a.empty()) {
+        const auto d = LitHexa(a[0], 0xFFFF);
+        if (!d) return Malforme();
+        debut = int32_t(*d);
+    }
+    int32_t fin = std::min(debut + 511, 0xFFFF);
+    if (a.size() == 2) {
+        const auto f = LitHexa(a[1], UINT64_MAX);
+        if (!f || int64_t(*f) < debut) return Malforme();
+        fin = *f > 0xFFFF ? 0xFFFF : int32_t(*f);
+    }
+    D.ListeDasm(debut, fin);
+    for (const TLigneListing& l : D.Lignes()) Ecrit(l.Texte);
+    return true;
+}
+
+bool TConsoleDebogueur::CmdAide(const TArgumentsConsole& a) {
+    if (!a.empty()) return Malforme();
+    for (const TCommandeConsole& c : Table()) Ecrit(Format("%-7s%-15s%s", c.Nom, c.Parametres, c.Aide));
+    return true;
+}

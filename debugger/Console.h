@@ -1,0 +1,78 @@
+// The debugger's command console: one table of commands (name, parameters,
+// one-line French help, handler) over the debugger's logic. `zorv debug`
+// feeds it lines from a script, from -e or from standard input; each command
+// prints its result in the CPU window's own formats, one line each.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/Machine.h"
+
+class TPosteVirtuel;
+class TDebogueur;
+class TConsoleDebogueur;
+
+using TArgumentsConsole = std::vector<std::string>;
+
+struct TCommandeConsole {
+    const char* Nom;
+    const char* Parametres;
+    const char* Aide;
+    bool (TConsoleDebogueur::*Gestionnaire)(const TArgumentsConsole&);
+};
+
+// "point d'arrêt", "arrêt temporaire", "HLT" … for each cause.
+const char* TexteCauseArret(TCauseArret cause);
+// "arrêt : point d'arrêt à 2010H"
+std::string TexteRapportArret(const TRapportArret& rapport);
+
+class TConsoleDebogueur {
+public:
+    // Takes the workstation's run message: runs happen inside Execute, with
+    // the budget of the command. The processor is stopped at RegPC.
+    explicit TConsoleDebogueur(TPosteVirtuel& poste);
+    ~TConsoleDebogueur();
+    TConsoleDebogueur(const TConsoleDebogueur&) = delete;
+    TConsoleDebogueur& operator=(const TConsoleDebogueur&) = delete;
+
+    static const std::vector<TCommandeConsole>& Table();
+    static constexpr uint64_t BudgetParDefaut = 100'000'000;
+
+    // One command line. Its output lines are appended to `sortie`; false
+    // when the command is unknown, malformed or refused (the message is the
+    // last line).
+    bool Execute(const std::string& ligne, std::vector<std::string>& sortie);
+
+    // Handlers of the table.
+    bool CmdReg(const TArgumentsConsole& a);
+    bool CmdPas(const TArgumentsConsole& a);
+    bool CmdPasse(const TArgumentsConsole& a);
+    bool CmdJusqua(const TArgumentsConsole& a);
+    bool CmdLance(const TArgumentsConsole& a);
+    bool CmdRaz(const TArgumentsConsole& a);
+    bool CmdInt(const TArgumentsConsole& a);
+    bool CmdEtat(const TArgumentsConsole& a);
+    bool CmdPa(const TArgumentsConsole& a);
+    bool CmdPaMoins(const TArgumentsConsole& a);
+    bool CmdDasm(const TArgumentsConsole& a);
+    bool CmdAide(const TArgumentsConsole& a);
+
+private:
+    TPosteVirtuel& FPoste;
+    TDebogueur& D;
+    TMachine& M;
+    bool FCourseDemandee = false;
+    const TCommandeConsole* FCommande = nullptr;
+    std::vector<std::string>* FSortie = nullptr;
+
+    void Ecrit(const std::string& ligne) { FSortie->push_back(ligne); }
+    bool Erreur(const std::string& message);
+    bool Malforme();
+    bool Refuse(int refus);
+    void Pompe();
+    // Runs the loop when the command asked for it; prints the stop report.
+    void Court(uint64_t budget);
+    bool LitBudget(const TArgumentsConsole& a, uint64_t& budget);
+};

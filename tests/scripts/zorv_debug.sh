@@ -1,0 +1,68 @@
+#!/bin/bash
+# zorv debug end to end: a script of console commands over an assembled
+# program, the outputs of the commands, and the exit statuses.
+set -u
+ZORV="$1/zorv"
+T=$(mktemp -d)
+trap 'rm -rf "$T"' EXIT
+echec=0
+verifie() { # description, condition result
+    if [ "$2" != 0 ]; then echo "ÉCHEC : $1"; echec=1; fi
+}
+
+cat > "$T/prog.asm" <<'FIN'
+        ORG 2000H
+DEBUT:  MVI A,3FH
+        CALL SOUS
+        NOP
+        HLT
+SOUS:   INR A
+        RET
+FIN
+"$ZORV" asm "$T/prog.asm" -o "$T/prog.bin" || { echo "ÉCHEC : assemblage"; exit 1; }
+cat > "$T/script" <<'FIN'
+# a comment, then the commands
+etat
+pas
+passe
+reg
+pa 2008
+dasm 2005 2008
+raz
+etat
+FIN
+"$ZORV" debug --load 2000="$T/prog.bin" --pc 2000 --script "$T/script" > "$T/sortie" 2> "$T/erreurs"
+verifie "statut du script" $?
+[ ! -s "$T/erreurs" ]; verifie "rien sur stderr" $?
+[ "$(sed -n 1p "$T/sortie")" = STOP ]; verifie "arrêté au départ" $?
+[ "$(sed -n 2p "$T/sortie")" = "arrêt : nombre d'instructions atteint à 2002H" ]; verifie "rapport du pas" $?
+[ "$(sed -n 3p "$T/sortie")" = "arrêt : arrêt temporaire à 2005H" ]; verifie "rapport de passe" $?
+sed -n 4p "$T/sortie" | grep -Eq '^A=40 B=[0-9A-F]{2} C=[0-9A-F]{2} D=[0-9A-F]{2} E=[0-9A-F]{2} H=[0-9A-F]{2} L=[0-9A-F]{2} PSW=[0-9A-F]{2} SP=[0-9A-F]{4} PC=2005 S=[01] Z=[01] AC=[01] P=[01] CY=[01]$'
+verifie "ligne des registres" $?
+[ "$(sed -n 5p "$T/sortie")" = "pa : point d'arrêt en 2008H" ]; verifie "point d'arrêt posé" $?
+[ "$(sed -n 6p "$T/sortie")" = "  ►           2005  00        NOP" ]; verifie "ligne du PC" $?
+[ "$(sed -n 9p "$T/sortie")" = "■             2008  C9        RET" ]; verifie "ligne du point d'arrêt" $?
+[ "$(sed -n 10p "$T/sortie")" = "raz : processeur arrêté en 0000H" ]; verifie "raz" $?
+[ "$(grep -c '' "$T/sortie")" = 11 ]; verifie "une ligne par résultat" $?
+
+# -e in order; standard input otherwise.
+"$ZORV" debug --load 2000="$T/prog.bin" --pc 2000 -e 'jusqua 2006' -e lance > "$T/sortie"
+verifie "statut des -e" $?
+[ "$(cat "$T/sortie")" = "arrêt : arrêt temporaire à 2006H
+arrêt : HLT à 2006H" ]; verifie "jusqua puis lance" $?
+printf 'pa 2007\nlance\netat\n' | "$ZORV" debug --load 2000="$T/prog.bin" --pc 2000 > "$T/sortie"
+verifie "statut de l'entrée standard" $?
+[ "$(sed -n 2p "$T/sortie")" = "arrêt : point d'arrêt à 2007H" ]; verifie "arrêt sur le point d'arrêt" $?
+
+# An unknown command is named, stops the script and gives status 1.
+"$ZORV" debug --pc 2000 -e etat -e 'zut 3' -e etat > "$T/sortie" 2> "$T/erreurs"
+[ $? = 1 ]; verifie "statut 1 sur commande inconnue" $?
+[ "$(cat "$T/erreurs")" = "commande inconnue « zut » (aide donne la liste)" ]; verifie "message de la commande inconnue" $?
+[ "$(cat "$T/sortie")" = STOP ]; verifie "le script s'arrête à l'erreur" $?
+"$ZORV" debug -e 'lance 0' 2> "$T/erreurs"
+[ $? = 1 ]; verifie "statut 1 sur paramètre incorrect" $?
+"$ZORV" debug --until-halt -e etat 2> /dev/null
+[ $? = 2 ]; verifie "option de zorv run refusée" $?
+"$ZORV" debug --script "$T/absent" 2> /dev/null
+[ $? = 2 ]; verifie "script absent" $?
+exit $echec
