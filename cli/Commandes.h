@@ -6,3 +6,4 @@ int CommandeAsm(int argc, char** argv);  // zorv asm
 int CommandeDasm(int argc, char** argv); // zorv dasm
 int CommandeRun(int argc, char** argv);  // zorv run
 int CommandeDebug(int argc, char** argv); // zorv debug
+int CommandeDisk(int argc, char** argv); // zorv disk

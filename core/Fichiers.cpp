@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -181,6 +182,43 @@ bool EcritFichiersAtomiques(const std::vector<TFichierAEcrire>& fichiers, std::s
         }
     }
     return true;
+}
+
+bool EcritFichierNouveau(const std::string& chemin, const void* donnees, size_t taille, bool& existe,
+                         std::string& erreur) {
+    existe = false;
+    std::string modele = DossierDe(chemin) + "." + NomSansDossier(chemin) + ".XXXXXX";
+    std::vector<char> nom(modele.begin(), modele.end());
+    nom.push_back('\0');
+    const int fd = ::mkstemp(nom.data());
+    if (fd < 0) {
+        erreur = "Impossible de créer le fichier \"" + chemin + "\"";
+        return false;
+    }
+    const std::string temp(nom.data());
+    const mode_t masque = ::umask(0);
+    ::umask(masque);
+    ::fchmod(fd, 0666 & ~masque);
+    bool ok = EcritTout(fd, static_cast<const uint8_t*>(donnees), taille);
+    ok = (::close(fd) == 0) && ok;
+    bool lie = false;
+    if (ok) {
+        // The name is taken only if free, in one step: no window in which an
+        // existing file could be replaced.
+        int r = ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, chemin.c_str(), RENAME_NOREPLACE);
+        if (r != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            lie = true;
+            r = ::link(temp.c_str(), chemin.c_str());
+        }
+        existe = r != 0 && errno == EEXIST;
+        ok = r == 0;
+    }
+    if (ok && !lie) return true;
+    ::unlink(temp.c_str()); // after a link, the temporary name only
+    if (ok) return true;
+    erreur = existe ? "Le fichier \"" + chemin + "\" existe déjà"
+                    : "Erreur d'écriture du fichier \"" + chemin + "\"";
+    return false;
 }
 
 bool MemeFichier(const std::string& a, const std::string& b) {

@@ -53,6 +53,13 @@ struct TFichierAEcrire {
 };
 bool EcritFichiersAtomiques(const std::vector<TFichierAEcrire>& fichiers, std::string& erreur);
 
+// Creates `chemin` holding `donnees`, never replacing anything: when a name
+// (file, folder or link, even a dangling one) is already there, returns false
+// with `existe` set and touches nothing. The data go to a fresh temporary
+// beside it first, so the name never shows a half-written file.
+bool EcritFichierNouveau(const std::string& chemin, const void* donnees, size_t taille, bool& existe,
+                         std::string& erreur);
+
 // True when both paths name the same existing file (or the same path text).
 bool MemeFichier(const std::string& a, const std::string& b);
 bool FichierExiste(const std::string& chemin);

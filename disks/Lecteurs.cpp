@@ -46,16 +46,28 @@ uint8_t TLecteurs::EtatDuDisque(int numero) const {
 }
 
 void TLecteurs::LireSecteur(int numero, int32_t secteur, uint8_t* buffer) const {
-    if (!EstSlot(numero) || secteur < 1 || secteur > NbrSectDisque[numero] ||
-        !Disques[numero].Fichier.Ouvert()) {
-        std::fill_n(buffer, TailleSecteur, uint8_t(0xFF));
-        return;
-    }
-    Disques[numero].Fichier.Lit(int64_t(secteur - 1) * TailleSecteur, buffer, TailleSecteur);
+    LireSecteurs(numero, secteur, 1, buffer);
 }
 
 bool TLecteurs::EcrireSecteur(int numero, int32_t secteur, const uint8_t* buffer) {
-    if (EtatDuDisque(numero) != 1 || secteur < 1 || secteur > NbrSectDisque[numero]) return false;
+    return EcrireSecteurs(numero, secteur, 1, buffer);
+}
+
+void TLecteurs::LireSecteurs(int numero, int32_t premier, int32_t nombre, uint8_t* buffer) const {
+    if (nombre <= 0) return;
+    std::fill_n(buffer, int64_t(nombre) * TailleSecteur, uint8_t(0xFF));
+    if (!EstSlot(numero) || !Disques[numero].Fichier.Ouvert()) return;
+    const int64_t debut = std::max<int64_t>(premier, 1);
+    const int64_t fin = std::min<int64_t>(int64_t(premier) + nombre - 1, NbrSectDisque[numero]);
+    if (debut > fin) return;
+    Disques[numero].Fichier.Lit((debut - 1) * TailleSecteur, buffer + (debut - premier) * TailleSecteur,
+                                (fin - debut + 1) * TailleSecteur);
+}
+
+bool TLecteurs::EcrireSecteurs(int numero, int32_t premier, int32_t nombre, const uint8_t* buffer) {
+    if (EtatDuDisque(numero) != 1 || nombre <= 0 || premier < 1 ||
+        int64_t(premier) + nombre - 1 > NbrSectDisque[numero])
+        return false;
     TFichierImage& f = Disques[numero].Fichier;
     if (!f.Ouvert()) return false;
     // An image cut short behind our back must not grow again here: its
@@ -64,7 +76,7 @@ bool TLecteurs::EcrireSecteur(int numero, int32_t secteur, const uint8_t* buffer
     if (longueur != Taille_Disque[numero])
         throw TErreurES(f.Chemin(), "la taille du fichier a chang\u00e9 depuis son insertion (" +
                                         std::to_string(longueur) + " octets)");
-    f.Ecrit(int64_t(secteur - 1) * TailleSecteur, buffer, TailleSecteur);
+    f.Ecrit(int64_t(premier - 1) * TailleSecteur, buffer, int64_t(nombre) * TailleSecteur);
     return true;
 }
 

@@ -56,6 +56,12 @@ struct TLecteurs {
     // The whole image becomes zero bytes (length unchanged); nothing on an
     // empty or protected drive.
     void FormaterDisque(int numero);
+    // `nombre` consecutive sectors from `premier` in one host operation (the
+    // disk tools read and write whole files this way). Reading gives 0xFF
+    // for the sectors outside the disk; writing writes nothing unless every
+    // sector is inside a writable disk.
+    void LireSecteurs(int numero, int32_t premier, int32_t nombre, uint8_t* buffer) const;
+    bool EcrireSecteurs(int numero, int32_t premier, int32_t nombre, const uint8_t* buffer);
 
     // Start-up load of the image named for drive number `lecteur`. Returns
     // the error text to show ("La taille du fichier …"), empty when loaded or

@@ -1,0 +1,60 @@
+// Copying files between a disk and a host folder. Export writes each file of
+// the disk as one host file named "NAME_C1_C2" ("%s_%.5u_%.5u"), files of a
+// directory in a sub-folder of the directory's name; import reads a folder
+// laid out the same way back onto a disk. Bytes are kept as they are: chained
+// files travel as the 253 data bytes of each sector, contiguous files as
+// whole sectors.
+//
+// Host names never lead outside the chosen folder: characters a host name
+// cannot hold safely (control characters, '/', '\\', and '%' itself) are
+// written as %XX, and a name "." or ".." as %2E; the import reads %XX back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "disks/Dialogue.h"
+#include "disks/SystemeFichiers.h"
+
+struct TNomHote {
+    bool Valide = false;
+    std::string Nom; // 6 bytes, or 15 for C1 = 256 and C2 = 0 (NomCadre)
+    int32_t C1 = -1, C2 = -1;
+};
+
+// A host base name (no folder, no extension) as NAME_C1_C2. Exactly one "_"
+// is refused: it would leave C1 unknown.
+TNomHote DecodeNomHote(const std::string& texte);
+// Host name of disk bytes: trimmed, unsafe characters as %XX, text in UTF-8.
+std::string NomHoteSur(const std::string& octets);
+// "%XX" (two hexadecimal digits) back to the character of that code.
+std::string DecodeEchappements(const std::string& texte);
+
+// The export and import state of the disk manager: the folders chosen last,
+// the counters and the format-then-import flag.
+class TExportImport {
+public:
+    std::string RepExport, RepImport;
+    int32_t NbExport = 0, NbImport = 0;
+    std::string NomFicZorv, NomRepZorv; // disk name and directory of the file being imported
+    int32_t C1FicZorv = 0, C2FicZorv = 0;
+    bool MemoireFmt = false; // the next import formats the disk first
+
+    // "Exporter le disque".
+    void Exporte(ISecteurs& secteurs, IDialogue& dialogue);
+    // "Importer un répertoire" (formats first when MemoireFmt is set).
+    void Importe(ISecteurs& secteurs, IDialogue& dialogue);
+    // "Formater puis importer le répertoire": asks, then imports.
+    void FormateEtImporte(ISecteurs& secteurs, IDialogue& dialogue);
+
+    // One host file onto the disk, in `repertoire` (6 bytes) or at the top
+    // level (empty). False when refused (reported to `dialogue`).
+    bool ImporteFichier(TSystemeFichiers& fs, IDialogue& dialogue, const std::string& chemin,
+                        const std::string& repertoire, const std::string& nom, int32_t c1, int32_t c2);
+    // The folder RepImport. False when an invalid host name ended it.
+    bool ImporteRepertoire(TSystemeFichiers& fs, IDialogue& dialogue);
+
+private:
+    bool ImporteUn(TSystemeFichiers& fs, IDialogue& dialogue, const std::string& chemin,
+                   const std::string& repertoire);
+};
