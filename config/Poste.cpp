@@ -13,6 +13,8 @@ uint32_t GraineAleatoire() {
 TPoste::TPoste(uint32_t graine) : FMachine(std::make_unique<TMachine>()) {
     FMachine->Lecteurs = &Lecteurs;
     FMachine->Germe(graine);
+    Activite.Horloge = [this] { return FMachine->Hote ? FMachine->Hote->TickCount() : 0; };
+    Lecteurs.Observateurs.push_back(&Activite);
     Distributeur.AbonneFenetre(FenPrincipale, [this](const TMessage& m) { RecoitMessagePrincipal(m); });
 }
 

@@ -13,6 +13,7 @@
 #include "core/ImprimanteBrute.h"
 #include "core/Machine.h"
 #include "core/Messages.h"
+#include "disks/ActiviteLecteurs.h"
 #include "disks/Lecteurs.h"
 
 // A seed drawn from the host's entropy, for a machine that powers on with
@@ -31,6 +32,8 @@ public:
     TLecteurs Lecteurs;
     TParametres Parametres;
     TDistributeurMessages Distributeur;
+    // The drive lights, fed by the floppy controller, timed by the host's clock.
+    TActiviteLecteurs Activite;
 
     // The main window's close request (a ROM image could not be loaded).
     std::function<void()> SurFermeture;

@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLocale>
@@ -11,45 +14,76 @@
 #include <QToolButton>
 
 #include "config/Demarrage.h"
+#include "config/Modeles.h"
 #include "devices/Ecran.h"
 #include "devices/TraductionClavier.h"
+#include "devices/PlacementEcran.h"
+#include "ui/BarreEtat.h"
 #include "ui/FiltreClavier.h"
 
 namespace {
 
 constexpr int LargeurClient = 1060, HauteurClient = 650;
-constexpr int HauteurBarre = 38;
-constexpr int EcranX = 16, EcranY = 56;
 
 } // namespace
 
 TMyPaintBox::TMyPaintBox(TMachine& m, QWidget* parent) : QWidget(parent), M(m) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
-    setAttribute(Qt::WA_InputMethodEnabled);
+    // No input method over the screen: dead keys reach the keyboard hook as
+    // keys, which composes them (and falls back) as the machine expects.
+    setAttribute(Qt::WA_InputMethodEnabled, false);
     setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);
 }
 
+// One copy of the bitmap per repaint: 1:1, or scaled by the painter.
 void TMyPaintBox::paintEvent(QPaintEvent*) {
     DessineEcran(M);
     const QImage image(M.BmpEcran.data(), LargeurEcran, HauteurEcran, LargeurEcran * 3, QImage::Format_BGR888);
     QPainter p(this);
-    p.drawImage(0, 0, image);
+    if (size() == QSize(LargeurEcran, HauteurEcran)) {
+        p.drawImage(0, 0, image);
+        return;
+    }
+    p.setRenderHint(QPainter::SmoothPixmapTransform, Lisse);
+    p.drawImage(rect(), image);
+}
+
+void TMyPaintBox::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->mimeData()->hasText()) e->acceptProposedAction();
+}
+
+void TMyPaintBox::dropEvent(QDropEvent* e) {
+    if (!e->mimeData()->hasText() || !SurDepot) return;
+    SurDepot(e->mimeData()->text());
+    e->acceptProposedAction();
 }
 
 TMainForm::TMainForm(const TOptionsFenetre& options)
-    : FPoste(GraineAleatoire()), FProgDir(options.ProgDir), FImages(ImagesBarreOutils()) {
+    : FPoste(GraineAleatoire()), FProgDir(options.ProgDir), FImages(ImagesBarreOutils()),
+      FDossiers(ChoisitDossiers(options.ProgDir, TEnvironnementDossiers::DuProcessus())) {
     setWindowTitle(QStringLiteral("Emulateur Zorvex 2.2a"));
-    setFixedSize(LargeurClient, HauteurClient);
+    setMinimumSize(320, 240);
+    resize(LargeurClient, HauteurClient);
     FHote = std::make_unique<THoteQt>(Machine(), *this, options.Boite);
     FPoste.ConnecteHote(FHote.get());
     FPoste.AjouteObservateur(this);
     FPoste.SurFermeture = [this] { close(); };
+    FPoste.Parametres.DossierParametres = FDossiers.Parametres;
+    FPoste.Parametres.DossierDonnees = FDossiers.Donnees;
     FFiltre = new TFiltreClavier(Machine(), this);
     ConstruitBarre();
     PaintBox1 = new TMyPaintBox(Machine(), this);
-    PaintBox1->setGeometry(EcranX, EcranY, LargeurEcran, HauteurEcran);
+    PaintBox1->SurDepot = [this](const QString& texte) { Colle(texte); };
     PaintBox1->setFocus();
+    FBarreEtat = new TBarreEtat(FPoste.Activite, this);
+    FBarreEtat->Horloge = FHote.get();
+    FPoste.AjouteObservateur(FBarreEtat);
+    FBarreEtat->AfficheEtatCPU(Machine().EtatCPU);
+    ConstruitCommandes();
+    BullesBarre();
+    PlaceEcran();
     Centre();
     // Nothing that can show a box runs before the window is shown and the
     // message loop runs.
@@ -59,8 +93,11 @@ TMainForm::TMainForm(const TOptionsFenetre& options)
 void TMainForm::Demarre() {
     if (FDemarree) return;
     FDemarree = true;
-    FChargementReussi = FPoste.Demarre(FProgDir);
+    FChargementReussi = FPoste.Demarre(FDossiers.Programme);
+    FBarreEtat->AfficheModele(LibelleModele(Machine().Machine));
+    MajTitre();
     if (!FChargementReussi) return; // the close requests are queued
+    AppliqueChoix();
     // The images named in the settings are in their drives before the
     // machine runs its first instruction.
     MonteImages();
@@ -75,6 +112,8 @@ void TMainForm::MonteImages() {
 TMainForm::~TMainForm() {
     CaptureClavier(false);
     Machine().FinEmul = true;
+    FPoste.Activite.SurActivite = nullptr;
+    FPoste.RetireObservateur(FBarreEtat);
     FPoste.RetireObservateur(this);
     FPoste.ConnecteHote(nullptr);
 }
@@ -94,7 +133,7 @@ QToolButton* TMainForm::AjouteBouton(const QString& texte, int image) {
 
 void TMainForm::ConstruitBarre() {
     FBarre = new QToolBar(this);
-    FBarre->setGeometry(0, 0, LargeurClient, HauteurBarre);
+    FBarre->setGeometry(0, 0, LargeurClient, HauteurBarreOutils);
     FBarre->setMovable(false);
     FBarre->setFloatable(false);
     FBarre->setIconSize(QSize(18, 18));
@@ -114,13 +153,12 @@ void TMainForm::ConstruitBarre() {
     TBInfo = AjouteBouton(QStringLiteral("Info"), 7);
     FBarre->addSeparator();
     TBExit = AjouteBouton(QStringLiteral("Quitter"), 6);
-    // Their windows do not exist yet.
-    for (QToolButton* b : {TBDsq, TBParams, TBPrSetup, TBPrint}) b->setEnabled(false);
+    // Their windows do not exist yet (the tooltips say so).
+    for (QToolButton* b : {TBDsq, TBParams, TBPrSetup, TBPrint, TBCPU}) b->setEnabled(false);
     TBKbd->setCheckable(true);
     connect(TBKbd, &QToolButton::toggled, this, [this](bool enfonce) { Machine().TBKbdDown = enfonce; });
     connect(TBRaz, &QToolButton::clicked, this, &TMainForm::TBRazClick);
     connect(TBInt, &QToolButton::clicked, this, &TMainForm::TBIntClick);
-    connect(TBCPU, &QToolButton::clicked, this, &TMainForm::TBCPUClick);
     connect(TBInfo, &QToolButton::clicked, this, &TMainForm::TBAboutClick);
     connect(TBExit, &QToolButton::clicked, this, &TMainForm::TBExitClick);
 }
@@ -136,6 +174,7 @@ void TMainForm::PaintBox1Paint() { PaintBox1->repaint(); }
 
 void TMainForm::AfficheEtatCPU(TEtatCPU etat) {
     if (TBCPU) TBCPU->setIcon(FImages[10 + int(etat)]);
+    MajTitre();
 }
 
 void TMainForm::RelacheMajMin() { TBKbd->setChecked(false); }
@@ -153,7 +192,6 @@ void TMainForm::TBIntClick() { Machine().TBIntClick(); }
 
 void TMainForm::TBAboutClick() { FHote->MessageInfo("Emulateur Zorvex\nVersion 2.2a"); }
 
-void TMainForm::TBCPUClick() { FHote->MessageInfo("Le d\u00e9bogueur n'est pas encore disponible."); }
 
 void TMainForm::TBExitClick() {
     Machine().FinEmul = true;
@@ -162,6 +200,7 @@ void TMainForm::TBExitClick() {
 
 void TMainForm::closeEvent(QCloseEvent* e) {
     Machine().FinEmul = true;
+    ArreteCollage();
     e->accept();
     emit Fermee();
 }
