@@ -21,7 +21,6 @@ TAideClavierForm::TAideClavierForm(QWidget* parent) : QDialog(parent) {
     LVTouches = new QTableWidget(0, 3, this);
     LVTouches->setHorizontalHeaderLabels(
         {QStringLiteral("Touche"), QStringLiteral("Codes envoy\u00e9s"), QStringLiteral("La machine re\u00e7oit")});
-    LVTouches->horizontalHeader()->setStretchLastSection(true);
     LVTouches->verticalHeader()->hide();
     LVTouches->setEditTriggers(QAbstractItemView::NoEditTriggers);
     LVTouches->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -48,6 +47,7 @@ void TAideClavierForm::Remplit(int32_t modeClavier) {
         LVTouches->setItem(i, 2, new QTableWidgetItem(QString::fromStdString(l.Machine)));
     }
     LVTouches->resizeColumnsToContents();
+    LVTouches->horizontalHeader()->setStretchLastSection(true);
 }
 
 void TAideClavierForm::Montre(int32_t modeClavier) {
