@@ -199,7 +199,9 @@ void TMainForm::ArreteCollage() {
 
 void TMainForm::BasculePause() { ::BasculePause(Machine()); }
 
-void TMainForm::AfficheStatut(const std::string& texte) { FBarreEtat->AfficheMessage(texte); }
+void TMainForm::AfficheStatut(const std::string& texte) {
+    if (FBarreEtat) FBarreEtat->AfficheMessage(texte);
+}
 
 void TMainForm::MajTitre() {
     static const char* const Etats[] = {"RUN", "STOP", "HLT"};
