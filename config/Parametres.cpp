@@ -89,9 +89,13 @@ void CompleteDossier(std::string& nom, const std::string& progDir) {
 
 } // namespace
 
+std::string CheminParametres(const TParametres& p) {
+    return (p.DossierParametres.empty() ? p.ProgDir : p.DossierParametres) + NomFichierParametres;
+}
+
 bool LitParametresSansEcrire(TMachine& m, TParametres& p) {
     ValeursParDefaut(m, p);
-    const std::string chemin = p.ProgDir + NomFichierParametres;
+    const std::string chemin = CheminParametres(p);
     const bool existe = Existe(chemin);
     if (existe) {
         TFichierIni ini;
@@ -115,7 +119,11 @@ void LitParametres(TMachine& m, TParametres& p) {
 }
 
 bool EcrireParametres(const TMachine& m, const TParametres& p) {
-    const std::string chemin = p.ProgDir + NomFichierParametres;
+    const std::string chemin = CheminParametres(p);
+    if (!p.DossierParametres.empty()) {
+        std::error_code ec; // a failure shows below, when the file cannot be written
+        std::filesystem::create_directories(p.DossierParametres, ec);
+    }
     TFichierIni ini;
     ini.Charge(chemin);
     const size_t modele = size_t(m.Machine);

@@ -15,6 +15,10 @@ constexpr const char* ImprimanteDefaut = "D\u00e9faut";
 // Settings that are not part of the machine record.
 struct TParametres {
     std::string ProgDir;      // program folder, with a trailing separator
+    // Folder of the settings file and folder of the captures and prints (see
+    // config/DossiersUtilisateur.h); empty = the program folder.
+    std::string DossierParametres;
+    std::string DossierDonnees;
     std::string GenCarZorv;   // character generator image
     std::string RomBootZorv;  // boot ROM image
     std::string ROM128KZorv;  // bank-decode PROM image
@@ -25,6 +29,9 @@ struct TParametres {
 
 // Drive numbers whose image is stored in the file (keys D1, D2, D9 … D12).
 constexpr std::array<int, 6> LecteursEnregistres{1, 2, 9, 10, 11, 12};
+
+// Full name of the settings file.
+std::string CheminParametres(const TParametres& p);
 
 // Defaults, then the file (or its creation with the defaults); image names
 // without a folder are completed with ProgDir; disk images that do not exist

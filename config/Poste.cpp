@@ -14,6 +14,8 @@ uint32_t GraineAleatoire() {
 TPoste::TPoste(uint32_t graine) : FMachine(std::make_unique<TMachine>()) {
     FMachine->Lecteurs = &Lecteurs;
     FMachine->Germe(graine);
+    Activite.Horloge = [this] { return FMachine->Hote ? FMachine->Hote->TickCount() : 0; };
+    Lecteurs.Observateurs.push_back(&Activite);
     Distributeur.AbonneFenetre(FenPrincipale, [this](const TMessage& m) { RecoitMessagePrincipal(m); });
     FDebogueur = std::make_unique<TDebogueur>(*FMachine, Distributeur);
     AjouteObservateur(FDebogueur.get());

@@ -14,6 +14,7 @@
 #include "core/ImprimanteBrute.h"
 #include "core/Machine.h"
 #include "core/Messages.h"
+#include "disks/ActiviteLecteurs.h"
 #include "disks/Lecteurs.h"
 
 // A seed drawn from the host's entropy, for a machine that powers on with
@@ -34,6 +35,8 @@ public:
     TLecteurs Lecteurs;
     TParametres Parametres;
     TDistributeurMessages Distributeur;
+    // The drive lights, fed by the floppy controller, timed by the host's clock.
+    TActiviteLecteurs Activite;
 
     // The debugger's state (the CPU window's logic), one for the workstation.
     TDebogueur& Debogueur() { return *FDebogueur; }

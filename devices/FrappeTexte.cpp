@@ -74,6 +74,18 @@ std::string DecodeFrappe(const std::string& texte, std::vector<TMessageClavier>&
     return {};
 }
 
+std::vector<TMessageClavier> MessagesDuTexte(const std::u16string& texte) {
+    std::vector<TMessageClavier> messages;
+    messages.reserve(texte.size());
+    for (size_t i = 0; i < texte.size(); ++i) {
+        const char16_t c = texte[i];
+        if (c == u'\r' && i + 1 < texte.size() && texte[i + 1] == u'\n') continue; // CR LF: one Return
+        if (c == u'\r' || c == u'\n' || c == u'\t') messages.push_back(MessagePour(c));
+        else if (c >= 0x20 && c != 0x7F) messages.push_back({TTypeMessageClavier::Caractere, uint16_t(c)});
+    }
+    return messages;
+}
+
 bool TFrappeTexte::Alimente(TMachine& m, const TContexteClavier& contexte, TTraducteur traduit) {
     TContexteClavier ctx = contexte;
     ctx.ModeClavier = m.ModeClavier;

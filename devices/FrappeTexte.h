@@ -18,6 +18,12 @@ struct TMachine;
 // reason the text was refused.
 std::string DecodeFrappe(const std::string& texte, std::vector<TMessageClavier>& messages);
 
+// The messages of a text pasted or dropped on the screen (UTF-16, as the
+// clipboard gives it): CR LF, CR and LF are one Return key, a tab the Tab key,
+// other control characters are left out, every other character is a
+// character message.
+std::vector<TMessageClavier> MessagesDuTexte(const std::u16string& texte);
+
 class TFrappeTexte {
 public:
     explicit TFrappeTexte(std::vector<TMessageClavier> messages = {}) : FMessages(std::move(messages)) {}
@@ -30,6 +36,8 @@ public:
     // True while some remain.
     bool Alimente(TMachine& m, const TContexteClavier& contexte, TTraducteur traduit = TraduitMessageClavier);
     bool Fini() const { return FProchain >= FMessages.size(); }
+    // Messages not yet typed.
+    size_t Restants() const { return FMessages.size() - FProchain; }
 
 private:
     std::vector<TMessageClavier> FMessages;

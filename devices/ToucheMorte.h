@@ -18,3 +18,9 @@ char16_t CaractereAccent(TAccent a);
 // `suivant`: the composed letter when the accent combines with it, the accent
 // alone for a space, otherwise the accent followed by `suivant`.
 std::u16string ComposeApresCleMorte(TAccent a, char16_t suivant);
+
+// A character an input method composed from a dead key and a key that the
+// host keyboard of the machine's era never combined (^ then 1 gives "¹"
+// there): the two characters it was typed as, accent first ("^1"). Empty
+// for any other character.
+std::u16string RepliComposition(char16_t compose);

@@ -62,6 +62,7 @@ void ExecLecture(TMachine& m) {
         EchecES(m, e, code);
         return;
     }
+    m.Lecteurs->SignaleActivite(slot, TOperationLecteur::Lecture);
     Emet(m, {0xAA, 0xA5, 0x01, 0x00, 0x00, 0x00, code, 0x00, uint8_t(code ^ 0x01)}, ecdSommeMsg);
     m.LgrDataZorv = TailleSecteur;
     m.IndDataZorv = 0;
@@ -71,7 +72,7 @@ void ExecLecture(TMachine& m) {
 // Write and format: only on a writable disk; the reply tells success,
 // protection, absence or a host failure.
 template <typename TOperation>
-void ExecModification(TMachine& m, TOperation operation) {
+void ExecModification(TMachine& m, TOperationLecteur genre, TOperation operation) {
     const uint8_t code = m.BufMsgCtrl[2];
     const int slot = NumeroDisque(code);
     const uint8_t etat = EtatDisque(m, slot);
@@ -85,17 +86,18 @@ void ExecModification(TMachine& m, TOperation operation) {
         EchecES(m, e, code);
         return;
     }
+    m.Lecteurs->SignaleActivite(slot, genre);
     EmetReponse(m, StatutSucces, code);
 }
 
 void ExecEcriture(TMachine& m) {
-    ExecModification(m, [&m](TLecteurs& l, int slot) {
+    ExecModification(m, TOperationLecteur::Ecriture, [&m](TLecteurs& l, int slot) {
         l.EcrireSecteur(slot, SecteurCommande(m), m.BufEcrSect.data());
     });
 }
 
 void ExecFormatage(TMachine& m) {
-    ExecModification(m, [](TLecteurs& l, int slot) { l.FormaterDisque(slot); });
+    ExecModification(m, TOperationLecteur::Formatage, [](TLecteurs& l, int slot) { l.FormaterDisque(slot); });
 }
 
 // The command header is complete: echo its checksum and expect the message.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/Texte.h"
+#include "disks/ActiviteLecteurs.h"
 #include "disks/FichierImage.h"
 
 constexpr int NbLecteurs = 6;
@@ -37,6 +38,11 @@ struct TLecteurs {
     std::array<int32_t, NbLecteurs + 1> Taille_Disque{};
     std::array<int32_t, NbLecteurs + 1> NbrSectDisque{};
     std::array<int32_t, NbLecteurs + 1> NbrSectCatal{};
+    // Told of each operation of the floppy controller (the drive lights).
+    std::vector<IObservateurLecteurs*> Observateurs;
+    void SignaleActivite(int numero, TOperationLecteur operation) const {
+        for (IObservateurLecteurs* o : Observateurs) o->ActiviteLecteur(numero, operation);
+    }
 
     // Sizes of slots 1 and 2: 0 = 3.5-inch (800 Ko), 1 = 5.25-inch (400 Ko).
     void InitGeometrie(int32_t typeDsq12);

@@ -48,6 +48,22 @@ bool TFiltreClavier::Caracteres(const std::u16string& texte, bool shift, bool ct
     return consomme;
 }
 
+// An input method's composed text: a character no rule takes that was made of
+// a dead key and a key it does not combine with, as the host keyboard of the
+// machine's era would have typed it (^ then 1 gives "^1").
+std::u16string TFiltreClavier::AvecReplis(const std::u16string& texte) const {
+    std::u16string r;
+    const TContexteClavier ctx = Contexte();
+    for (const char16_t c : texte) {
+        TMessageClavier msg;
+        msg.Type = TTypeMessageClavier::Caractere;
+        msg.Code = c;
+        const std::u16string repli = RepliComposition(c);
+        r += !repli.empty() && !TraduitMessageClavier(msg, ctx).Consomme ? repli : std::u16string(1, c);
+    }
+    return r;
+}
+
 // Text of a key after a dead key: its first character composed with the
 // accent. Empty text (a modifier key) leaves the dead key waiting.
 std::u16string TFiltreClavier::Compose(const std::u16string& texte) {
@@ -104,7 +120,7 @@ bool TFiltreClavier::eventFilter(QObject* cible, QEvent* e) {
         consomme = ToucheEnfoncee(cible, static_cast<QKeyEvent*>(e));
     } else {
         const QString commit = static_cast<QInputMethodEvent*>(e)->commitString();
-        consomme = !commit.isEmpty() && Caracteres(commit.toStdU16String(), false, false);
+        consomme = !commit.isEmpty() && Caracteres(AvecReplis(commit.toStdU16String()), false, false);
     }
     if (SurTraduction) SurTraduction();
     return consomme;

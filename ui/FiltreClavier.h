@@ -38,5 +38,6 @@ private:
     bool ToucheEnfoncee(QObject* cible, QKeyEvent* e);
     bool Caracteres(const std::u16string& texte, bool shift, bool ctrl);
     std::u16string Compose(const std::u16string& texte);
+    std::u16string AvecReplis(const std::u16string& texte) const;
     bool Pousse(const TTraduction& t);
 };

@@ -59,6 +59,8 @@ void THoteQt::MessageInfo(const std::string& texte) { Boite(TTypeBoite::Informat
 
 bool THoteQt::Question(const std::string& texte) { return Boite(TTypeBoite::Question, texte); }
 
+void THoteQt::MessageStatut(const std::string& texte) { FFenetre.AfficheStatut(texte); }
+
 void THoteQt::Repeint() { FFenetre.PaintBox1Paint(); }
 
 void THoteQt::DemarreTimer(TTimer t, uint32_t ms) { FTimers[t]->start(int(ms)); }

@@ -46,6 +46,7 @@ public:
     THeureLocale HeureLocale() override;
     void Dors(uint32_t ms) override;
     bool Question(const std::string& texte) override;
+    void MessageStatut(const std::string& texte) override;
     using IHote::PosteMessage;
     void PosteMessage(const TMessage& msg) override;
     void RelacheMajMin() override;

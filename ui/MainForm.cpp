@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLocale>
@@ -14,37 +17,59 @@
 #include "config/ImprForm.h"
 #include "config/ParamsForm.h"
 #include "debugger/CPUForm.h"
+#include "config/Modeles.h"
 #include "devices/Ecran.h"
 #include "devices/TraductionClavier.h"
+#include "devices/PlacementEcran.h"
+#include "ui/BarreEtat.h"
 #include "ui/FiltreClavier.h"
 #include "ui/SurfaceImpressionQt.h"
 
 namespace {
 
 constexpr int LargeurClient = 1060, HauteurClient = 650;
-constexpr int HauteurBarre = 38;
-constexpr int EcranX = 16, EcranY = 56;
 
 } // namespace
 
 TMyPaintBox::TMyPaintBox(TMachine& m, QWidget* parent) : QWidget(parent), M(m) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
-    setAttribute(Qt::WA_InputMethodEnabled);
+    // No input method over the screen: dead keys reach the keyboard hook as
+    // keys, which composes them (and falls back) as the machine expects.
+    setAttribute(Qt::WA_InputMethodEnabled, false);
     setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);
 }
 
+// One copy of the bitmap per repaint: 1:1, or scaled by the painter.
 void TMyPaintBox::paintEvent(QPaintEvent*) {
     DessineEcran(M);
     const QImage image(M.BmpEcran.data(), LargeurEcran, HauteurEcran, LargeurEcran * 3, QImage::Format_BGR888);
     QPainter p(this);
-    p.drawImage(0, 0, image);
+    if (size() == QSize(LargeurEcran, HauteurEcran)) {
+        p.drawImage(0, 0, image);
+        return;
+    }
+    p.setRenderHint(QPainter::SmoothPixmapTransform, Lisse);
+    p.drawImage(rect(), image);
+}
+
+void TMyPaintBox::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->mimeData()->hasText()) e->acceptProposedAction();
+}
+
+void TMyPaintBox::dropEvent(QDropEvent* e) {
+    if (!e->mimeData()->hasText() || !SurDepot) return;
+    SurDepot(e->mimeData()->text());
+    e->acceptProposedAction();
 }
 
 TMainForm::TMainForm(const TOptionsFenetre& options)
-    : FPoste(GraineAleatoire()), FProgDir(options.ProgDir), FImages(ImagesBarreOutils()) {
+    : FPoste(GraineAleatoire()), FImages(ImagesBarreOutils()),
+      FDossiers(ChoisitDossiers(options.ProgDir, TEnvironnementDossiers::DuProcessus())) {
     setWindowTitle(QStringLiteral("Emulateur Zorvex 2.2a"));
-    setFixedSize(LargeurClient, HauteurClient);
+    setMinimumSize(320, 240);
+    resize(LargeurClient, HauteurClient);
     FHote = std::make_unique<THoteQt>(Machine(), *this, options.Boite);
     FPoste.ConnecteHote(FHote.get());
     FPoste.AjouteObservateur(this);
@@ -53,12 +78,21 @@ TMainForm::TMainForm(const TOptionsFenetre& options)
         FPoste.Parametres, [this](const std::string& texte) { FHote->MessageStatut(texte); }, options.ImpressionPdf);
     FImprimante = std::make_unique<TImprimante>(Machine(), *FSurfaceImpr);
     FPoste.ConnecteImprimante(FImprimante.get());
+    FPoste.Parametres.DossierParametres = FDossiers.Parametres;
+    FPoste.Parametres.DossierDonnees = FDossiers.Donnees;
     FFiltre = new TFiltreClavier(Machine(), this);
     ConstruitBarre();
     PaintBox1 = new TMyPaintBox(Machine(), this);
-    PaintBox1->setGeometry(EcranX, EcranY, LargeurEcran, HauteurEcran);
+    PaintBox1->SurDepot = [this](const QString& texte) { Colle(texte); };
     PaintBox1->setFocus();
     FCPUForm = new TCPUForm(FPoste.Debogueur(), this);
+    FBarreEtat = new TBarreEtat(FPoste.Activite, this);
+    FBarreEtat->Horloge = FHote.get();
+    FPoste.AjouteObservateur(FBarreEtat);
+    FBarreEtat->AfficheEtatCPU(Machine().EtatCPU);
+    ConstruitCommandes();
+    BullesBarre();
+    PlaceEcran();
     Centre();
     // Nothing that can show a box runs before the window is shown and the
     // message loop runs.
@@ -68,9 +102,12 @@ TMainForm::TMainForm(const TOptionsFenetre& options)
 void TMainForm::Demarre() {
     if (FDemarree) return;
     FDemarree = true;
-    FChargementReussi = FPoste.Demarre(FProgDir);
+    FChargementReussi = FPoste.Demarre(FDossiers.Programme);
+    FBarreEtat->AfficheModele(LibelleModele(Machine().Machine));
+    MajTitre();
     ActiveTBPrint();
     if (!FChargementReussi) return; // the close requests are queued
+    AppliqueChoix();
     // The images named in the settings are in their drives before the
     // machine runs its first instruction.
     MonteImages();
@@ -89,6 +126,8 @@ TMainForm::~TMainForm() {
     Machine().FinEmul = true;
     FImprimante->FinProgramme();
     FPoste.ConnecteImprimante(nullptr);
+    FPoste.Activite.SurActivite = nullptr;
+    FPoste.RetireObservateur(FBarreEtat);
     FPoste.RetireObservateur(this);
     FPoste.ConnecteHote(nullptr);
 }
@@ -108,7 +147,7 @@ QToolButton* TMainForm::AjouteBouton(const QString& texte, int image) {
 
 void TMainForm::ConstruitBarre() {
     FBarre = new QToolBar(this);
-    FBarre->setGeometry(0, 0, LargeurClient, HauteurBarre);
+    FBarre->setGeometry(0, 0, LargeurClient, HauteurBarreOutils);
     FBarre->setMovable(false);
     FBarre->setFloatable(false);
     FBarre->setIconSize(QSize(18, 18));
@@ -128,7 +167,7 @@ void TMainForm::ConstruitBarre() {
     TBInfo = AjouteBouton(QStringLiteral("Info"), 7);
     FBarre->addSeparator();
     TBExit = AjouteBouton(QStringLiteral("Quitter"), 6);
-    // Their windows do not exist yet.
+    // Its window does not exist yet (the tooltip says so).
     TBDsq->setEnabled(false);
     ActiveTBPrint();
     connect(TBPrint, &QToolButton::clicked, this, &TMainForm::TBPrintClick);
@@ -154,6 +193,7 @@ void TMainForm::PaintBox1Paint() { PaintBox1->repaint(); }
 
 void TMainForm::AfficheEtatCPU(TEtatCPU etat) {
     if (TBCPU) TBCPU->setIcon(FImages[10 + int(etat)]);
+    MajTitre();
 }
 
 void TMainForm::RelacheMajMin() { TBKbd->setChecked(false); }
@@ -230,6 +270,7 @@ void TMainForm::TBExitClick() {
 void TMainForm::closeEvent(QCloseEvent* e) {
     Machine().FinEmul = true;
     FImprimante->FinProgramme();
+    ArreteCollage();
     e->accept();
     emit Fermee();
 }

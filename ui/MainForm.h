@@ -2,18 +2,27 @@
 // the emulated machine.
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "config/DossiersUtilisateur.h"
+#include "config/ParametresFenetre.h"
 #include "config/Poste.h"
 #include "devices/Imprimante.h"
+#include "devices/FrappeTexte.h"
 #include "ui/HoteQt.h"
 #include "ui/Icones.h"
 
+class QAction;
+class QMenu;
 class QToolBar;
 class QToolButton;
+class TAideClavierForm;
+class TBarreEtat;
 class TFiltreClavier;
 class TCPUForm;
 class TSurfaceImpressionQt;
@@ -26,16 +35,22 @@ class TMyPaintBox : public QWidget {
     Q_OBJECT
 public:
     TMyPaintBox(TMachine& m, QWidget* parent);
+    // Scaled pictures are smoothed (fitted zoom) or kept sharp (×1, ×2).
+    bool Lisse = false;
+    // A text dropped on the screen.
+    std::function<void(const QString&)> SurDepot;
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     TMachine& M;
 };
 
 struct TOptionsFenetre {
-    std::string ProgDir;  // folder of the executable (settings, ROM images)
+    std::string ProgDir;  // folder of the executable (settings, ROM images; see config/DossiersUtilisateur.h)
     TBoite Boite;         // message boxes; empty = real modal boxes
     bool ImpressionPdf = false; // print jobs to PDF files even with a printer installed
 };
@@ -71,6 +86,29 @@ public:
     bool ChargementReussi() const { return FChargementReussi; }
     // The start-up has run (successfully or not).
     bool Demarree() const { return FDemarree; }
+    const TDossiers& Dossiers() const { return FDossiers; }
+    TBarreEtat* BarreEtat() { return FBarreEtat; }
+    TAideClavierForm* AideClavier() { return FAide; }
+
+    // Window commands (menu "Commandes", the screen's context menu, shortcuts).
+    QAction *ActZoom1 = nullptr, *ActZoom2 = nullptr, *ActAjuste = nullptr, *ActPleinEcran = nullptr,
+            *ActCapture = nullptr, *ActColle = nullptr, *ActArretColle = nullptr, *ActPause = nullptr,
+            *ActAide = nullptr;
+    QToolButton* TBMenu = nullptr;
+    void ChoisitZoom(TZoom zoom);
+    TZoom Zoom() const { return FChoix.Zoom; }
+    void BasculePleinEcran();
+    // Saves the screen; the full name, or empty (the reason is in the status bar).
+    std::string Capture();
+    // Types a text into the machine, paced by its keyboard queue.
+    void Colle(const QString& texte);
+    void ArreteCollage();
+    bool CollageEnCours() const { return FCollage != nullptr; }
+    void BasculePause();
+    // A line of the status bar (the host's MessageStatut).
+    void AfficheStatut(const std::string& texte);
+    // Places the screen for the window's size and zoom.
+    void PlaceEcran();
 
 signals:
     // The window has been closed (its run loop is ending).
@@ -80,8 +118,8 @@ public:
     void TBRazClick();
     void TBIntClick();
     void TBAboutClick();
-    void TBCPUClick();
     void TBExitClick();
+    void TBCPUClick();
     void TBPrintClick();
     // "Imprime" is enabled exactly while jobs are ended by hand.
     void ActiveTBPrint();
@@ -95,10 +133,11 @@ protected:
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     TPoste FPoste;
-    std::string FProgDir;
     std::unique_ptr<THoteQt> FHote;
     std::unique_ptr<TSurfaceImpressionQt> FSurfaceImpr;
     std::unique_ptr<TImprimante> FImprimante;
@@ -110,9 +149,22 @@ private:
     bool FDemarree = false;
     TFormParams* FFormParams = nullptr;
     TImprForm* FImprForm = nullptr;
+    TDossiers FDossiers;
+    TParametresFenetre FChoix;
+    TBarreEtat* FBarreEtat = nullptr;
+    TAideClavierForm* FAide = nullptr;
+    QMenu* FMenu = nullptr;
+    std::unique_ptr<TFrappeTexte> FCollage;
+    QTimer FMinuterieCollage;
 
     QToolButton* AjouteBouton(const QString& texte, int image);
     void ConstruitBarre();
+    void ConstruitCommandes();
+    void BullesBarre();
+    void AlimenteCollage();
+    void MajTitre();
+    void EnregistreChoix();
+    void AppliqueChoix();
     void Centre();
     void Demarre();
     void MonteImages();

@@ -6,6 +6,7 @@
 
 #include "core/HoteVirtuel.h"
 #include "core/Machine.h"
+#include "disks/ActiviteLecteurs.h"
 #include "disks/ControleurDsq.h"
 #include "disks/Lecteurs.h"
 #include "ImagesTemp.h"
@@ -332,6 +333,47 @@ TEST_F(Controleur, UnknownCommandAndShortMessageReturnToIdle) {
     EXPECT_EQ(Lit(9), (Octets{0xAA, 0xA5, 0x00, 0x00, 0x6A, 0x00, 0x04, 0x00, 0x6E}));
     Ecrit({0x00});
     Disponible();
+}
+
+} // namespace
+
+namespace {
+
+// The drive lights follow what the controller really does to a disk, and
+// stay on 100 ms of the host's clock after it.
+TEST_F(Controleur, DriveLightsFollowReadsWritesAndFormats) {
+    TActiviteLecteurs lumieres;
+    lumieres.Horloge = [this] { return hote.TickCount(); };
+    lec.Observateurs.push_back(&lumieres);
+    ASSERT_EQ(lec.InsereDisque(1, dossier.Image("a.img", T800), " "), "");
+    ASSERT_EQ(lec.InsereDisque(3, dossier.Image("b.img", T1200), " "), "");
+    lec.BasculeProtection(1);
+    hote.MaintenantUs = 5'000'000;
+    Commande(CmdLecture, 0x11, 1);
+    EXPECT_TRUE(lumieres.Allume(1, hote.TickCount()));
+    EXPECT_EQ(lumieres.DerniereOperation(1), TOperationLecteur::Lecture);
+    Lit(9);
+    Secteur();
+    // Refused write (protected) and a read of an empty drive: no light.
+    Commande(CmdEcriture, 0x11, 1);
+    Donnees(Motif(1), 256);
+    Lit(9);
+    Ecrit({0x00});
+    Commande(CmdLecture, 0x5A, 1);
+    Lit(9);
+    Ecrit({0x00});
+    EXPECT_EQ(lumieres.NbOperations(1), 1u);
+    EXPECT_FALSE(lumieres.Allume(4, hote.TickCount()));
+    Commande(CmdFormatage, 0x59, 0);
+    EXPECT_EQ(lumieres.DerniereOperation(3), TOperationLecteur::Formatage);
+    const uint32_t t = hote.TickCount();
+    EXPECT_TRUE(lumieres.Allume(3, t + 99));
+    EXPECT_EQ(lumieres.AvantExtinction(t + 40), 60u);
+    EXPECT_FALSE(lumieres.Allume(3, t + 100));
+    EXPECT_FALSE(lumieres.Allume(1, t + 100));
+    EXPECT_EQ(lumieres.AvantExtinction(t + 100), 0u);
+    EXPECT_FALSE(lumieres.Allume(0, t));
+    EXPECT_FALSE(lumieres.Allume(7, t));
 }
 
 } // namespace

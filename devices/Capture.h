@@ -1,0 +1,21 @@
+// Screenshots: the screen as the machine shows it, 1024 × 576, saved as a PNG
+// file named by the date and time in the captures folder.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/Hote.h"
+
+struct TMachine;
+
+// "Zorvex-2026-12-09-14h05m33.png"; `rang` > 1 adds "-2", "-3"… for a second
+// capture within the same second.
+std::string NomCapture(const THeureLocale& h, int rang = 1);
+
+// Draws the screen, creates `dossier` when needed and writes the picture
+// under the first free name. Returns the full name, or empty with the reason
+// in `erreur`. `existe` tells whether a name is taken (default: the host's
+// files).
+std::string EnregistreCapture(TMachine& m, const std::string& dossier, const THeureLocale& h, std::string& erreur,
+                              const std::function<bool(const std::string&)>& existe = {});

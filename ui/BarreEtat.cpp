@@ -1,0 +1,84 @@
+#include "ui/BarreEtat.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+
+#include "disks/ActiviteLecteurs.h"
+#include "disks/Lecteurs.h"
+
+namespace {
+
+const char* const StyleEteinte = "QLabel { background: #3a3a3a; color: #c8c8c8; border-radius: 2px; padding: 0 3px; }";
+const char* const StyleLecture = "QLabel { background: #30c040; color: black; border-radius: 2px; padding: 0 3px; }";
+const char* const StyleEcriture = "QLabel { background: #e04030; color: white; border-radius: 2px; padding: 0 3px; }";
+
+QLabel* Champ(QWidget* parent, QHBoxLayout* l, const QString& bulle) {
+    auto* c = new QLabel(parent);
+    c->setToolTip(bulle);
+    l->addWidget(c);
+    return c;
+}
+
+} // namespace
+
+TBarreEtat::TBarreEtat(TActiviteLecteurs& activite, QWidget* parent) : QWidget(parent), FActivite(activite) {
+    setStyleSheet(QStringLiteral("TBarreEtat QLabel { font-size: 11px; }"));
+    auto* l = new QHBoxLayout(this);
+    l->setContentsMargins(6, 1, 6, 1);
+    l->setSpacing(8);
+    LabelModele = Champ(this, l, QStringLiteral("Mod\u00e8le de machine \u00e9mul\u00e9"));
+    LabelEtat = Champ(this, l, QStringLiteral("\u00c9tat du processeur : RUN en marche, STOP arr\u00eat\u00e9, HLT arr\u00eat\u00e9 par HLT"));
+    LabelVitesse = Champ(this, l, QStringLiteral("Vitesse d'ex\u00e9cution"));
+    LabelVitesse->hide();
+    for (int slot = 1; slot <= 6; ++slot) {
+        const int numero = LecteurDuSlot(slot);
+        QLabel* c = Champ(this, l, QStringLiteral("Lecteur %1 : vert en lecture, rouge en \u00e9criture ou formatage").arg(numero));
+        c->setText(QString::number(numero));
+        c->setAlignment(Qt::AlignCenter);
+        c->setStyleSheet(QLatin1String(StyleEteinte));
+        if (slot == 1) l->insertSpacing(l->count() - 1, 6);
+        LabelLecteurs[size_t(slot - 1)] = c;
+    }
+    LabelMessage = Champ(this, l, QString());
+    LabelMessage->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    l->setStretchFactor(LabelMessage, 1);
+    FMinuterie.setSingleShot(true);
+    connect(&FMinuterie, &QTimer::timeout, this, &TBarreEtat::MajLumieres);
+    // Activity comes inside an instruction: the lights change at the next pump.
+    FActivite.SurActivite = [this] {
+        if (!FMinuterie.isActive() || FMinuterie.remainingTime() > 0) FMinuterie.start(0);
+    };
+}
+
+void TBarreEtat::AfficheModele(const std::string& libelle) { LabelModele->setText(QString::fromStdString(libelle)); }
+
+void TBarreEtat::AfficheEtatCPU(TEtatCPU etat) {
+    static const char* const Noms[] = {"RUN", "STOP", "HLT"};
+    LabelEtat->setText(QLatin1String(Noms[etat <= CPUHalt ? etat : 0]));
+}
+
+void TBarreEtat::AfficheVitesse(const std::string& texte) {
+    LabelVitesse->setText(QString::fromStdString(texte));
+    LabelVitesse->setVisible(!texte.empty());
+}
+
+void TBarreEtat::AfficheMessage(const std::string& texte) {
+    LabelMessage->setText(QString::fromStdString(texte));
+    LabelMessage->setToolTip(LabelMessage->text());
+}
+
+bool TBarreEtat::LumiereAllumee(int slot) const { return slot >= 1 && slot <= 6 && FAllumees[size_t(slot - 1)]; }
+
+void TBarreEtat::MajLumieres() {
+    const uint32_t maintenant = Horloge ? Horloge->TickCount() : 0;
+    for (int slot = 1; slot <= 6; ++slot) {
+        const bool allume = FActivite.Allume(slot, maintenant);
+        const char* style = !allume ? StyleEteinte
+                            : FActivite.DerniereOperation(slot) == TOperationLecteur::Lecture ? StyleLecture
+                                                                                              : StyleEcriture;
+        if (FStyles[size_t(slot - 1)] != style) LabelLecteurs[size_t(slot - 1)]->setStyleSheet(QLatin1String(style));
+        FStyles[size_t(slot - 1)] = style;
+        FAllumees[size_t(slot - 1)] = allume;
+    }
+    if (const uint32_t reste = FActivite.AvantExtinction(maintenant)) FMinuterie.start(int(reste));
+}

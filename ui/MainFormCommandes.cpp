@@ -1,0 +1,214 @@
+// The main window's own commands around the machine: zoom and full screen,
+// screenshots, paste, pause, the keyboard help, the tooltips and the title.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "config/CommandesPoste.h"
+#include "config/Modeles.h"
+#include "devices/Capture.h"
+#include "devices/PlacementEcran.h"
+#include "ui/AideClavierForm.h"
+#include "ui/BarreEtat.h"
+#include "ui/BulleBouton.h"
+#include "ui/FiltreClavier.h"
+#include "ui/MainForm.h"
+
+namespace {
+
+const QString PasEncore = QStringLiteral("sa fen\u00eatre n'existe pas encore dans cette version");
+
+} // namespace
+
+void TMainForm::BullesBarre() {
+    PoseBulle(TBDsq, QStringLiteral("Gestionnaire de disques : ins\u00e9rer, \u00e9jecter, cr\u00e9er des images"), PasEncore);
+    PoseBulle(TBKbd, QStringLiteral("Maj / Min : inverse la casse des lettres que lit la machine"), {});
+    PoseBulle(TBRaz, QStringLiteral("RAZ : remise \u00e0 z\u00e9ro de la machine (la m\u00e9moire est conserv\u00e9e)"), {});
+    PoseBulle(TBInt, QStringLiteral("INT : demande d'interruption au processeur"), {});
+    PoseBulle(TBParams, QStringLiteral("Param\u00e8tres de l'\u00e9mulateur : mod\u00e8le, couleurs, clavier, switches"), {});
+    PoseBulle(TBPrSetup, QStringLiteral("Propri\u00e9t\u00e9s de l'imprimante : fin des travaux, fonte, en-t\u00eate"), {});
+    PoseBulle(TBPrint, QStringLiteral("Imprime : termine le travail d'impression en cours"),
+              QStringLiteral("seulement quand les travaux d'impression se terminent \u00e0 la main"));
+    PoseBulle(TBCPU, QStringLiteral("CPU : le d\u00e9bogueur ; l'image montre l'\u00e9tat du processeur"), {});
+    PoseBulle(TBInfo, QStringLiteral("Info : version de l'\u00e9mulateur"), {});
+    PoseBulle(TBExit, QStringLiteral("Quitter : arr\u00eate l'\u00e9mulation et ferme la fen\u00eatre"), {});
+    PoseBulle(TBMenu, QStringLiteral("Commandes de la fen\u00eatre : zoom, plein \u00e9cran, capture, coller, pause, aide du clavier"), {});
+}
+
+void TMainForm::ConstruitCommandes() {
+    FMenu = new QMenu(this);
+    auto action = [this](const QString& texte, QList<QKeySequence> touches, auto&& fait) {
+        auto* a = new QAction(texte, this);
+        a->setShortcuts(touches);
+        a->setShortcutContext(Qt::WindowShortcut);
+        connect(a, &QAction::triggered, this, fait);
+        addAction(a);
+        FMenu->addAction(a);
+        return a;
+    };
+    ActZoom1 = action(QStringLiteral("Zoom \u00d71"), {QKeySequence(Qt::CTRL | Qt::Key_1)}, [this] { ChoisitZoom(TZoom::X1); });
+    ActZoom2 = action(QStringLiteral("Zoom \u00d72"), {QKeySequence(Qt::CTRL | Qt::Key_2)}, [this] { ChoisitZoom(TZoom::X2); });
+    ActAjuste = action(QStringLiteral("Ajuster \u00e0 la fen\u00eatre"), {QKeySequence(Qt::CTRL | Qt::Key_0)},
+                       [this] { ChoisitZoom(TZoom::Ajuste); });
+    for (QAction* a : {ActZoom1, ActZoom2, ActAjuste}) a->setCheckable(true);
+    ActZoom1->setChecked(true);
+    ActPleinEcran = action(QStringLiteral("Plein \u00e9cran"), {QKeySequence(Qt::Key_F11)}, [this] { BasculePleinEcran(); });
+    ActPleinEcran->setCheckable(true);
+    FMenu->addSeparator();
+    ActCapture = action(QStringLiteral("Capture d'\u00e9cran"), {QKeySequence(Qt::Key_F12)}, [this] { Capture(); });
+    ActColle = action(QStringLiteral("Coller le texte"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)},
+                      [this] { Colle(QGuiApplication::clipboard()->text()); });
+    ActArretColle = action(QStringLiteral("Arr\u00eater le collage"), {}, [this] { ArreteCollage(); });
+    ActArretColle->setEnabled(false);
+    ActPause = action(QStringLiteral("Pause / reprise du processeur"),
+                      {QKeySequence(Qt::Key_Pause), QKeySequence(Qt::CTRL | Qt::Key_P)}, [this] { BasculePause(); });
+    FMenu->addSeparator();
+    ActAide = action(QStringLiteral("Clavier\u2026"), {QKeySequence(Qt::Key_F1)}, [this] {
+        if (!FAide) FAide = new TAideClavierForm(this);
+        FAide->Montre(Machine().ModeClavier);
+    });
+    // Right of the documented buttons.
+    auto* ressort = new QWidget(FBarre);
+    ressort->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    FBarre->addWidget(ressort);
+    TBMenu = AjouteBouton(QStringLiteral("Menu"), 9);
+    TBMenu->setMenu(FMenu);
+    TBMenu->setPopupMode(QToolButton::InstantPopup);
+    TBMenu->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
+    PaintBox1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(PaintBox1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { FMenu->popup(PaintBox1->mapToGlobal(p)); });
+    FMinuterieCollage.setInterval(2);
+    connect(&FMinuterieCollage, &QTimer::timeout, this, &TMainForm::AlimenteCollage);
+}
+
+void TMainForm::PlaceEcran() {
+    const bool plein = isFullScreen();
+    FBarre->setVisible(!plein);
+    FBarreEtat->setVisible(!plein);
+    FBarre->setGeometry(0, 0, width(), HauteurBarreOutils);
+    FBarreEtat->setGeometry(0, height() - HauteurBarreEtat, width(), HauteurBarreEtat);
+    const TPlacement p = ::PlaceEcran(ZoneEcran(width(), height(), plein), FChoix.Zoom);
+    PaintBox1->Lisse = p.Facteur == 0;
+    PaintBox1->setGeometry(p.Ecran.X, p.Ecran.Y, p.Ecran.L, p.Ecran.H);
+    PaintBox1->update();
+    // Around the picture in full screen: black, as a monitor's bezel.
+    setAutoFillBackground(plein);
+    QPalette fond = palette();
+    fond.setColor(QPalette::Window, plein ? Qt::black : QApplication::palette().color(QPalette::Window));
+    setPalette(fond);
+}
+
+void TMainForm::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    PlaceEcran();
+}
+
+void TMainForm::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    if (e->type() != QEvent::WindowStateChange) return;
+    ActPleinEcran->setChecked(isFullScreen());
+    PlaceEcran();
+}
+
+void TMainForm::ChoisitZoom(TZoom zoom) {
+    FChoix.Zoom = zoom;
+    ActZoom1->setChecked(zoom == TZoom::X1);
+    ActZoom2->setChecked(zoom == TZoom::X2);
+    ActAjuste->setChecked(zoom == TZoom::Ajuste);
+    if (!isFullScreen() && !isMaximized() && zoom != TZoom::Ajuste) {
+        int l = 0, h = 0;
+        TailleFenetre(zoom, l, h);
+        if (const QScreen* ecran = screen()) {
+            const QSize place = ecran->availableGeometry().size();
+            l = std::min(l, place.width());
+            h = std::min(h, place.height());
+        }
+        resize(l, h);
+    }
+    PlaceEcran();
+    EnregistreChoix();
+}
+
+void TMainForm::BasculePleinEcran() {
+    if (isFullScreen()) showNormal();
+    else showFullScreen();
+    FChoix.PleinEcran = isFullScreen();
+    ActPleinEcran->setChecked(FChoix.PleinEcran);
+    PlaceEcran();
+    EnregistreChoix();
+}
+
+void TMainForm::EnregistreChoix() {
+    if (!FChargementReussi) return; // the settings file is not read yet
+    std::string erreur;
+    if (!EcritParametresFenetre(CheminParametres(Parametres()), FChoix, erreur))
+        AfficheStatut("Choix de la fen\u00eatre non enregistr\u00e9s : " + erreur);
+}
+
+void TMainForm::AppliqueChoix() {
+    const TParametresFenetre choix = LitParametresFenetre(CheminParametres(Parametres()));
+    FChoix = choix;
+    if (choix.Zoom != TZoom::X1) ChoisitZoom(choix.Zoom);
+    if (choix.PleinEcran && !isFullScreen()) BasculePleinEcran();
+}
+
+std::string TMainForm::Capture() {
+    std::string erreur;
+    const std::string chemin = EnregistreCapture(Machine(), DossierCaptures(FDossiers), FHote->HeureLocale(), erreur);
+    FHote->MessageStatut(chemin.empty() ? "Capture impossible : " + erreur : "Capture enregistr\u00e9e : " + chemin);
+    return chemin;
+}
+
+void TMainForm::Colle(const QString& texte) {
+    std::vector<TMessageClavier> messages = MessagesDuTexte(texte.toStdU16String());
+    if (messages.empty()) return;
+    const size_t n = messages.size();
+    FCollage = std::make_unique<TFrappeTexte>(std::move(messages));
+    ActArretColle->setEnabled(true);
+    AfficheStatut("Collage de " + std::to_string(n) + " caract\u00e8res\u2026");
+    FMinuterieCollage.start();
+    AlimenteCollage();
+}
+
+// Between two instructions: as many characters as the queue has room for.
+void TMainForm::AlimenteCollage() {
+    if (!FCollage) return;
+    TContexteClavier ctx = FFiltre->Contexte();
+    ctx.CaptureClav = true; // a paused machine gets them when it runs again
+    if (FCollage->Alimente(Machine(), ctx)) return;
+    FCollage.reset();
+    FMinuterieCollage.stop();
+    ActArretColle->setEnabled(false);
+    AfficheStatut("Collage termin\u00e9");
+}
+
+void TMainForm::ArreteCollage() {
+    if (!FCollage) return;
+    const size_t reste = FCollage->Restants();
+    FCollage.reset();
+    FMinuterieCollage.stop();
+    ActArretColle->setEnabled(false);
+    AfficheStatut("Collage interrompu (" + std::to_string(reste) + " caract\u00e8res non tap\u00e9s)");
+}
+
+void TMainForm::BasculePause() { ::BasculePause(Machine()); }
+
+void TMainForm::AfficheStatut(const std::string& texte) {
+    if (FBarreEtat) FBarreEtat->AfficheMessage(texte);
+}
+
+void TMainForm::MajTitre() {
+    static const char* const Etats[] = {"RUN", "STOP", "HLT"};
+    QString titre = QStringLiteral("Emulateur Zorvex 2.2a");
+    if (FDemarree)
+        titre += QStringLiteral(" - %1 - %2")
+                     .arg(QString::fromStdString(LibelleModele(Machine().Machine)),
+                          QLatin1String(Etats[Machine().EtatCPU <= CPUHalt ? Machine().EtatCPU : 0]));
+    if (windowTitle() != titre) setWindowTitle(titre);
+}
