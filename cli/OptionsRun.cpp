@@ -20,7 +20,10 @@ const char* const AideRun =
     "  --max-instructions N    arrêt après N instructions\n"
     "  --until-halt            arrêt sur HLT\n"
     "  --until-pc ADR          arrêt quand le processeur atteint ADR\n"
-    "  --ns-per-instruction N  durée virtuelle d'une instruction (défaut 250)\n"
+    "  --ns-per-instruction N  durée virtuelle fixe d'une instruction (sinon, ses\n"
+    "                          états T à la fréquence d'horloge)\n"
+    "  --horloge KHZ           fréquence d'horloge du processeur (défaut 3000)\n"
+    "  --vitesse reelle|max    au rythme de la vraie machine, ou au plus vite (défaut)\n"
     "  --printer FICHIER       caractères envoyés à l'imprimante\n"
     "  --bdos FICHIER          programme console chargé en 0100H, toute la mémoire en RAM\n"
     "                          (appels 2 et 9 en 0005H ; fin en 0000H)\n"
@@ -32,7 +35,7 @@ const char* const AideRun =
     "  --planes N              plans graphiques affichés, 1 à 4\n"
     "  --scheme N              couleurs graphiques : 0 couleurs, 1 vert, 2 ambre, 3 gris\n"
     "  --regs                  affiche les registres à la fin\n"
-    "  --stats                 instructions, temps virtuel et réel, MIPS\n"
+    "  --stats                 instructions, états T, temps virtuel et réel, MIPS\n"
     "Code de sortie : 0 fin normale, 2 arguments incorrects, 3 nombre maximal\n"
     "d'instructions atteint avant la condition d'arrêt, 4 processeur arrêté par HLT\n"
     "avant la condition d'arrêt, 1 capture PNG impossible à écrire.\n";
@@ -89,7 +92,8 @@ std::string AnalyseOptionsRun(int argc, char** argv, TOptionsRun& o) {
                                 opt == "--ns-per-instruction" || opt == "--printer" || opt == "--bdos" ||
                                 opt == "--chargen" || opt == "--screen-png" ||
                                 opt == "--screenshot" || opt == "--disk" || opt == "--text-colour" ||
-                                opt == "--planes" || opt == "--scheme";
+                                opt == "--planes" || opt == "--scheme" || opt == "--vitesse" ||
+                                opt == "--horloge";
         if (!avecValeur) return "option inconnue « " + opt + " »";
         if (!valeur(v)) return "l'option " + opt + " attend une valeur";
         if (opt == "--model") {
@@ -139,6 +143,13 @@ std::string AnalyseOptionsRun(int argc, char** argv, TOptionsRun& o) {
         } else if (opt == "--max-instructions") {
             if (!LitNombre(v, 10, UINT64_MAX, n) || n == 0) return "--max-instructions attend un nombre positif : « " + v + " »";
             o.MaxInstructions = n;
+        } else if (opt == "--vitesse") {
+            if (v != "reelle" && v != "réelle" && v != "max") return "--vitesse attend reelle ou max : « " + v + " »";
+            o.VitesseReelle = v != "max";
+        } else if (opt == "--horloge") {
+            if (!LitNombre(v, 10, 1'000'000, n) || n == 0)
+                return "--horloge attend une fréquence en kHz, de 1 à 1000000 : « " + v + " »";
+            o.HorlogeKHz = uint32_t(n);
         } else if (opt == "--ns-per-instruction") {
             if (!LitNombre(v, 10, 1'000'000'000, n)) return "--ns-per-instruction attend un nombre : « " + v + " »";
             o.NsParInstruction = n;

@@ -20,7 +20,9 @@ struct TOptionsRun {
     std::optional<uint16_t> JusquAPC;
     bool TexteEcran = false, Registres = false, Stats = false;
     std::optional<std::string> Bdos; // console program loaded at 0x0100
-    uint64_t NsParInstruction = 250;
+    std::optional<uint64_t> NsParInstruction; // otherwise the clock follows the T-states
+    bool VitesseReelle = false;               // --vitesse reelle
+    uint32_t HorlogeKHz = 3000;               // --horloge
     std::string Imprimante;
     std::vector<std::string> Disques;  // --disk N=IMAGE[:ro]
     int CouleurTexte = 0, Plans = 4, Schema = 0; // display settings of the picture
