@@ -4,9 +4,11 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLocale>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -47,6 +49,7 @@ TMainForm::TMainForm(const TOptionsFenetre& options)
     FPoste.SurFermeture = [this] { close(); };
     FFiltre = new TFiltreClavier(Machine(), this);
     ConstruitBarre();
+    ConstruitVitesse();
     PaintBox1 = new TMyPaintBox(Machine(), this);
     PaintBox1->setGeometry(EcranX, EcranY, LargeurEcran, HauteurEcran);
     PaintBox1->setFocus();
@@ -60,6 +63,8 @@ void TMainForm::Demarre() {
     if (FDemarree) return;
     FDemarree = true;
     FChargementReussi = FPoste.Demarre(FProgDir);
+    FHote->ChoisitVitesse(Parametres().VitesseReelle, Parametres().HorlogeKHz);
+    TBVitesse->setChecked(Parametres().VitesseReelle);
     if (!FChargementReussi) return; // the close requests are queued
     // The images named in the settings are in their drives before the
     // machine runs its first instruction.
@@ -123,6 +128,52 @@ void TMainForm::ConstruitBarre() {
     connect(TBCPU, &QToolButton::clicked, this, &TMainForm::TBCPUClick);
     connect(TBInfo, &QToolButton::clicked, this, &TMainForm::TBAboutClick);
     connect(TBExit, &QToolButton::clicked, this, &TMainForm::TBExitClick);
+}
+
+void TMainForm::ConstruitVitesse() {
+    FBarre->addSeparator();
+    TBVitesse = AjouteBouton(QStringLiteral("Vitesse"), 10);
+    TBVitesse->setCheckable(true);
+    TBVitesse->setShortcut(QKeySequence(Qt::ALT | Qt::Key_R));
+    TBVitesse->setToolTip(QStringLiteral("Vitesse r\u00e9elle (enfonc\u00e9) ou Vitesse maximale (Alt+R)"));
+    connect(TBVitesse, &QToolButton::toggled, this, &TMainForm::TBVitesseClick);
+    LblVitesse = new QLabel(FBarre);
+    LblVitesse->setMinimumWidth(220);
+    FBarre->addWidget(LblVitesse);
+    FHorlogeVitesse.start();
+    auto* minuterie = new QTimer(this);
+    connect(minuterie, &QTimer::timeout, this, &TMainForm::AfficheVitesse);
+    minuterie->start(500);
+    AfficheVitesse();
+}
+
+// The mode is a setting: kept in the settings file at once.
+void TMainForm::TBVitesseClick(bool reelle) {
+    if (reelle == FHote->VitesseReelle()) return;
+    FHote->ChoisitVitesse(reelle, Parametres().HorlogeKHz);
+    Parametres().VitesseReelle = reelle;
+    if (FDemarree) EcrireParametres(Machine(), Parametres());
+    AfficheVitesse();
+}
+
+// Instructions per second and the share of the real machine's speed over
+// the last half second.
+void TMainForm::AfficheVitesse() {
+    const TMachine& m = Machine();
+    const int64_t maintenant = FHorlogeVitesse.nsecsElapsed();
+    const double secondes = double(maintenant - FMesureNs) / 1e9;
+    const QString mode = FHote->VitesseReelle() ? QStringLiteral("Vitesse r\u00e9elle") : QStringLiteral("Vitesse maximale");
+    QString texte = mode;
+    if (secondes > 0 && m.NbCycles >= FCyclesVus && FMesureNs > 0) {
+        const double mips = double(m.NbInstructions - FInstructionsVues) / secondes / 1e6;
+        const double pourcent = double(m.NbCycles - FCyclesVus) / secondes / (double(FHote->HorlogeKHz()) * 1000.0) * 100.0;
+        texte += QStringLiteral(" : %1 % (%2 MIPS)")
+                     .arg(QLocale::system().toString(pourcent, 'f', 0), QLocale::system().toString(mips, 'f', 2));
+    }
+    LblVitesse->setText(texte);
+    FInstructionsVues = m.NbInstructions;
+    FCyclesVus = m.NbCycles;
+    FMesureNs = maintenant;
 }
 
 void TMainForm::Centre() {

@@ -2,6 +2,7 @@
 // the emulated machine.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <memory>
@@ -11,6 +12,7 @@
 #include "ui/HoteQt.h"
 #include "ui/Icones.h"
 
+class QLabel;
 class QToolBar;
 class QToolButton;
 class TFiltreClavier;
@@ -54,6 +56,9 @@ public:
     QToolButton *TBDsq = nullptr, *TBKbd = nullptr, *TBRaz = nullptr, *TBInt = nullptr,
                 *TBParams = nullptr, *TBPrSetup = nullptr, *TBPrint = nullptr, *TBCPU = nullptr,
                 *TBInfo = nullptr, *TBExit = nullptr;
+    // "Vitesse réelle" (checked) or "Vitesse maximale"; Alt+R.
+    QToolButton* TBVitesse = nullptr;
+    QLabel* LblVitesse = nullptr; // speed of the run loop, refreshed twice a second
 
     // Renders the screen and shows it at once.
     void PaintBox1Paint();
@@ -74,6 +79,7 @@ public:
     void TBAboutClick();
     void TBCPUClick();
     void TBExitClick();
+    void TBVitesseClick(bool reelle);
 
 protected:
     bool event(QEvent* e) override;
@@ -90,7 +96,12 @@ private:
     bool FChargementReussi = false;
     bool FDemarree = false;
 
+    uint64_t FInstructionsVues = 0, FCyclesVus = 0;
+    int64_t FMesureNs = 0;
+    QElapsedTimer FHorlogeVitesse;
     QToolButton* AjouteBouton(const QString& texte, int image);
+    void ConstruitVitesse();
+    void AfficheVitesse();
     void ConstruitBarre();
     void Centre();
     void Demarre();
