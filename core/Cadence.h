@@ -10,9 +10,10 @@ public:
     // Beyond this lag (a box left open, a host too slow) the emulated clock
     // is not chased: the reference starts again from now.
     static constexpr int64_t RetardMaxNs = 100'000'000;
-    // Waits shorter than this are left for a later slice (the host's timers
-    // are not finer).
-    static constexpr int64_t AttenteMinNs = 1'000'000;
+    // Waits shorter than this are left for a later slice: fewer, longer
+    // sleeps keep an idle machine's host idle; keys still reach the machine
+    // within this time.
+    static constexpr int64_t AttenteMinNs = 4'000'000;
 
     void ChoisitHorloge(uint32_t kHz);
     uint32_t HorlogeKHz() const { return FKHz; }

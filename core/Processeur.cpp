@@ -116,6 +116,9 @@ struct TPages {
     uint8_t SelMem = 0;
     uint16_t MaxAdrRam = 0;
     bool Valide = false;
+    uint16_t AdrBanque = 0;
+    uint8_t CodeJeuInst = 0;
+    bool SelectValide = false;
 
     void ConstruitPages(TMachine& m) {
         SelMem = m.SelMem;
@@ -140,14 +143,19 @@ struct TPages {
             }
         }
     }
-    // Read again at every slice and whenever something outside has run: the
-    // PROM image, the instruction set and the memory switch may have changed.
+    // The PROM image is read at the start of every slice; within the slice,
+    // again whenever the instruction set changes. The memory switch and the
+    // RAM limit are looked at whenever something outside has run.
     [[gnu::noinline]] void Actualise(TMachine& m, bool pages) {
         if (pages && (!Valide || m.SelMem != SelMem || m.MaxAdrRam != MaxAdrRam)) ConstruitPages(m);
-        const bool banque1 = m.CodeJeuInst == 0xD0;
+        if (SelectValide && m.AdrBanque == AdrBanque && m.CodeJeuInst == CodeJeuInst) return;
+        SelectValide = true;
+        AdrBanque = m.AdrBanque;
+        CodeJeuInst = m.CodeJeuInst;
+        const bool banque1 = CodeJeuInst == 0xD0;
         Fetch = banque1 ? 16 : 0;
         const uint8_t inverse = banque1 ? 0x00 : 0xFF;
-        const unsigned base = m.AdrBanque;
+        const unsigned base = AdrBanque;
         const uint8_t* const prom = m.Rom128K.data();
         if (base <= 0x1000 - 256) {
             for (unsigned op = 0; op < 256; ++op) Select[op] = uint8_t(prom[base + op] ^ inverse);

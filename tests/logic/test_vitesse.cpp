@@ -101,12 +101,12 @@ TEST(Cadence, WaitsUntilTheHostCatchesUpAndNeverChasesALongLag) {
     TCadence c;
     c.ChoisitHorloge(2000); // 500 ns per T-state
     EXPECT_EQ(c.Attente(1000, 5'000'000), 0);           // the reference
-    EXPECT_EQ(c.Attente(1000 + 4000, 5'000'000), 2'000'000); // 2 ms ahead
-    EXPECT_EQ(c.Attente(1000 + 4000, 6'500'000), 0);    // 0.5 ms ahead: left for later
-    EXPECT_EQ(c.Attente(1000 + 4000, 8'000'000), 0);    // behind
+    EXPECT_EQ(c.Attente(1000 + 16000, 5'000'000), 8'000'000); // 8 ms ahead
+    EXPECT_EQ(c.Attente(1000 + 16000, 11'000'000), 0);   // 2 ms ahead: left for later
+    EXPECT_EQ(c.Attente(1000 + 16000, 14'000'000), 0);   // behind
     // Far behind (a box left open): the reference starts again.
-    EXPECT_EQ(c.Attente(1000 + 4000, 500'000'000), 0);
-    EXPECT_EQ(c.Attente(1000 + 4000 + 2000, 500'000'000), 1'000'000);
+    EXPECT_EQ(c.Attente(1000 + 16000, 500'000'000), 0);
+    EXPECT_EQ(c.Attente(1000 + 16000 + 10000, 500'000'000), 5'000'000);
     // A long run does not overflow: 10^12 T-states at 1 kHz are 10^18 ns.
     c.ChoisitHorloge(1);
     c.Attente(0, 0);
