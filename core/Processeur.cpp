@@ -146,6 +146,10 @@ struct TPages {
     // The PROM image is read at the start of every slice; within the slice,
     // again whenever the instruction set changes. The memory switch and the
     // RAM limit are looked at whenever something outside has run.
+    [[gnu::always_inline]] bool AJour(const TMachine& m, bool pages) const {
+        return SelectValide && m.AdrBanque == AdrBanque && m.CodeJeuInst == CodeJeuInst &&
+               (!pages || (Valide && m.SelMem == SelMem && m.MaxAdrRam == MaxAdrRam));
+    }
     [[gnu::noinline]] void Actualise(TMachine& m, bool pages) {
         if (pages && (!Valide || m.SelMem != SelMem || m.MaxAdrRam != MaxAdrRam)) ConstruitPages(m);
         if (SelectValide && m.AdrBanque == AdrBanque && m.CodeJeuInst == CodeJeuInst) return;
@@ -325,7 +329,10 @@ private:
         Prend(Reprend(M, M.RegPC));
         Reglages();
     }
-    [[gnu::always_inline]] void Reglages() { Pages.Actualise(M, TChemin::Pages); }
+    [[gnu::always_inline]] void Reglages() {
+        if (Pages.AJour(M, TChemin::Pages)) [[likely]] return;
+        Pages.Actualise(M, TChemin::Pages);
+    }
     // Something outside ran in the middle of this instruction.
     [[gnu::always_inline]] void Dehors() {
         Reglages();
@@ -756,8 +763,12 @@ inline bool TCoeur<TChemin, UnSeul>::ArretSurDrapeau(uint8_t drapeaux, uint32_t 
 template <class TChemin, bool UnSeul>
 inline bool TCoeur<TChemin, UnSeul>::TraiteAttention() {
     Attention = false;
-    Prend(Evenements(M, Regs()));
-    Reglages();
+    // The record is as the way out left it; only the program counter has
+    // moved on since.
+    if (M.BasculeInt && M.DemandeInt) [[unlikely]] {
+        Prend(Evenements(M, Regs()));
+        Reglages();
+    }
     if (M.EtatCPU != CPURun || M.FinEmul) return true;
     return !TChemin::Convient(M);
 }
