@@ -118,7 +118,10 @@ int CommandeRun(int argc, char** argv) {
     TPosteVirtuel poste(o.Graine ? uint32_t(*o.Graine) : GraineAleatoire());
     TMachine* m = &poste.Machine();
     THoteVirtuel& hote = poste.HoteVirtuel;
-    hote.NsParInstruction = o.NsParInstruction.value_or(250);
+    hote.NsParInstruction = o.NsParInstruction;
+    hote.HorlogeKHz = o.HorlogeKHz;
+    hote.VitesseReelle = o.VitesseReelle;
+    hote.Cadence.ChoisitHorloge(o.HorlogeKHz);
     hote.Origine = HeureDeDepart();
     // The machine's boxes on stderr, one line each, nothing kept however
     // long the run.
@@ -160,9 +163,10 @@ int CommandeRun(int argc, char** argv) {
     if (o.Stats) {
         const double n = double(m->NbInstructions);
         std::fprintf(stderr,
-                     "instructions : %llu\ntemps virtuel : %.6f s\ntemps réel : %.6f s\n"
+                     "instructions : %llu\nétats T : %llu\ntemps virtuel : %.6f s\ntemps réel : %.6f s\n"
                      "temps processeur : %.6f s\nMIPS : %.2f (%.2f en temps processeur)\n",
-                     static_cast<unsigned long long>(m->NbInstructions), double(hote.MaintenantUs) / 1e6, secondes,
+                     static_cast<unsigned long long>(m->NbInstructions),
+                     static_cast<unsigned long long>(m->NbCycles), double(hote.MaintenantUs) / 1e6, secondes,
                      secondesCpu, secondes > 0 ? n / secondes / 1e6 : 0.0, secondesCpu > 0 ? n / secondesCpu / 1e6 : 0.0);
     }
     return statut;

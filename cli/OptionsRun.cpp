@@ -108,8 +108,22 @@ TOptions TableOptionsRun(TOptionsRun& o, const std::string& commande, const std:
              Decimal(o.MaxInstructions, 1, UINT64_MAX))
         .Drapeau({"--until-halt"}, "arrêt sur HLT", o.JusquAHalte)
         .Option({"--until-pc"}, "ADR", "arrêt quand le processeur atteint ADR", Hexa(o.JusquAPC, 0xFFFF))
-        .Option({"--ns-per-instruction"}, "N", "durée virtuelle d'une instruction (décimal, défaut 250)",
-                Decimal(o.NsParInstruction, 0, 1'000'000'000));
+        .Option({"--ns-per-instruction"}, "N",
+                "durée virtuelle fixe d'une instruction (décimal ; sinon, ses\nétats T à la fréquence d'horloge)",
+                Decimal(o.NsParInstruction, 0, 1'000'000'000))
+        .Option({"--horloge"}, "KHZ", "fréquence d'horloge du processeur (décimal, 1 à 1000000, défaut 3000)",
+                [&o](const std::string& v) -> std::string {
+                    const auto n = LitDecimal(v, 1'000'000);
+                    if (!n || *n == 0) return "attendu une fréquence en kHz, " + FormeDecimal(1, 1'000'000, false);
+                    o.HorlogeKHz = uint32_t(*n);
+                    return {};
+                })
+        .Option({"--vitesse"}, "reelle|max", "au rythme de la vraie machine, ou au plus vite (défaut)",
+                [&o](const std::string& v) -> std::string {
+                    if (v != "reelle" && v != "r\u00e9elle" && v != "max") return "attendu reelle ou max : « " + v + " »";
+                    o.VitesseReelle = v != "max";
+                    return {};
+                });
     // What is shown at the end.
     t.Drapeau({"--screen-text"}, "affiche l'écran en texte à la fin", o.TexteEcran)
         .Option({"--screenshot", "--screen-png"}, "FICHIER", "enregistre l'écran en PNG à la fin", Chemin(o.EcranPng))
@@ -117,7 +131,7 @@ TOptions TableOptionsRun(TOptionsRun& o, const std::string& commande, const std:
         .Option({"--planes"}, "N", "plans graphiques affichés, 1 à 4", Entier(o.Plans, 1, 4))
         .Option({"--scheme"}, "N", "couleurs graphiques : 0 couleurs, 1 vert, 2 ambre, 3 gris", Entier(o.Schema, 0, 3))
         .Drapeau({"--regs"}, "affiche les registres à la fin", o.Registres)
-        .Drapeau({"--stats"}, "instructions, temps virtuel et réel, MIPS", o.Stats);
+        .Drapeau({"--stats"}, "instructions, états T, temps virtuel et réel, MIPS", o.Stats);
     t.Fin(std::string(ConventionNombres) + ::Fin);
     return t;
 }

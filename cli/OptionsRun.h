@@ -25,7 +25,9 @@ struct TOptionsRun {
     std::optional<uint32_t> JusquAPC;
     bool TexteEcran = false, Registres = false, Stats = false;
     std::optional<std::string> Bdos; // console program loaded at 0x0100
-    std::optional<uint64_t> NsParInstruction;
+    std::optional<uint64_t> NsParInstruction; // otherwise the clock follows the T-states
+    bool VitesseReelle = false;               // --vitesse reelle
+    uint32_t HorlogeKHz = 3000;               // --horloge
     std::optional<uint64_t> Graine; // --seed
     std::string Imprimante;      // --printer: pages (FILE.pdf) or text
     std::string ImprimanteBrute; // --printer-raw: the strobed bytes

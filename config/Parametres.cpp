@@ -36,6 +36,8 @@ void ValeursParDefaut(TMachine& m, TParametres& p) {
     m.ChoisitModele(0);
     m.AncienneMach = m.Machine;
     for (std::string& d : p.ChargeImages) d.clear();
+    p.VitesseReelle = false;
+    p.HorlogeKHz = HorlogeDefautKHz;
 }
 
 std::string CleImage(int lecteur) {
@@ -73,6 +75,9 @@ void LitFichier(const TFichierIni& ini, TMachine& m, TParametres& p) {
     p.TypeDsq12 = DansIntervalle(ini.LitEntier("Disquettes", "Disques1et2", p.TypeDsq12), 0, 1, 0);
     for (int d : LecteursEnregistres)
         p.ChargeImages[size_t(d)] = ini.LitTexte("Images", CleImage(d), p.ChargeImages[size_t(d)]);
+    p.VitesseReelle = ini.LitEntier("Vitesse", "Reelle", 0) == 1;
+    p.HorlogeKHz = uint32_t(DansIntervalle(ini.LitEntier("Vitesse", "HorlogeKHz", int32_t(p.HorlogeKHz)), 1,
+                                           int32_t(HorlogeMaxKHz), int32_t(HorlogeDefautKHz)));
 }
 
 // A name written with either separator has a folder part.
@@ -142,6 +147,8 @@ bool EcrireParametres(const TMachine& m, const TParametres& p) {
     ini.EcritEntier("Switches", "Switches", m.NumPoste);
     ini.EcritEntier("Disquettes", "Disques1et2", p.TypeDsq12);
     for (int d : LecteursEnregistres) ini.EcritTexte("Images", CleImage(d), p.ChargeImages[size_t(d)]);
+    ini.EcritEntier("Vitesse", "Reelle", p.VitesseReelle ? 1 : 0);
+    ini.EcritEntier("Vitesse", "HorlogeKHz", int32_t(p.HorlogeKHz));
     if (ini.Enregistre(chemin)) return true;
     if (m.Hote) m.Hote->MessageErreur("Impossible d'\u00e9crire le fichier " + chemin);
     return false;

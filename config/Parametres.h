@@ -12,6 +12,10 @@ struct TMachine;
 constexpr const char* NomFichierParametres = "EmulZorv.ini";
 constexpr const char* ImprimanteDefaut = "D\u00e9faut";
 
+// A typical 8085 system clock.
+constexpr uint32_t HorlogeDefautKHz = 3000;
+constexpr uint32_t HorlogeMaxKHz = 1'000'000;
+
 // Settings that are not part of the machine record.
 struct TParametres {
     std::string ProgDir;      // program folder, with a trailing separator
@@ -25,6 +29,8 @@ struct TParametres {
     std::string Imprimante = ImprimanteDefaut; // printer name, "Défaut" = host default
     int32_t TypeDsq12 = 0;    // drives 1 and 2: 0 = 3.5-inch, 1 = 5.25-inch
     std::array<std::string, 13> ChargeImages; // [1..12] by drive number
+    bool VitesseReelle = false;  // "Vitesse réelle" rather than "Vitesse maximale"
+    uint32_t HorlogeKHz = HorlogeDefautKHz; // processor clock of the real speed
 };
 
 // Drive numbers whose image is stored in the file (keys D1, D2, D9 … D12).

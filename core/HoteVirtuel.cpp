@@ -1,8 +1,10 @@
 #include "core/HoteVirtuel.h"
 
 #include <chrono>
+#include <thread>
 
 #include "core/Machine.h"
+#include "core/Processeur.h"
 
 void THoteVirtuel::MessageErreur(const std::string& t) {
     if (ConserveBoites) Erreurs.push_back(t);
@@ -101,22 +103,45 @@ void THoteVirtuel::Avance(uint64_t us) {
     if (Distributeur) FFile.Pompe(*Distributeur);
 }
 
-// Slices end exactly at the instruction where the next timer falls due.
+// Slices end exactly at the instruction where the next timer falls due. On
+// T-states, a slice counts no more instructions than the longest could fill.
 uint32_t THoteVirtuel::TrancheMax() {
     uint64_t max = 4096;
-    if (NsParInstruction == 0) return uint32_t(max);
+    if (NsParInstruction && *NsParInstruction == 0) return uint32_t(max);
     for (int t = 0; t < NbTimers; ++t) {
         if (!Actif[t]) continue;
-        const uint64_t restantNs = Echeance[t] > MaintenantUs ? (Echeance[t] - MaintenantUs) * 1000 : 0;
-        const uint64_t n = (restantNs + NsParInstruction - 1) / NsParInstruction;
+        const uint64_t restantUs = Echeance[t] > MaintenantUs ? Echeance[t] - MaintenantUs : 0;
+        uint64_t n = 0;
+        if (NsParInstruction) {
+            n = (restantUs * 1000 + *NsParInstruction - 1) / *NsParInstruction;
+        } else {
+            const uint64_t besoin = restantUs * HorlogeKHz; // in T-states × 1000
+            const uint64_t cycles = besoin > ResteCycles ? (besoin - ResteCycles + 999) / 1000 : 0;
+            n = cycles / EtatsMaxParInstruction;
+        }
         if (n < max) max = n;
     }
     return uint32_t(max < 1 ? 1 : max);
 }
 
 void THoteVirtuel::ApresTranche(uint32_t n) {
-    const uint64_t ns = ResteNs + uint64_t(n) * NsParInstruction;
-    MaintenantUs += ns / 1000;
-    ResteNs = ns % 1000;
+    const uint64_t cycles = Machine ? Machine->NbCycles : 0;
+    const uint64_t nouveaux = cycles >= CyclesVus ? cycles - CyclesVus : 0;
+    CyclesVus = cycles;
+    if (NsParInstruction) {
+        const uint64_t ns = ResteNs + uint64_t(n) * *NsParInstruction;
+        MaintenantUs += ns / 1000;
+        ResteNs = ns % 1000;
+    } else if (HorlogeKHz > 0) {
+        const uint64_t x = ResteCycles + nouveaux * 1000;
+        MaintenantUs += x / HorlogeKHz;
+        ResteCycles = x % HorlogeKHz;
+    }
+    if (VitesseReelle) {
+        using namespace std::chrono;
+        const int64_t maintenant = duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+        const int64_t attente = Cadence.Attente(cycles, maintenant);
+        if (attente > 0) std::this_thread::sleep_for(nanoseconds(attente));
+    }
     Pompe();
 }

@@ -1,13 +1,16 @@
 // A host on a virtual clock, for tests and the command-line tool: time moves
-// by a fixed amount per instruction (or when told), timers fire against that
-// clock, boxes are recorded instead of shown.
+// by the T-states of the instructions at the clock frequency (or by a fixed
+// amount per instruction, or when told), timers fire against that clock,
+// boxes are recorded instead of shown.
 #pragma once
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/Cadence.h"
 #include "core/Hote.h"
 #include "core/Messages.h"
 
@@ -19,7 +22,12 @@ public:
 
     TMachine* Machine;
     uint64_t MaintenantUs = 0;        // virtual time since start, microseconds
-    uint64_t NsParInstruction = 250;  // each instruction advances the clock
+    uint32_t HorlogeKHz = 3000;       // processor clock: the T-states advance the clock
+    std::optional<uint64_t> NsParInstruction; // instead, a fixed time per instruction (0: none)
+    // "Vitesse réelle": after each slice, sleep until the host's clock has
+    // caught up with the machine's T-states at Cadence's frequency.
+    bool VitesseReelle = false;
+    TCadence Cadence;
     THeureLocale Origine{2026, 12, 7, 1, 9, 0, 0, 0}; // local time at MaintenantUs = 0
 
     // What the machine asked for, for tests to look at.
@@ -63,7 +71,9 @@ public:
 private:
     std::array<uint64_t, NbTimers> Echeance{};
     std::array<bool, NbTimers> Actif{};
-    uint64_t ResteNs = 0;
+    uint64_t ResteNs = 0;             // below one microsecond, by instructions
+    uint64_t ResteCycles = 0;         // below one microsecond, in T-states × 1000
+    uint64_t CyclesVus = 0;           // the machine's NbCycles at the last slice
     TFileMessages FFile;
     size_t FReponse = 0;
     void DeclencheTimers();

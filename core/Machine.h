@@ -267,6 +267,7 @@ struct TMachine {
     // no interrupt taken; counted in NbInstructions like the run loop.
     void ExecuteUnPas();
     uint64_t NbInstructions = 0; // instructions executed since creation
+    uint64_t NbCycles = 0;       // T-states of those instructions (and of the interrupts taken)
 
     // A one-shot timer of the main window has fired (called by the host).
     void TimerExpire(TTimer t);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QEventLoop>
 #include <QMessageBox>
 #include <QThread>
 
@@ -111,9 +112,32 @@ void THoteQt::CaptureClavier(bool active) { FFenetre.CaptureClavier(active); }
 // about a millisecond has passed, so every handler still runs between two
 // instructions.
 void THoteQt::ApresTranche(uint32_t) {
+    if (FVitesseReelle) {
+        const int64_t attente = FCadence.Attente(M.NbCycles, FHorloge.nsecsElapsed());
+        if (attente > 0) {
+            Attend(attente);
+            return;
+        }
+    }
     const int64_t maintenant = FHorloge.nsecsElapsed();
     if (maintenant - FDernierePompe < IntervallePompeNs) return;
     FDernierePompe = maintenant;
     ++NbPompes;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void THoteQt::ChoisitVitesse(bool reelle, uint32_t kHz) {
+    FVitesseReelle = reelle;
+    FCadence.ChoisitHorloge(kHz);
+}
+
+// The window system's own loop until the host clock has caught up: events
+// are handled as they come, the host sleeps in between.
+void THoteQt::Attend(int64_t ns) {
+    ++NbAttentes;
+    QEventLoop boucle;
+    QTimer::singleShot(int(ns / 1'000'000), Qt::PreciseTimer, &boucle, &QEventLoop::quit);
+    boucle.exec();
+    FDernierePompe = FHorloge.nsecsElapsed();
+    ++NbPompes;
 }

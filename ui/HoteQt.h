@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "core/Cadence.h"
 #include "core/Hote.h"
 
 struct TMachine;
@@ -63,6 +64,15 @@ public:
     // counts as an open box.
     bool Modale(const std::function<bool()>& montre);
 
+    // "Vitesse réelle" paces the run loop to the clock frequency: after a
+    // slice that got ahead of the host clock, the window system runs (keys,
+    // timers, repaints) until the host has caught up, the host otherwise
+    // idle. "Vitesse maximale" runs as fast as it can.
+    void ChoisitVitesse(bool reelle, uint32_t kHz);
+    bool VitesseReelle() const { return FVitesseReelle; }
+    uint32_t HorlogeKHz() const { return FCadence.HorlogeKHz(); }
+    uint64_t NbAttentes = 0;
+
     // Pumps are spaced by at least this many nanoseconds of host time.
     int64_t IntervallePompeNs = 1'000'000;
     uint64_t NbPompes = 0;
@@ -76,6 +86,9 @@ private:
     bool Boite(TTypeBoite type, const std::string& texte);
     QElapsedTimer FHorloge;
     int64_t FDernierePompe = 0;
+    bool FVitesseReelle = false;
+    TCadence FCadence;
+    void Attend(int64_t ns);
     std::array<std::unique_ptr<QTimer>, NbTimers> FTimers;
     // Local time taken from the system at FBaseHeureMs of FHorloge.
     bool FBaseValide = false;

@@ -7,9 +7,11 @@
 #include <QMimeData>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLocale>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -82,6 +84,7 @@ TMainForm::TMainForm(const TOptionsFenetre& options)
     FPoste.Parametres.DossierDonnees = FDossiers.Donnees;
     FFiltre = new TFiltreClavier(Machine(), this);
     ConstruitBarre();
+    ConstruitVitesse();
     PaintBox1 = new TMyPaintBox(Machine(), this);
     PaintBox1->SurDepot = [this](const QString& texte) { Colle(texte); };
     PaintBox1->setFocus();
@@ -90,6 +93,7 @@ TMainForm::TMainForm(const TOptionsFenetre& options)
     FBarreEtat->Horloge = FHote.get();
     FPoste.AjouteObservateur(FBarreEtat);
     FBarreEtat->AfficheEtatCPU(Machine().EtatCPU);
+    AfficheVitesse();
     ConstruitCommandes();
     BullesBarre();
     PlaceEcran();
@@ -106,6 +110,8 @@ void TMainForm::Demarre() {
     FBarreEtat->AfficheModele(LibelleModele(Machine().Machine));
     MajTitre();
     ActiveTBPrint();
+    FHote->ChoisitVitesse(Parametres().VitesseReelle, Parametres().HorlogeKHz);
+    TBVitesse->setChecked(Parametres().VitesseReelle);
     if (!FChargementReussi) return; // the close requests are queued
     AppliqueChoix();
     // The images named in the settings are in their drives before the
@@ -180,6 +186,49 @@ void TMainForm::ConstruitBarre() {
     connect(TBPrSetup, &QToolButton::clicked, this, &TMainForm::TBPrSetupClick);
     connect(TBInfo, &QToolButton::clicked, this, &TMainForm::TBAboutClick);
     connect(TBExit, &QToolButton::clicked, this, &TMainForm::TBExitClick);
+}
+
+void TMainForm::ConstruitVitesse() {
+    FBarre->addSeparator();
+    TBVitesse = AjouteBouton(QStringLiteral("Vitesse"), 10);
+    TBVitesse->setCheckable(true);
+    TBVitesse->setShortcut(QKeySequence(Qt::ALT | Qt::Key_R));
+    TBVitesse->setToolTip(QStringLiteral("Vitesse r\u00e9elle (enfonc\u00e9) ou Vitesse maximale (Alt+R)"));
+    connect(TBVitesse, &QToolButton::toggled, this, &TMainForm::TBVitesseClick);
+    FHorlogeVitesse.start();
+    auto* minuterie = new QTimer(this);
+    connect(minuterie, &QTimer::timeout, this, &TMainForm::AfficheVitesse);
+    minuterie->start(500);
+    AfficheVitesse();
+}
+
+// The mode is a setting: kept in the settings file at once.
+void TMainForm::TBVitesseClick(bool reelle) {
+    if (reelle == FHote->VitesseReelle()) return;
+    FHote->ChoisitVitesse(reelle, Parametres().HorlogeKHz);
+    Parametres().VitesseReelle = reelle;
+    if (FDemarree) EcrireParametres(Machine(), Parametres());
+    AfficheVitesse();
+}
+
+// Instructions per second and the share of the real machine's speed over
+// the last half second.
+void TMainForm::AfficheVitesse() {
+    const TMachine& m = Machine();
+    const int64_t maintenant = FHorlogeVitesse.nsecsElapsed();
+    const double secondes = double(maintenant - FMesureNs) / 1e9;
+    const QString mode = FHote->VitesseReelle() ? QStringLiteral("Vitesse r\u00e9elle") : QStringLiteral("Vitesse maximale");
+    QString texte = mode;
+    if (secondes > 0 && m.NbCycles >= FCyclesVus && FMesureNs > 0) {
+        const double mips = double(m.NbInstructions - FInstructionsVues) / secondes / 1e6;
+        const double pourcent = double(m.NbCycles - FCyclesVus) / secondes / (double(FHote->HorlogeKHz()) * 1000.0) * 100.0;
+        texte += QStringLiteral(" : %1 % (%2 MIPS)")
+                     .arg(QLocale::system().toString(pourcent, 'f', 0), QLocale::system().toString(mips, 'f', 2));
+    }
+    if (FBarreEtat) FBarreEtat->AfficheVitesse(texte.toStdString());
+    FInstructionsVues = m.NbInstructions;
+    FCyclesVus = m.NbCycles;
+    FMesureNs = maintenant;
 }
 
 void TMainForm::Centre() {

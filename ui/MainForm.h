@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QTimer>
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <functional>
@@ -19,6 +20,7 @@
 
 class QAction;
 class QMenu;
+class QLabel;
 class QToolBar;
 class QToolButton;
 class TAideClavierForm;
@@ -77,6 +79,8 @@ public:
     QToolButton *TBDsq = nullptr, *TBKbd = nullptr, *TBRaz = nullptr, *TBInt = nullptr,
                 *TBParams = nullptr, *TBPrSetup = nullptr, *TBPrint = nullptr, *TBCPU = nullptr,
                 *TBInfo = nullptr, *TBExit = nullptr;
+    // "Vitesse réelle" (checked) or "Vitesse maximale"; Alt+R.
+    QToolButton* TBVitesse = nullptr;
 
     // Renders the screen and shows it at once.
     void PaintBox1Paint();
@@ -128,6 +132,7 @@ public:
     // The settings windows, made on first use and kept for the program's life.
     TFormParams& FormParams();
     TImprForm& ImprForm();
+    void TBVitesseClick(bool reelle);
 
 protected:
     bool event(QEvent* e) override;
@@ -157,7 +162,12 @@ private:
     std::unique_ptr<TFrappeTexte> FCollage;
     QTimer FMinuterieCollage;
 
+    uint64_t FInstructionsVues = 0, FCyclesVus = 0;
+    int64_t FMesureNs = 0;
+    QElapsedTimer FHorlogeVitesse;
     QToolButton* AjouteBouton(const QString& texte, int image);
+    void ConstruitVitesse();
+    void AfficheVitesse();
     void ConstruitBarre();
     void ConstruitCommandes();
     void BullesBarre();

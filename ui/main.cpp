@@ -1,6 +1,9 @@
 // emulzorv: the emulator's main window.
-//   EMULZORV_MESURE=s  run s seconds, print the instructions per second and
-//                      the slowest key delivery, then close.
+//   EMULZORV_MESURE=s  run s seconds, print the instructions per second, the
+//                      T-states per second against the clock, the processor
+//                      time the program used, and the slowest key delivery,
+//                      then close. EMULZORV_MESURE_REPOS=1: no keys are sent
+//                      (the machine waits at its prompt).
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -10,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include "ui/FiltreClavier.h"
 #include "ui/MainForm.h"
@@ -21,6 +25,8 @@ namespace {
 struct TMesure {
     QElapsedTimer Horloge;
     uint64_t Instructions0 = 0;
+    uint64_t Cycles0 = 0;
+    std::clock_t Cpu0 = 0;
     qint64 Debut = 0;
     qint64 EnvoiCle = -1;
     qint64 PireDelaiNs = 0;
@@ -44,18 +50,29 @@ void LanceMesure(TMainForm& f, TMesure& mesure, double secondes) {
     QTimer::singleShot(0, &f, [&mesure, &m] {
         mesure.Debut = mesure.Horloge.nsecsElapsed();
         mesure.Instructions0 = m.NbInstructions;
+        mesure.Cycles0 = m.NbCycles;
+        mesure.Cpu0 = std::clock();
     });
+    const char* repos = std::getenv("EMULZORV_MESURE_REPOS");
+    const bool sansTouches = repos && repos[0] == '1';
     auto* cles = new QTimer(&f);
     QObject::connect(cles, &QTimer::timeout, &f, [&f, &mesure] {
         mesure.EnvoiCle = mesure.Horloge.nsecsElapsed();
         QCoreApplication::postEvent(f.PaintBox1, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
         QCoreApplication::postEvent(f.PaintBox1, new QKeyEvent(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, "a"));
     });
-    cles->start(50);
+    if (!sansTouches) cles->start(50);
     QTimer::singleShot(int(secondes * 1000), &f, [&f, &mesure, &m] {
         const double duree = double(mesure.Horloge.nsecsElapsed() - mesure.Debut) / 1e9;
         const double ips = duree > 0 ? double(m.NbInstructions - mesure.Instructions0) / duree : 0;
         std::printf("instructions par seconde : %.0f\n", ips);
+        const double etats = duree > 0 ? double(m.NbCycles - mesure.Cycles0) / duree : 0;
+        const double khz = double(f.Hote().HorlogeKHz());
+        std::printf("états T par seconde : %.0f (%.2f %% de %.0f kHz, %s)\n", etats, etats / (khz * 10.0), khz,
+                    f.Hote().VitesseReelle() ? "vitesse réelle" : "vitesse maximale");
+        const double cpu = double(std::clock() - mesure.Cpu0) / CLOCKS_PER_SEC;
+        std::printf("temps processeur : %.3f s sur %.3f s (%.1f %% d'un cœur)\n", cpu, duree,
+                    duree > 0 ? cpu / duree * 100 : 0.0);
         std::printf("touches : %d, délai jusqu'à la file : moyen %.2f ms, maximal %.2f ms\n", mesure.Cles,
                     mesure.Cles ? double(mesure.TotalDelaiNs) / mesure.Cles / 1e6 : 0.0,
                     double(mesure.PireDelaiNs) / 1e6);

@@ -79,7 +79,8 @@ TEST_F(Parametres, FirstStartWritesTheDefaults) {
         "[Impression]\nImprimante=D\u00e9faut\nAttente=-1\nPoints=9\nNoPage=0\nImprEnTete=0\nEnTete=\nImprHexa=0\n\n"
         "[Affichage]\nTexte=0\nPlansGraph=4\nGraphique=0\n\n"
         "[Clavier]\nClavier=0\n\n[Switches]\nSwitches=255\n\n[Disquettes]\nDisques1et2=0\n\n"
-        "[Images]\nD1=\nD2=\nD9=\nD10=\nD11=\nD12=\n";
+        "[Images]\nD1=\nD2=\nD9=\nD10=\nD11=\nD12=\n\n"
+        "[Vitesse]\nReelle=0\nHorlogeKHz=3000\n";
     EXPECT_EQ(dossier.Lit("EmulZorv.ini"), attendu);
     EXPECT_EQ(p.GenCarZorv, dossier.Dir() + "G-CAR-T9.bin");
     EXPECT_EQ(p.RomBootZorv, dossier.Dir() + "QBM71K.bin");
@@ -113,6 +114,26 @@ TEST_F(Parametres, RangeRules) {
     EXPECT_EQ(m->ModClavParam, 2);
     EXPECT_EQ(m->NumPoste, 300 & 0xFF);
     EXPECT_EQ(p.TypeDsq12, 1);
+}
+
+TEST_F(Parametres, SpeedModeAndClock) {
+    Lit("[Vitesse]\nReelle=1\nHorlogeKHz=6144\n");
+    EXPECT_TRUE(p.VitesseReelle);
+    EXPECT_EQ(p.HorlogeKHz, 6144u);
+    // Out of range or not a number: the default clock; anything but 1 is the maximum speed.
+    Lit("[Vitesse]\nReelle=2\nHorlogeKHz=0\n");
+    EXPECT_FALSE(p.VitesseReelle);
+    EXPECT_EQ(p.HorlogeKHz, HorlogeDefautKHz);
+    Lit("[Vitesse]\nHorlogeKHz=abc\n");
+    EXPECT_EQ(p.HorlogeKHz, HorlogeDefautKHz);
+    p.VitesseReelle = true;
+    p.HorlogeKHz = 2000;
+    ASSERT_TRUE(EcrireParametres(*m, p));
+    TParametres relu;
+    relu.ProgDir = p.ProgDir;
+    LitParametres(*m, relu);
+    EXPECT_TRUE(relu.VitesseReelle);
+    EXPECT_EQ(relu.HorlogeKHz, 2000u);
 }
 
 TEST_F(Parametres, ModelNames) {

@@ -52,6 +52,14 @@ printf '\xc3\x00\x20' > "$T/boucle.bin"
 "$ZORV" run --load 2000="$T/boucle.bin" --pc 2000 --max-instructions 1000 --stats 2> "$T/erreurs"
 verifie "statut 0 sans condition d'arrêt" $?
 grep -q '^instructions : 1000$' "$T/erreurs"; verifie "statistiques" $?
+grep -q '^états T : 10000$' "$T/erreurs"; verifie "états T (JMP : 10)" $?
+# At 1000 kHz the thousand JMPs take 10 ms of machine time.
+"$ZORV" run --load 2000="$T/boucle.bin" --pc 2000 --max-instructions 1000 --horloge 1000 --stats 2> "$T/erreurs"
+grep -q '^temps virtuel : 0.010000 s$' "$T/erreurs"; verifie "temps virtuel à 1000 kHz" $?
+"$ZORV" run --vitesse lente 2> /dev/null
+[ $? = 2 ]; verifie "--vitesse inconnue refusée" $?
+"$ZORV" run --horloge 0 2> /dev/null
+[ $? = 2 ]; verifie "--horloge 0 refusée" $?
 "$ZORV" run --load 2000="$T/boucle.bin" --pc 2000 --until-pc 2000 --max-instructions 5 --stats 2> "$T/erreurs"
 verifie "arrêt sur --until-pc" $?
 grep -q '^instructions : 1$' "$T/erreurs"; verifie "--until-pc à l'adresse de départ fait un tour" $?

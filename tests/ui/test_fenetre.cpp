@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QThread>
 #include <QTimer>
@@ -22,6 +23,7 @@
 #include "debugger/CPUForm.h"
 #include "devices/TraductionClavier.h"
 #include "ui/Icones.h"
+#include "ui/BarreEtat.h"
 #include "ui/MainForm.h"
 
 namespace {
@@ -116,13 +118,32 @@ struct Fenetre : ::testing::Test {
     void Tourne() { ASSERT_TRUE(AttendsFermeture(*f)); }
 };
 
+TEST_F(Fenetre, SpeedButtonSwitchesTheModeAndKeepsTheSetting) {
+    Cree();
+    ASSERT_NE(f->TBVitesse, nullptr);
+    EXPECT_FALSE(f->TBVitesse->isChecked());
+    EXPECT_FALSE(f->Hote().VitesseReelle());
+    EXPECT_TRUE(f->BarreEtat()->LabelVitesse->text().startsWith(QStringLiteral("Vitesse maximale")));
+    EXPECT_EQ(f->TBVitesse->shortcut(), QKeySequence(Qt::ALT | Qt::Key_R));
+    EXPECT_TRUE(f->TBVitesse->toolTip().contains(QStringLiteral("Alt+R")));
+    f->TBVitesse->click();
+    EXPECT_TRUE(f->Hote().VitesseReelle());
+    EXPECT_EQ(f->Hote().HorlogeKHz(), 3000u);
+    EXPECT_TRUE(f->BarreEtat()->LabelVitesse->text().startsWith(QString::fromUtf8("Vitesse r\u00e9elle")));
+    std::ifstream ini(f->Parametres().ProgDir + "EmulZorv.ini");
+    const std::string texte((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+    EXPECT_NE(texte.find("[Vitesse]\nReelle=1\n"), std::string::npos);
+    f->TBVitesse->click();
+    EXPECT_FALSE(f->Hote().VitesseReelle());
+}
+
 TEST_F(Fenetre, WindowToolbarAndBoxes) {
     Cree();
     EXPECT_TRUE(f->windowTitle().startsWith(QString("Emulateur Zorvex 2.2a - T7E - 128 k-octets - "))) << f->windowTitle().toStdString();
     EXPECT_EQ(f->size(), QSize(1060, 650));
     EXPECT_EQ(f->PaintBox1->geometry(), QRect(16, 56, 1024, 576));
     const QStringList attendus{"Disques", "Maj / Min", "RAZ", "INT", QString::fromUtf8("Param\u00e8tres"),
-                               "Prop. Imp.", "Imprime", "CPU", "Info", "Quitter"};
+                               "Prop. Imp.", "Imprime", "CPU", "Info", "Quitter", "Vitesse"};
     QStringList vus;
     for (QToolButton* b : f->findChild<QToolBar*>()->findChildren<QToolButton*>())
         if (!b->text().isEmpty() && b->isVisibleTo(f.get())) vus << b->text();
