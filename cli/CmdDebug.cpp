@@ -113,20 +113,10 @@ int CommandeDebug(int argc, char** argv) {
     TOptionsDebug d;
     TOptionsRun o;
     if (const int statut = AnalyseOptionsDebug(argc, argv, d, o); statut >= 0) return statut;
-    TPosteVirtuel poste(o.Graine ? uint32_t(*o.Graine) : GraineAleatoire());
-    THoteVirtuel& hote = poste.HoteVirtuel;
-    hote.NsParInstruction = o.NsParInstruction.value_or(250);
-    hote.Origine = HeureDeDepart();
-    hote.ConserveBoites = false;
-    hote.SurMessage = UneLigne;
-    const std::string e = PrepareMachine(poste, o);
-    if (!e.empty()) {
-        UneLigne(e);
-        return SortieArguments;
-    }
+    TPosteVirtuel poste(GraineDesOptions(o));
     TImprimanteRun imprimante;
-    if (const std::string ei = imprimante.Prepare(poste, o); !ei.empty()) {
-        UneLigne(ei);
+    if (const std::string e = PreparePoste(poste, o, imprimante, UneLigne); !e.empty()) {
+        UneLigne(e);
         return SortieArguments;
     }
     TConsoleDebogueur console(poste);

@@ -115,28 +115,14 @@ int CommandeRun(int argc, char** argv) {
             return SortieArguments;
         }
     }
-    TPosteVirtuel poste(o.Graine ? uint32_t(*o.Graine) : GraineAleatoire());
-    TMachine* m = &poste.Machine();
-    THoteVirtuel& hote = poste.HoteVirtuel;
-    hote.NsParInstruction = o.NsParInstruction;
-    hote.HorlogeKHz = o.HorlogeKHz;
-    hote.VitesseReelle = o.VitesseReelle;
-    hote.Cadence.ChoisitHorloge(o.HorlogeKHz);
-    hote.Origine = HeureDeDepart();
-    // The machine's boxes on stderr, one line each, nothing kept however
-    // long the run.
-    hote.ConserveBoites = false;
-    hote.SurMessage = UneLigne;
-    const std::string e = PrepareMachine(poste, o);
-    if (!e.empty()) {
+    TPosteVirtuel poste(GraineDesOptions(o));
+    TImprimanteRun imprimante;
+    if (const std::string e = PreparePoste(poste, o, imprimante, UneLigne); !e.empty()) {
         UneLigne(e);
         return SortieArguments;
     }
-    TImprimanteRun imprimante;
-    if (const std::string ei = imprimante.Prepare(poste, o); !ei.empty()) {
-        UneLigne(ei);
-        return SortieArguments;
-    }
+    TMachine* m = &poste.Machine();
+    THoteVirtuel& hote = poste.HoteVirtuel;
     TFrappeTexte frappe(std::move(messages));
     const auto debut = std::chrono::steady_clock::now();
     const std::clock_t debutCpu = std::clock();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/ConsoleBdos.h"
+#include "cli/ImprimanteRun.h"
 #include "config/ChargeRoms.h"
 #include "config/Modeles.h"
 #include "config/Parametres.h"
@@ -126,4 +127,21 @@ THeureLocale HeureDeDepart() {
     std::tm tm{};
     localtime_r(&t, &tm);
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_wday, tm.tm_hour, tm.tm_min, tm.tm_sec, 0};
+}
+
+uint32_t GraineDesOptions(const TOptionsRun& o) { return o.Graine ? uint32_t(*o.Graine) : GraineAleatoire(); }
+
+std::string PreparePoste(TPosteVirtuel& poste, const TOptionsRun& o, TImprimanteRun& imprimante,
+                         void (*ligne)(const std::string&)) {
+    THoteVirtuel& hote = poste.HoteVirtuel;
+    hote.NsParInstruction = o.NsParInstruction;
+    hote.HorlogeKHz = o.HorlogeKHz;
+    hote.VitesseReelle = o.VitesseReelle;
+    hote.Cadence.ChoisitHorloge(o.HorlogeKHz);
+    hote.Origine = HeureDeDepart();
+    // One line each, nothing kept however long the run.
+    hote.ConserveBoites = false;
+    hote.SurMessage = ligne;
+    if (std::string e = PrepareMachine(poste, o); !e.empty()) return e;
+    return imprimante.Prepare(poste, o);
 }

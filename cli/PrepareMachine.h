@@ -13,5 +13,19 @@ class TPoste;
 // went well.
 std::string PrepareMachine(TPoste& poste, const TOptionsRun& o);
 
+class TPosteVirtuel;
+class TImprimanteRun;
+
+// The seed of the power-on registers: --seed, else the host's entropy.
+uint32_t GraineDesOptions(const TOptionsRun& o);
+
+// The whole set-up shared by zorv run and zorv debug: the virtual clock (from
+// the host's local time, T-states at the chosen frequency or a fixed time per
+// instruction, real or maximal speed), the machine's boxes as lines on
+// stderr (`ligne`), the machine and the printer of the options. An empty text
+// when it went well.
+std::string PreparePoste(TPosteVirtuel& poste, const TOptionsRun& o, TImprimanteRun& imprimante,
+                         void (*ligne)(const std::string&));
+
 // The virtual clock starts from the host's local date and time.
 THeureLocale HeureDeDepart();
