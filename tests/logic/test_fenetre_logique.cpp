@@ -225,7 +225,8 @@ TEST(AideClavier, TableComesFromTheRulesOfEachMode) {
     EXPECT_EQ(Ligne(basic, "espace \u2026 ~")->Entrees, "0320 \u2026 037E");
     EXPECT_EQ(Ligne(basic, "Tab")->Machine, ""); // a control code, not text
     EXPECT_FALSE(Ligne(basic, "Ctrl+Maj+Gauche")); // as Ctrl+Gauche
-    const auto f9 = Ligne(AideClavier(0, 2026, 12, 7), "F9");
+    const auto aideDatee = AideClavier(0, 2026, 12, 7); // kept: the line points into it
+    const auto f9 = Ligne(aideDatee, "F9");
     ASSERT_TRUE(f9);
     EXPECT_EQ(f9->Machine, "07/12/2026\u21B5");
     // Mode 1 moves the at sign: the run of ASCII characters breaks there.
