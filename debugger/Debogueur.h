@@ -14,7 +14,9 @@
 #include "core/Messages.h"
 #include "debugger/Desassembleur.h"
 #include "debugger/Inspection.h"
+#include "debugger/Pile.h"
 #include "debugger/Symboles.h"
+#include "debugger/Variables.h"
 
 struct TCouleurRGB {
     uint8_t R = 0, G = 0, B = 0;
@@ -71,6 +73,15 @@ public:
 
     TMachine& Machine() { return M; }
     const TMachine& Machine() const { return M; }
+
+    // --- Watches and the stack view ---------------------------------------------
+    // The watch list (TVarForm) and the stack rows (TStackForm) live here,
+    // for the windows, the console and the tests alike; the windows' ends of
+    // the notifications (TFenetreVariables, TFenetrePile, TFenetreCode)
+    // subscribe to this dispatcher.
+    TVariables Variables;
+    TVuePile Pile;
+    TDistributeurMessages& Distributeur() { return FDistributeur; }
 
     // --- What the window shows ----------------------------------------------
     const std::vector<TLigneListing>& Lignes() const { return FLignes; }
