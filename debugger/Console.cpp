@@ -1,5 +1,7 @@
 #include "debugger/Console.h"
 
+#include <algorithm>
+
 #include "config/Poste.h"
 #include "core/Nombres.h"
 #include "core/Texte.h"
@@ -41,6 +43,17 @@ const std::vector<TCommandeConsole>& TConsoleDebogueur::Table() {
         {"pa-", "ADR", "retire le point d'arrêt de ADR", &TConsoleDebogueur::CmdPaMoins},
         {"dasm", "[DEBUT [FIN]]", "désassemble de DEBUT à FIN (PC à PC+511 par défaut)",
          &TConsoleDebogueur::CmdDasm},
+        {"var", "[ADR TYPE [logiciel|data]]",
+         "ajoute une variable (TYPE : octet, car, ptr, 32, 64, flottant) ; seul, liste les variables",
+         &TConsoleDebogueur::CmdVar},
+        {"var-", "N", "retire la variable de la ligne N (1 pour la première)", &TConsoleDebogueur::CmdVarMoins},
+        {"pile", "", "contenu de la pile du CPU depuis SP (255 lignes au plus)", &TConsoleDebogueur::CmdPile},
+        {"conv", "FLOTTANT", "octets hexadécimaux d'une valeur flottante (double précision)",
+         &TConsoleDebogueur::CmdConv},
+        {"conv-hex", "\"HEXA\"", "valeur flottante de 8 octets hexadécimaux (le premier est le plus fort)",
+         &TConsoleDebogueur::CmdConvHex},
+        {"code", "DEBUT [FIN] [cpu|logiciel|data]", "fenêtre de code : désassemble de DEBUT à FIN dans la banque choisie",
+         &TConsoleDebogueur::CmdCode},
         {"aide", "", "liste des commandes", &TConsoleDebogueur::CmdAide},
     };
     return table;
@@ -265,6 +278,11 @@ bool TConsoleDebogueur::CmdDasm(const TArgumentsConsole& a) {
 
 bool TConsoleDebogueur::CmdAide(const TArgumentsConsole& a) {
     if (!a.empty()) return Malforme();
-    for (const TCommandeConsole& c : Table()) Ecrit(Format("%-7s%-15s%s", c.Nom, c.Parametres, c.Aide));
+    int nom = 0, parametres = 0; // the widest of each column, then two blanks
+    for (const TCommandeConsole& c : Table()) {
+        nom = std::max(nom, int(NbCaracteres(c.Nom)) + 2);
+        parametres = std::max(parametres, int(NbCaracteres(c.Parametres)) + 2);
+    }
+    for (const TCommandeConsole& c : Table()) Ecrit(Format("%-*s%-*s%s", nom, c.Nom, parametres, c.Parametres, c.Aide));
     return true;
 }

@@ -57,6 +57,13 @@ public:
     bool CmdPa(const TArgumentsConsole& a);
     bool CmdPaMoins(const TArgumentsConsole& a);
     bool CmdDasm(const TArgumentsConsole& a);
+    // Watches, stack view, converter and code windows (ConsoleVariables.cpp).
+    bool CmdVar(const TArgumentsConsole& a);
+    bool CmdVarMoins(const TArgumentsConsole& a);
+    bool CmdPile(const TArgumentsConsole& a);
+    bool CmdConv(const TArgumentsConsole& a);
+    bool CmdConvHex(const TArgumentsConsole& a);
+    bool CmdCode(const TArgumentsConsole& a);
     bool CmdAide(const TArgumentsConsole& a);
 
 private:
