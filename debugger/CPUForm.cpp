@@ -70,6 +70,7 @@ TCPUForm::TCPUForm(TDebogueur& debogueur, QWidget* parent) : QWidget(parent, Qt:
     CreeDrapeaux();
     CreePanneaux();
     CreeBoutons();
+    CreeFenetresAuxiliaires();
     TMyHintWindow::Installe();
     D.SurAffichage = [this] { Affiche(); };
     Affiche();
@@ -281,6 +282,7 @@ void TCPUForm::AfficheControles() {
     SBHex->setEnabled(c.DecHex);
     SBPause->setEnabled(c.Pause);
     SBReset->setEnabled(c.Reset);
+    ActiveBoutonsFenetres(c.BoutonsFenetres);
     const QColor encre = c.Panneaux ? systeme.color(QPalette::WindowText)
                                     : systeme.color(QPalette::Disabled, QPalette::WindowText);
     for (QLabel* p : {PanelPCPrec, Panel128K, PanelCommut}) Colore(p, QPalette::WindowText, encre);

@@ -17,6 +17,9 @@ class QListWidget;
 class QPushButton;
 class QToolButton;
 class TEditAdresse;
+class TConvertForm;
+class TStackForm;
+class TVarForm;
 
 // The application's hints: "Courier New" 11 pixels on the tooltip colour.
 class TMyHintWindow {
@@ -47,6 +50,13 @@ public:
     // Brings every control up to date with the logic.
     void Affiche();
 
+    // The watch window, the stack window and the converter: single windows
+    // made with the CPU window; code windows are made by "Code"
+    // (CPUFenetresForm.cpp).
+    TVarForm* VarForm = nullptr;
+    TStackForm* StackForm = nullptr;
+    TConvertForm* ConvertForm = nullptr;
+
 protected:
     bool eventFilter(QObject* objet, QEvent* e) override;
     void showEvent(QShowEvent* e) override;
@@ -61,6 +71,8 @@ private:
     void CreeDrapeaux();
     void CreePanneaux();
     void CreeBoutons();
+    void CreeFenetresAuxiliaires();
+    void ActiveBoutonsFenetres(bool actif);
     void AfficheRegistres();
     void AfficheListing();
     void AfficheControles();

@@ -2,14 +2,31 @@
 
 #include <algorithm>
 
+#include "core/Texte.h"
 #include "debugger/Inspection.h"
 #include "debugger/MessagesDebogueur.h"
+
+namespace {
+
+void PrepareSaisie(TSaisieAdresse& s) {
+    s.SetIntervalle(true);
+    s.SetActif(true);
+    s.SetTexte("0000 01FF");
+}
+
+} // namespace
 
 TFenetreCode::TFenetreCode(TDebogueur& d) : D(d) {
     FFenetre = D.Distributeur().Abonne([this](const TMessage& m) { RecoitMessage(m); });
     D.FenCode.push_back(FFenetre);
     FActif = D.Machine().EtatCPU == CPUStop;
     FChoixUtilisables = DeuxBanques(D.Machine());
+    PrepareSaisie(FSaisiePropre);
+}
+
+void TFenetreCode::LieSaisie(TSaisieAdresse& saisie) {
+    FSaisie = &saisie;
+    PrepareSaisie(saisie);
 }
 
 TFenetreCode::~TFenetreCode() {
@@ -32,8 +49,8 @@ std::optional<TCouleurRGB> TFenetreCode::Couleur() const {
 }
 
 void TFenetreCode::ChangeAdresses(int32_t adr1, int32_t adr2) {
-    FAdr1 = adr1;
-    FAdr2 = adr2;
+    FSaisie->SetTexte(adr2 < 0 ? Format("%.4X", unsigned(adr1)) : Format("%.4X %.4X", unsigned(adr1), unsigned(adr2)));
+    if (FSaisie->SurTexteReecrit) FSaisie->SurTexteReecrit();
     MajCode();
 }
 
@@ -55,10 +72,12 @@ void TFenetreCode::ChoixBanques(bool utilisables) {
 }
 
 void TFenetreCode::MajCode() {
-    if (FAdr1 < 0 || FAdr2 < 0 || FAdr2 < FAdr1)
+    FSaisie->EvaluerAdresses();
+    const int32_t a1 = FSaisie->Adr1(), a2 = FSaisie->Adr2();
+    if (a1 < 0 || a2 < 0 || a2 < a1)
         FLignes.clear();
     else
-        FLignes = Dasm(D.Machine(), D.Symboles, FAdr1, Banque(), FAdr2);
+        FLignes = Dasm(D.Machine(), D.Symboles, a1, Banque(), a2);
     ++FGeneration;
     Signale();
 }

@@ -12,6 +12,7 @@
 
 #include "core/Messages.h"
 #include "debugger/Debogueur.h"
+#include "debugger/SaisieAdresse.h"
 
 // The three exclusive choices of the window.
 enum class TChoixBanqueCode : uint8_t {
@@ -47,8 +48,14 @@ public:
     std::optional<TCouleurRGB> Couleur() const;
     std::function<void()> SurMaj; // the window repaints
 
+    // --- The address entry ----------------------------------------------------
+    // Interval mode, active, "0000 01FF" at first. The window's TEditAdresse
+    // lends its own logic (LieSaisie) so that MajCode reads what is typed.
+    TSaisieAdresse& Saisie() { return *FSaisie; }
+    void LieSaisie(TSaisieAdresse& saisie);
+
     // --- Gestures ------------------------------------------------------------
-    // The address entry reported its range (Adr1, Adr2; -1 for none): list.
+    // The range written into the address entry ("%.4X %.4X"), then listed.
     void ChangeAdresses(int32_t adr1, int32_t adr2);
     // One of the three choices clicked: list.
     void Choisit(TChoixBanqueCode choix);
@@ -58,15 +65,17 @@ public:
     // 0x420 and activations: the choices usable or not; unusable selects
     // "Mémoire vue du CPU".
     void ChoixBanques(bool utilisables);
-    // MajCode: Dasm from Adr1 to Adr2 in the chosen bank, or an empty list
-    // when there is no second address or it is below the first.
+    // MajCode: the address entry evaluated, then Dasm from Adr1 to Adr2 in
+    // the chosen bank, or an empty list when there is no second address or
+    // it is below the first.
     void MajCode();
 
 private:
     TDebogueur& D;
     TIdFenetre FFenetre = 0;
     bool FOuverte = true;
-    int32_t FAdr1 = -1, FAdr2 = -1;
+    TSaisieAdresse FSaisiePropre;
+    TSaisieAdresse* FSaisie = &FSaisiePropre;
     TChoixBanqueCode FChoix = TChoixBanqueCode::CPU;
     bool FChoixUtilisables = true;
     bool FActif = true;

@@ -311,6 +311,12 @@ TEST_F(Variables, CodeWindowBanksColoursAndNotifications) {
     EXPECT_TRUE(fen.Lignes().empty());
     fen.ChangeAdresses(0x2000, -1);
     EXPECT_TRUE(fen.Lignes().empty());
+    // What is typed counts at the next listing, even before Enter.
+    fen.Saisie().SetTexte("2001 2001");
+    d.MajFenCode();
+    hote.Pompe();
+    ASSERT_EQ(fen.Lignes().size(), 1u);
+    EXPECT_EQ(fen.Lignes()[0].Adresse, 0x2001);
     // Closing: 0x408 to the CPU window, which drops it; no more refreshes.
     fen.Ferme();
     hote.Pompe();
