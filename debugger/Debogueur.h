@@ -18,6 +18,7 @@
 #include "debugger/Symboles.h"
 
 struct TDialoguesMemoire;
+class TSaisieAdresse;
 
 struct TCouleurRGB {
     uint8_t R = 0, G = 0, B = 0;
@@ -71,6 +72,12 @@ public:
     std::function<void()> SurAffichage;
     // Starts the run loop: by default posts 0x401 to the main window.
     std::function<void()> DemandeCourse;
+
+    // --- Symbols and address entries ------------------------------------------
+    // The symbol picker of the address entries' "Symbole" button: opens the
+    // symbol dialog with that entry as its FEditeur. Installed by the window
+    // layer; while unset (command line, tests) the buttons stay disabled.
+    std::function<void(TSaisieAdresse&)> ChoisitSymbole;
 
     TMachine& Machine() { return M; }
     const TMachine& Machine() const { return M; }
