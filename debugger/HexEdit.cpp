@@ -23,11 +23,15 @@ char32_t TraduitDump(uint8_t code) { return TraduitZorvCourier(code >= 0x80 ? ui
 // --- Range and geometry ----------------------------------------------------------
 
 void THexEditModele::SetAdresses(int32_t valeur) {
-    FAdrDebut = valeur / 65536;
-    FAdrFin = std::max(valeur % 65536, FAdrDebut);
-    // The position is kept, but never left beyond the new range: a smaller
-    // range would otherwise show an empty dump.
-    FOffsetAdr = std::min(FOffsetAdr, ScrollMax() * 8);
+    const int32_t debut = valeur / 65536;
+    const int32_t fin = std::max(valeur % 65536, debut);
+    // The same range again (the window is activated) keeps the position; a
+    // new range is shown from its first line.
+    if (debut != FAdrDebut || fin != FAdrFin) {
+        FOffsetAdr = FOffsetCur = FPoids = 0;
+    }
+    FAdrDebut = debut;
+    FAdrFin = fin;
     BorneCurseur();
 }
 
