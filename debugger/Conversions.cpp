@@ -98,7 +98,7 @@ std::string FlottantVersHexa(std::string_view texte) {
 
 std::string HexaVersFlottant(std::string_view texte) { return TexteFlottant(DoubleDeOctets(HexVersOctets(texte).Octets)); }
 
-char FiltreToucheHexa(char c) {
+char FiltreToucheOctetsHexa(char c) {
     if (c == '\b' || c == ' ' || Chiffre(c) || (c >= 'A' && c <= 'F')) return c;
     if (c >= 'a' && c <= 'f') return char(c - 'a' + 'A');
     return 0;

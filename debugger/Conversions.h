@@ -43,7 +43,7 @@ std::string HexaVersFlottant(std::string_view texte);
 
 // Key filters: the key as the entry takes it ('a'..'f' upper-cased, ','
 // turned to '.', 'e' to 'E'), '\b' for backspace, or 0 when dropped.
-char FiltreToucheHexa(char touche);
+char FiltreToucheOctetsHexa(char touche);
 char FiltreToucheFlottant(char touche);
 // The text the entry would hold (selection [debut, debut + longueur)
 // replaced by the key) is still acceptable: at most 30 characters, and for

@@ -63,7 +63,7 @@ bool TConvertForm::FiltreTouche(QLineEdit* entree, const QString& texte) {
     if ((q.unicode() < 0x20 && q.unicode() != 0x08) || q.unicode() == 0x7F) return false; // Enter, Tab…
     const char c = q.unicode() < 0x80 ? char(q.unicode()) : '\0';
     const bool hexa = entree == EditHex;
-    const char touche = hexa ? FiltreToucheHexa(c) : FiltreToucheFlottant(c);
+    const char touche = hexa ? FiltreToucheOctetsHexa(c) : FiltreToucheFlottant(c);
     if (touche == 0) return true; // dropped
     if (touche == '\b') return false;
     const int debut = entree->hasSelectedText() ? entree->selectionStart() : entree->cursorPosition();

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "debugger/Symboles.h"
 #include "debugger/Variables.h"
 
+struct TDialoguesMemoire;
 class TSaisieAdresse;
 
 struct TCouleurRGB {
@@ -86,10 +88,9 @@ public:
     // The watch list (TVarForm) and the stack rows (TStackForm) live here,
     // for the windows, the console and the tests alike; the windows' ends of
     // the notifications (TFenetreVariables, TFenetrePile, TFenetreCode)
-    // subscribe to this dispatcher.
+    // subscribe to the dispatcher (Distributeur()).
     TVariables Variables;
     TVuePile Pile;
-    TDistributeurMessages& Distributeur() { return FDistributeur; }
 
     // --- What the window shows ----------------------------------------------
     const std::vector<TLigneListing>& Lignes() const { return FLignes; }
@@ -159,7 +160,17 @@ public:
     void ActiveFenetres(bool actif);
     void DebutEdit(TIdFenetre fenetre);
 
+    // --- Memory tools (debugger/FenetreDonnees.h, DialoguesMemoire.h) ------------
+    // The dispatcher the memory windows subscribe to, and the logic of the
+    // copy and fill dialogs: created on first use and kept for the session,
+    // so their fields are remembered from one opening to the next.
+    TDistributeurMessages& Distributeur() { return FDistributeur; }
+    TDialoguesMemoire& DialoguesMemoire();
+
 private:
+    std::shared_ptr<TDialoguesMemoire> FDialoguesMemoire;
+    // --- End of the memory tools -------------------------------------------------
+
     TMachine& M;
     TDistributeurMessages& FDistributeur;
     TIdFenetre FFenCPU = 0;

@@ -240,9 +240,9 @@ TEST(Conversions, BytesToDecimal) {
 }
 
 TEST(Conversions, KeyFilters) {
-    EXPECT_EQ(FiltreToucheHexa('a'), 'A');
-    EXPECT_EQ(FiltreToucheHexa('G'), 0);
-    EXPECT_EQ(FiltreToucheHexa(' '), ' ');
+    EXPECT_EQ(FiltreToucheOctetsHexa('a'), 'A');
+    EXPECT_EQ(FiltreToucheOctetsHexa('G'), 0);
+    EXPECT_EQ(FiltreToucheOctetsHexa(' '), ' ');
     EXPECT_EQ(FiltreToucheFlottant(','), '.');
     EXPECT_EQ(FiltreToucheFlottant('e'), 'E');
     EXPECT_EQ(FiltreToucheFlottant('+'), 0);
