@@ -67,6 +67,12 @@ TEST_F(Variables, ContentsOfTheSixTypes) {
     Code(0x4000, {0xAB}, 1);
     EXPECT_EQ(Contenu(0x4000, tvOctet, 1), "ABH");
     EXPECT_EQ(Contenu(0x4000, tvOctet, 0), "00H");
+    // Bank bits beyond 1 (a descriptor from elsewhere) read the data bank,
+    // never past the 128 KB.
+    v.AjoutVariable(0xF4000, d.Symboles);
+    v.MajVariables(*m);
+    EXPECT_EQ(v.Lignes().back().Contenu, "ABH");
+    EXPECT_EQ(v.Lignes().back().Banque, "Banque data");
     m->ChoisitModele(8);
     EXPECT_EQ(Contenu(0xF000, tvOctet), "FFH");
 }
