@@ -210,6 +210,7 @@ void TFormGesDsq::ConstruitMenus() {
     TMFormater = actions[cdFormater];
     TmImportDir = actions[cdImportDir];
     TMFmtImport = actions[cdFmtImport];
+    TmProtect->setCheckable(true); // ticked while the disk is protected
     PopupMenu1->addSeparator();
     MIRecentes = PopupMenu1->addMenu(QString::fromUtf8("Images r\u00e9centes"));
     MIRecentes->setToolTipsVisible(true);
@@ -279,6 +280,7 @@ void TFormGesDsq::PopupMenu1Popup() {
     const std::array<QAction*, NbCommandesDsq> actions{TmInsere,    TmEjecte,   TmVierge,    TmProtect,
                                                        TmExportDsq, TMFormater, TmImportDir, TMFmtImport};
     for (int c = 0; c < NbCommandesDsq; ++c) actions[size_t(c)]->setEnabled(etats[size_t(c)]);
+    TmProtect->setChecked(G.Etat() == 2);
     MajRecentes();
     ListViewDsqImg->setFocus();
 }

@@ -206,8 +206,11 @@ TEST_F(GesDsq, WindowRowsAndMenuStatesFollowTheDrives) {
     EXPECT_EQ(Cellule(3, 3), "Oui");
     EXPECT_EQ(M().Lecteurs->EtatDuDisque(4), 2);
     EXPECT_EQ(Etats(), (std::vector<bool>{true, true, true, true, true, false, false, false}));
+    EXPECT_TRUE(d.TmProtect->isChecked());
     d.TmProtect->trigger();
     EXPECT_EQ(Cellule(3, 3), "Non");
+    EXPECT_EQ(Etats(), std::vector<bool>(8, true));
+    EXPECT_FALSE(d.TmProtect->isChecked());
     d.TmEjecte->trigger();
     EXPECT_EQ(Cellule(3, 2), "<pas de fichier>");
     EXPECT_EQ(M().Lecteurs->EtatDuDisque(4), 0);
@@ -416,6 +419,8 @@ TEST_F(GesDsq, OpenedFromTheToolbarItTakesTheKeyboardAndCancelUndoesNothing) {
     };
     ouvre(
         [&](TFormGesDsq* d) {
+            const QPoint ecart = d->frameGeometry().center() - f->frameGeometry().center();
+            EXPECT_LE(std::abs(ecart.x()) + std::abs(ecart.y()), 40); // centred on the main window
             Insere(0, image);
             d->BtnAnnuler->click();
         },
