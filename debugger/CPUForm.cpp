@@ -12,6 +12,8 @@
 #include <QToolButton>
 #include <QToolTip>
 
+#include "debugger/EditAdresseQt.h"
+#include "debugger/HexDataForm.h"
 #include "debugger/SaisieRegistre.h"
 
 namespace {
@@ -78,11 +80,12 @@ TCPUForm::~TCPUForm() { D.SurAffichage = nullptr; }
 
 void TCPUForm::CreeListing() {
     Etiquette(this, QStringLiteral("Adresses de d\u00e9but et de fin du code (hexa)"), 18, 14);
-    EdtAdr = new QLineEdit(this);
-    EdtAdr->setGeometry(18, 34, 332, 22);
-    EdtAdr->setFont(FonteListing());
-    connect(EdtAdr, &QLineEdit::returnPressed, this,
-            [this] { D.ChangeTexteAdresses(EdtAdr->text().toStdString()); });
+    // The edit box and its "Symbole" button share the listing's width.
+    EdtAdr = new TEditAdresse(this, &D);
+    EdtAdr->SetGauche(18);
+    EdtAdr->SetHaut(34);
+    EdtAdr->SetLargeur(332 - 75);
+    EdtAdr->SetOnAdrChange([this] { D.ListeDasm(EdtAdr->Adr1(), EdtAdr->Adr2()); });
     LBDasm = new QListWidget(this);
     LBDasm->setGeometry(18, 62, 332, Hauteur - 62 - 14);
     LBDasm->setFont(FonteListing());
@@ -195,6 +198,8 @@ void TCPUForm::CreeBoutons() {
         b->setEnabled(false);
         *boutons[i] = b;
     }
+    // "Données": another memory window at each click, owned by this window.
+    connect(BtnAffData, &QPushButton::clicked, this, [this] { (new THexDataForm(D, this))->show(); });
 }
 
 // --- Display -----------------------------------------------------------------
@@ -253,7 +258,7 @@ void TCPUForm::AfficheListing() {
     if (LBDasm->currentRow() != D.LigneChoisie()) LBDasm->setCurrentRow(D.LigneChoisie());
     if (FTexteAdresses != D.TexteAdresses()) {
         FTexteAdresses = D.TexteAdresses();
-        EdtAdr->setText(QString::fromStdString(FTexteAdresses));
+        EdtAdr->SetTexte(FTexteAdresses);
     }
 }
 
@@ -264,7 +269,7 @@ void TCPUForm::AfficheControles() {
     LBDasm->setEnabled(c.Listing);
     const auto fond = D.CouleurListing();
     Colore(LBDasm, QPalette::Base, fond ? Couleur(*fond) : menu);
-    EdtAdr->setEnabled(c.Adresses);
+    if (EdtAdr->Actif() != c.Adresses) EdtAdr->SetActif(c.Adresses);
     for (QLineEdit* e : EditReg) {
         e->setEnabled(c.Registres);
         Colore(e, QPalette::Base, c.Registres ? systeme.color(QPalette::Base) : menu);
@@ -279,6 +284,7 @@ void TCPUForm::AfficheControles() {
     SBHex->setEnabled(c.DecHex);
     SBPause->setEnabled(c.Pause);
     SBReset->setEnabled(c.Reset);
+    BtnAffData->setEnabled(c.BoutonsFenetres);
     const QColor encre = c.Panneaux ? systeme.color(QPalette::WindowText)
                                     : systeme.color(QPalette::Disabled, QPalette::WindowText);
     for (QLabel* p : {PanelPCPrec, Panel128K, PanelCommut}) Colore(p, QPalette::WindowText, encre);

@@ -16,6 +16,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QToolButton;
+class TEditAdresse;
 
 // The application's hints: "Courier New" 11 pixels on the tooltip colour.
 class TMyHintWindow {
@@ -31,7 +32,7 @@ public:
     TDebogueur& Debogueur() { return D; }
 
     QListWidget* LBDasm = nullptr;
-    QLineEdit* EdtAdr = nullptr;
+    TEditAdresse* EdtAdr = nullptr;
     // In the order of TRegistreCPU: SP, PC, H, L, D, E, B, C, A.
     std::array<QLineEdit*, NbRegistresCPU> EditReg{};
     QCheckBox *CBFlagP = nullptr, *CBFlagAC = nullptr, *CBFlagCY = nullptr, *CBFlagZ = nullptr,

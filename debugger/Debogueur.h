@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,9 @@
 #include "debugger/Desassembleur.h"
 #include "debugger/Inspection.h"
 #include "debugger/Symboles.h"
+
+struct TDialoguesMemoire;
+class TSaisieAdresse;
 
 struct TCouleurRGB {
     uint8_t R = 0, G = 0, B = 0;
@@ -68,6 +72,12 @@ public:
     std::function<void()> SurAffichage;
     // Starts the run loop: by default posts 0x401 to the main window.
     std::function<void()> DemandeCourse;
+
+    // --- Symbols and address entries ------------------------------------------
+    // The symbol picker of the address entries' "Symbole" button: opens the
+    // symbol dialog with that entry as its FEditeur. Installed by the window
+    // layer; while unset (command line, tests) the buttons stay disabled.
+    std::function<void(TSaisieAdresse&)> ChoisitSymbole;
 
     TMachine& Machine() { return M; }
     const TMachine& Machine() const { return M; }
@@ -140,7 +150,17 @@ public:
     void ActiveFenetres(bool actif);
     void DebutEdit(TIdFenetre fenetre);
 
+    // --- Memory tools (debugger/FenetreDonnees.h, DialoguesMemoire.h) ------------
+    // The dispatcher the memory windows subscribe to, and the logic of the
+    // copy and fill dialogs: created on first use and kept for the session,
+    // so their fields are remembered from one opening to the next.
+    TDistributeurMessages& Distributeur() { return FDistributeur; }
+    TDialoguesMemoire& DialoguesMemoire();
+
 private:
+    std::shared_ptr<TDialoguesMemoire> FDialoguesMemoire;
+    // --- End of the memory tools -------------------------------------------------
+
     TMachine& M;
     TDistributeurMessages& FDistributeur;
     TIdFenetre FFenCPU = 0;

@@ -22,6 +22,7 @@
 #include <random>
 
 #include "debugger/CPUForm.h"
+#include "debugger/EditAdresseQt.h"
 #include "ui/MainForm.h"
 
 namespace {
@@ -103,7 +104,7 @@ TEST_F(FenetreCPU, PauseEditStepBreakpointAndRun) {
     EXPECT_TRUE(cpu->SBStep->isEnabled());
     EXPECT_FALSE(cpu->SBPause->isEnabled());
     EXPECT_TRUE(cpu->SBReset->isEnabled());
-    EXPECT_FALSE(cpu->BtnAffData->isEnabled()); // its window does not exist yet
+    EXPECT_TRUE(cpu->BtnAffData->isEnabled());
     EXPECT_EQ(cpu->PanelEtat->palette().color(QPalette::Window), QColor(0xFF, 0xFF, 0));
     EXPECT_EQ(cpu->LBDasm->palette().color(QPalette::Base), QColor(0xDE, 0xEF, 0xF5));
     EXPECT_EQ(cpu->LBDasm->font().family(), "Courier New");
@@ -158,6 +159,21 @@ TEST_F(FenetreCPU, PauseEditStepBreakpointAndRun) {
     // inside the run loop, which the close then ends).
     emit cpu->LBDasm->itemDoubleClicked(cpu->LBDasm->item(0)); // the breakpoint off again
     EXPECT_EQ(m.TblPtArret[0x0011], 0);
+
+    // The address entry: letters other than hexadecimal digits are dropped,
+    // Enter completes the range and lists it.
+    QLineEdit* adr = cpu->EdtAdr->Edit();
+    EXPECT_TRUE(adr->isEnabled());
+    EXPECT_EQ(cpu->EdtAdr->Bouton()->text(), "Symbole");
+    EXPECT_EQ(cpu->EdtAdr->Bouton()->x(), adr->x() + adr->width());
+    adr->setFocus();
+    adr->selectAll();
+    for (const char* k : {"x", "5", "g"}) Touche(adr, Qt::Key_A, k);
+    EXPECT_EQ(adr->text(), "5");
+    Touche(adr, Qt::Key_Return, "\r");
+    EXPECT_EQ(adr->text(), "0005 0204");
+    ASSERT_TRUE(Attends([&] { return cpu->LBDasm->item(0)->data(Qt::UserRole).toInt() == 5; }));
+    EXPECT_EQ(cpu->Debogueur().FinDasm, 0x204);
     bool vuRun = false;
     QTimer::singleShot(50, f.get(), [&] {
         vuRun = m.BoucleActive && cpu->PanelEtat->text() == "RUN" && !cpu->EditReg[rgA]->isEnabled() &&
