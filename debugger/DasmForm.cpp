@@ -104,5 +104,6 @@ void TDasmForm::Affiche() {
                           : FFenetre.Choix() == TChoixBanqueCode::Logiciel ? RBLogiciel
                                                                            : RBCPU;
     if (!coche->isChecked()) coche->setChecked(true);
-    for (QRadioButton* b : {RBCPU, RBLogiciel, RBData}) b->setEnabled(utilisables);
+    // While the processor runs (0x405 with 0) the choices wait with the list.
+    for (QRadioButton* b : {RBCPU, RBLogiciel, RBData}) b->setEnabled(utilisables && actif);
 }

@@ -242,6 +242,14 @@ TEST_F(FenetresVariables, CodeWindowsListBanksAndFollowTheModel) {
     Pompe();
     EXPECT_FALSE(code->LBCode->isEnabled());
     EXPECT_FALSE(code->EditAdresse->Actif());
+    d.ActiveFenetres(true);
+    m.ChoisitModele(0);
+    poste.HoteVirtuel.PosteMessage(TMessage{MsgBanques, d.FenCPU(), 1, 0});
+    Pompe();
+    EXPECT_TRUE(code->RBData->isEnabled());
+    d.ActiveFenetres(false);
+    Pompe();
+    EXPECT_FALSE(code->RBData->isEnabled());
     code->close();
     Pompe();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
