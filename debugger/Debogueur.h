@@ -14,6 +14,7 @@
 #include "core/Messages.h"
 #include "debugger/Desassembleur.h"
 #include "debugger/Inspection.h"
+#include "debugger/Sondes.h"
 #include "debugger/Symboles.h"
 
 class TSaisieAdresse;
@@ -76,6 +77,8 @@ public:
     // symbol dialog with that entry as its FEditeur. Installed by the window
     // layer; while unset (command line, tests) the buttons stay disabled.
     std::function<void(TSaisieAdresse&)> ChoisitSymbole;
+    // Conditions of breakpoints and watchpoints (the machine's probe).
+    TSondesDebogueur Sondes;
 
     TMachine& Machine() { return M; }
     const TMachine& Machine() const { return M; }
