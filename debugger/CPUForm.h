@@ -17,6 +17,8 @@ class QListWidget;
 class QPushButton;
 class QToolButton;
 class TEditAdresse;
+class TPtArrForm;
+class TSymbForm;
 
 // The application's hints: "Courier New" 11 pixels on the tooltip colour.
 class TMyHintWindow {
@@ -44,6 +46,11 @@ public:
     QPushButton *BtnAffData = nullptr, *BtnAffCode = nullptr, *BtnAffVar = nullptr, *BtnAffPile = nullptr,
                 *BtnPtArr = nullptr, *BtnSymb = nullptr, *BtnHexFloat = nullptr;
 
+    // What "Points arrêt" and "Symboles" open; the symbol dialog is also the
+    // picker of every address entry's "Symbole" button.
+    TPtArrForm* PtArrForm = nullptr;
+    TSymbForm* SymbForm = nullptr;
+
     // Brings every control up to date with the logic.
     void Affiche();
 
@@ -61,6 +68,7 @@ private:
     void CreeDrapeaux();
     void CreePanneaux();
     void CreeBoutons();
+    void CreeDialoguesSymboles();
     void AfficheRegistres();
     void AfficheListing();
     void AfficheControles();

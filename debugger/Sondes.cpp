@@ -161,6 +161,13 @@ int TSondesDebogueur::RetireSurveillance(uint16_t debut) {
     return int(n);
 }
 
+bool TSondesDebogueur::RetireSurveillanceNo(size_t index) {
+    if (index >= FSurveillances.size()) return false;
+    FSurveillances.erase(FSurveillances.begin() + std::ptrdiff_t(index));
+    MajChemin();
+    return true;
+}
+
 void TSondesDebogueur::EffaceSurveillances() {
     FSurveillances.clear();
     MajChemin();

@@ -74,6 +74,8 @@ public:
     bool AjouteSurveillance(const TPointSurv& p);
     // Those starting at `debut`; the number removed.
     int RetireSurveillance(uint16_t debut);
+    // The one at `index` of the list; false when there is none.
+    bool RetireSurveillanceNo(size_t index);
     void EffaceSurveillances();
     const std::vector<TPointSurv>& Surveillances() const { return FSurveillances; }
     // The access of the last watchpoint stop of this run.
