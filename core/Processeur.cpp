@@ -177,17 +177,24 @@ bool PagesExactes(const TMachine& m) { return (m.MaxAdrRam & 0xFFF) == 0xFFF && 
 // the record's ReadMem/WriteMem serve any other RAM limit (and are where
 // probes on memory accesses belong).
 struct TCheminPages {
-    static constexpr bool Pages = true, RamSeule = false;
+    static constexpr bool Pages = true, RamSeule = false, RamHaute = false;
     static bool Convient(const TMachine& m) { return PagesExactes(m); }
 };
 // All 64 KB of both banks are RAM (memory switch on RAM, no RAM limit): no
 // look-up at all.
 struct TCheminRam {
-    static constexpr bool Pages = false, RamSeule = true;
+    static constexpr bool Pages = false, RamSeule = true, RamHaute = false;
     static bool Convient(const TMachine& m) { return (m.SelMem & 0x80) && m.MaxAdrRam == 0xFFFF; }
 };
+// The usual running state: ROM and video RAM over the first 8 KB, RAM
+// everywhere above (no RAM limit). Above 0x2000 an access goes straight to
+// the bank; only the two overlay pages are looked up in the page map.
+struct TCheminRamHaute {
+    static constexpr bool Pages = true, RamSeule = false, RamHaute = true;
+    static bool Convient(const TMachine& m) { return !(m.SelMem & 0x80) && m.MaxAdrRam == 0xFFFF; }
+};
 struct TCheminMachine {
-    static constexpr bool Pages = false, RamSeule = false;
+    static constexpr bool Pages = false, RamSeule = false, RamHaute = false;
     static bool Convient(const TMachine&) { return true; }
 };
 // The debugger watches memory: the record's own access, every data access
@@ -364,13 +371,22 @@ private:
 
     [[gnu::always_inline]] uint8_t LitO(uint16_t a, unsigned o) const {
         if constexpr (TChemin::RamSeule) return M.ZorvMem[(o << 12) | a];
-        else if constexpr (TChemin::Pages) return Pages.Lecture[o | (a >> 12)][a & 0xFFF];
+        if constexpr (TChemin::RamHaute) {
+            if (a >= 0x2000) [[likely]] return M.ZorvMem[(o << 12) | a];
+        }
+        if constexpr (TChemin::Pages) return Pages.Lecture[o | (a >> 12)][a & 0xFFF];
         else return M.ReadMem(a, uint8_t(o >> 4));
     }
     [[gnu::always_inline]] void EcritO(uint16_t a, unsigned o, uint8_t d) {
         if constexpr (TChemin::RamSeule) {
             M.ZorvMem[(o << 12) | a] = d;
             return;
+        }
+        if constexpr (TChemin::RamHaute) {
+            if (a >= 0x2000) [[likely]] {
+                M.ZorvMem[(o << 12) | a] = d;
+                return;
+            }
         }
         if constexpr (TChemin::Pages) {
             uint8_t* const p = Pages.Ecriture[o | (a >> 12)];
@@ -910,6 +926,7 @@ void TMachine::ExecuteInstruction() {
 uint32_t ExecuteTranche(TMachine& m, uint32_t n) {
     if (TCheminSonde::Convient(m)) [[unlikely]] return TrancheSur<TCheminSonde>(m, n);
     if (TCheminRam::Convient(m)) return TrancheSur<TCheminRam>(m, n);
+    if (TCheminRamHaute::Convient(m)) return TrancheSur<TCheminRamHaute>(m, n);
     if (TCheminPages::Convient(m)) return TrancheSur<TCheminPages>(m, n);
     return TrancheSur<TCheminMachine>(m, n);
 }

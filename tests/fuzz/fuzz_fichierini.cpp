@@ -53,7 +53,7 @@ public:
         case 2: return Octets(10).insert(0, "; ");
         case 3: return Blancs() + Nom() + Blancs() + "=" + Blancs() + Valeur() + Blancs();
         case 4: return Nom() + "=\"" + Valeur() + "\"";
-        case 5: return Nom() + "=" + std::to_string(int64_t(Alea()) - int64_t(Alea()));
+        case 5: return Nom() + "=" + std::to_string(int64_t(Alea() - Alea())); // both signs
         case 6: return Nom() + "=" + std::string(N(30) + 1, char('0' + N(10)));
         case 7: return Octets(20);
         default: return {};
