@@ -200,7 +200,7 @@ struct TCheminMachine {
 // The debugger watches memory: the record's own access, every data access
 // reported to its probe. Taken only while the probe asks for it.
 struct TCheminSonde {
-    static constexpr bool Pages = false, RamSeule = false, Sonde = true;
+    static constexpr bool Pages = false, RamSeule = false, RamHaute = false, Sonde = true;
     static bool Convient(const TMachine& m) { return m.Sonde && m.SondeMemoire; }
 };
 template <class TChemin>

@@ -7,7 +7,9 @@
 #include <sstream>
 
 #include "MachineEssai.h"
+#include "core/Texte.h"
 #include "debugger/Assembleur.h"
+#include "debugger/Inspection.h"
 #include "debugger/Console.h"
 #include "debugger/Debogueur.h"
 #include "debugger/ExpressionAsm.h"
@@ -194,6 +196,44 @@ TEST(GestionSymboles, AddDialogRulesAndSorts) {
     EXPECT_EQ(l[0].Nom, "NEG"); // signed order
     EXPECT_EQ(TexteAdresseSymbole(0x12), "0012H");
     EXPECT_EQ(TexteAdresseSymbole(0x12345), "12345H");
+}
+
+} // namespace
+
+namespace {
+
+// The probe path leaves the machine as the usual paths do when its
+// watchpoint is never reached: registers, RAM of both banks, video RAM.
+TEST_F(Sondes, AWatchpointNeverReachedChangesNothing) {
+    const std::string programme =
+        " LXI SP,2001H\n LXI H,1FFEH\n MOV A,M\n INX H\n MOV B,M\n LXI D,0FFFH\n LDAX D\n STA 1FFFH\n"
+        " STA 0100H\n PUSH B\n POP D\n SHLD 1FFFH\n LHLD 0FFFH\n MVI M,5AH\n MVI C,20\nB1: DCR C\n JNZ B1\n HLT\n";
+    Prepare(programme);
+    m->Rom128K[0x77] = 0xFD; // MOV M,A: data cycle in bank 1
+    const TZorvMem ram0 = m->ZorvMem;
+    const TRamTv tv0 = m->RamTv;
+    const TRegistresCPU regs0 = LitRegistres(*m);
+    const uint64_t d0 = m->NbInstructions, k0 = m->NbCycles;
+    Une("lance");
+    const TRegistresCPU sans = LitRegistres(*m);
+    const TZorvMem ram1 = m->ZorvMem;
+    const TRamTv tv1 = m->RamTv;
+    const uint64_t n = m->NbInstructions - d0, cycles = m->NbCycles - k0;
+
+    m->ZorvMem = ram0;
+    m->RamTv = tv0;
+    Une("raz");
+    m->RegPC = 0x2000;
+    m->RegA = regs0.A, m->RegB = regs0.B, m->RegC = regs0.C, m->RegD = regs0.D;
+    m->RegE = regs0.E, m->RegH = regs0.H, m->RegL = regs0.L, m->RegPSW = regs0.PSW;
+    Une("surv 0E000 0E0FF le");
+    const uint64_t n0 = m->NbInstructions, c0 = m->NbCycles;
+    EXPECT_EQ(Une("lance"), "arrêt : HLT à " + Format("%.4XH", unsigned(sans.PC)));
+    EXPECT_EQ(m->NbInstructions - n0, n);
+    EXPECT_EQ(m->NbCycles - c0, cycles);
+    EXPECT_EQ(LitRegistres(*m), sans);
+    EXPECT_TRUE(m->ZorvMem == ram1);
+    EXPECT_TRUE(m->RamTv == tv1);
 }
 
 } // namespace
