@@ -105,25 +105,32 @@ bool TNouvPtArrForm::AjoutePtArret() {
 
 TNouvSurvForm::TNouvSurvForm(TDebogueur& debogueur, QWidget* parent) : QDialog(parent), D(debogueur) {
     setWindowTitle(QStringLiteral("Ajout d'un point de surveillance"));
-    setFixedSize(340, 190);
-    Etiquette(this, QStringLiteral("Adresses hexad\u00e9cimales (d\u00e9but et fin, ou une seule)"), 16, 16);
-    EdtAdr = new TEditAdresse(this, &D);
-    EdtAdr->SetGauche(16);
-    EdtAdr->SetHaut(35);
-    EdtAdr->SetLargeur(150);
-    EdtAdr->SetActif(true);
-    Etiquette(this, QStringLiteral("Acc\u00e8s"), 16, 70);
+    setFixedSize(340, 230);
+    const auto entree = [this](int haut) {
+        auto* e = new TEditAdresse(this, &D);
+        e->SetIntervalle(false);
+        e->SetGauche(16);
+        e->SetHaut(haut);
+        e->SetLargeur(120);
+        e->SetActif(true);
+        return e;
+    };
+    Etiquette(this, QStringLiteral("D\u00e9but (adresse hexad\u00e9cimale)"), 16, 16);
+    EdtDebut = entree(35);
+    Etiquette(this, QStringLiteral("Fin (facultative : un seul octet sinon)"), 16, 64);
+    EdtFin = entree(83);
+    Etiquette(this, QStringLiteral("Acc\u00e8s"), 16, 114);
     CBAcces = new QComboBox(this);
-    CBAcces->setGeometry(16, 88, 150, 24);
+    CBAcces->setGeometry(16, 132, 150, 24);
     CBAcces->addItems({QStringLiteral("\u00c9criture"), QStringLiteral("Lecture"),
                        QStringLiteral("Lecture et \u00e9criture")});
-    Etiquette(this, QStringLiteral("M\u00e9moire"), 176, 70);
+    Etiquette(this, QStringLiteral("M\u00e9moire"), 176, 114);
     CBMemoire = new QComboBox(this);
-    CBMemoire->setGeometry(176, 88, 150, 24);
+    CBMemoire->setGeometry(176, 132, 150, 24);
     CBMemoire->addItems({QStringLiteral("Adresses du CPU"), QStringLiteral("Banque logiciel"),
                          QStringLiteral("Banque data")});
-    BtnOK = Bouton(this, QStringLiteral("OK"), 170, 152);
-    BtnAnnuler = Bouton(this, QStringLiteral("Annuler"), 251, 152);
+    BtnOK = Bouton(this, QStringLiteral("OK"), 170, 192);
+    BtnAnnuler = Bouton(this, QStringLiteral("Annuler"), 251, 192);
     BtnOK->setDefault(true);
     connect(BtnOK, &QPushButton::clicked, this, [this] {
         AjouteSurveillance();
@@ -134,14 +141,16 @@ TNouvSurvForm::TNouvSurvForm(TDebogueur& debogueur, QWidget* parent) : QDialog(p
 
 void TNouvSurvForm::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    EdtAdr->SetFocus();
+    EdtDebut->SetFocus();
 }
 
 void TNouvSurvForm::AjouteSurveillance() {
-    EdtAdr->EvaluerAdresses();
+    EdtDebut->EvaluerAdresses();
+    EdtFin->EvaluerAdresses();
     TPointSurv p;
-    p.Debut = uint16_t(std::max(EdtAdr->Adr1(), 0));
-    p.Fin = EdtAdr->Adr2() < 0 ? p.Debut : uint16_t(EdtAdr->Adr2());
+    p.Debut = uint16_t(std::clamp<int32_t>(EdtDebut->Adr1(), 0, 0xFFFF));
+    const bool finVide = SansBlancs(EdtFin->Texte()).empty();
+    p.Fin = finVide || EdtFin->Adr1() < p.Debut ? p.Debut : uint16_t(EdtFin->Adr1());
     const uint8_t acces[] = {asEcriture, asLecture, asLes2};
     p.Acces = acces[std::clamp(CBAcces->currentIndex(), 0, 2)];
     p.Vue = TVueSurv(std::clamp(CBMemoire->currentIndex(), 0, 2));

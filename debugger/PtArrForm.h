@@ -44,7 +44,9 @@ class TNouvSurvForm : public QDialog {
 public:
     TNouvSurvForm(TDebogueur& debogueur, QWidget* parent);
 
-    TEditAdresse* EdtAdr = nullptr;
+    // Single addresses: an empty end, or one before the start, watches the
+    // start byte alone.
+    TEditAdresse *EdtDebut = nullptr, *EdtFin = nullptr;
     QComboBox *CBAcces = nullptr, *CBMemoire = nullptr;
     QPushButton *BtnOK = nullptr, *BtnAnnuler = nullptr;
 

@@ -203,12 +203,16 @@ TEST_F(DialoguesSymboles, BreakpointListAddDeleteConditionsAndWatchpoints) {
 
     // Watchpoints in their own group.
     TNouvSurvForm* w = p->NouvSurvForm;
-    w->EdtAdr->SetTexte("3000 30FF");
+    w->EdtDebut->SetTexte("3000");
+    w->EdtFin->SetTexte("30FF");
     w->CBAcces->setCurrentIndex(0);
     w->CBMemoire->setCurrentIndex(2);
     w->BtnOK->click();
     Capture(w, "ajout-surveillance.png");
-    w->EdtAdr->SetTexte("2800");
+    w->EdtDebut->SetTexte("2800");
+    w->EdtFin->Edit()->setFocus();
+    w->EdtFin->Edit()->clear();
+    Tape(w->EdtFin->Edit(), "\r"); // an empty end turned into 0000: before the start, one byte
     w->CBAcces->setCurrentIndex(2);
     w->CBMemoire->setCurrentIndex(0);
     w->BtnOK->click();
