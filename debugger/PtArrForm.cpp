@@ -171,7 +171,9 @@ TPtArrForm::TPtArrForm(TDebogueur& debogueur, QWidget* parent) : QDialog(parent)
     groupe->setGeometry(12, 270, 396, 150);
     LVSurv = Liste(groupe, {QStringLiteral("D\u00e9but"), QStringLiteral("Fin"), QStringLiteral("Acc\u00e8s"),
                             QStringLiteral("M\u00e9moire")});
-    LVSurv->setGeometry(8, 22, 380, 120);
+    LVSurv->setGeometry(8, 22, 380, 100);
+    LabelDeclenchement = new QLabel(groupe);
+    LabelDeclenchement->setGeometry(8, 126, 380, 18);
     LVSurv->setColumnWidth(0, 70);
     LVSurv->setColumnWidth(1, 70);
     LVSurv->setColumnWidth(2, 110);
@@ -235,6 +237,8 @@ void TPtArrForm::MajListe() {
     const QString memoires[] = {QStringLiteral("CPU"), QStringLiteral("logiciel"), QStringLiteral("data")};
     const QString acces[] = {QString(), QStringLiteral("lecture"), QStringLiteral("\u00e9criture"),
                              QStringLiteral("lecture, \u00e9criture")};
+    const auto& d = D.Sondes.Declenchement();
+    LabelDeclenchement->setText(d ? QString::fromStdString("Dernier arr\u00eat : " + TexteDeclenchement(*d)) : QString());
     for (const TPointSurv& p : D.Sondes.Surveillances())
         LVSurv->addTopLevelItem(new QTreeWidgetItem(
             {QString::asprintf("%.4XH", unsigned(p.Debut)), QString::asprintf("%.4XH", unsigned(p.Fin)),

@@ -64,6 +64,7 @@ public:
     TPtArrForm(TDebogueur& debogueur, QWidget* parent);
 
     QLabel* LabelPtArr = nullptr;
+    QLabel* LabelDeclenchement = nullptr; // the access of the last watchpoint stop
     QTreeWidget *LVPtArr = nullptr, *LVSurv = nullptr;
     QPushButton *BtnOK = nullptr, *BtnAnnuler = nullptr;
     QMenu *MenuPtArr = nullptr, *MenuSurv = nullptr;

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -223,6 +224,12 @@ TEST_F(DialoguesSymboles, BreakpointListAddDeleteConditionsAndWatchpoints) {
     EXPECT_EQ(p->LVSurv->topLevelItem(0)->text(3), "data");
     EXPECT_EQ(p->LVSurv->topLevelItem(1)->text(1), "2800H");
     EXPECT_TRUE(m.SondeMemoire);
+    // The access that stopped the processor shows under the watchpoints.
+    EXPECT_FALSE(D.Sondes.Ecriture(0x3000, 0, 0x12, 0x34, 0x0105)); // bank 0: not watched
+    EXPECT_TRUE(D.Sondes.Ecriture(0x3000, 1, 0x12, 0x34, 0x0105));
+    p->MajListe();
+    EXPECT_EQ(p->LabelDeclenchement->text(),
+              QString::fromUtf8("Dernier arrêt : écriture de 3000H (12H → 34H) par 0105H"));
     p->show();
     Capture(p, "points-arret.png");
     p->hide();
