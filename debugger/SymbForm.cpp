@@ -118,9 +118,7 @@ TSymbForm::TSymbForm(TDebogueur& debogueur, QWidget* parent) : QDialog(parent), 
         if (FEditeur) ChoisitLigne(LVSymb->indexOfTopLevelItem(item));
     });
     connect(MIAjouter, &QAction::triggered, this, [this] {
-        NouvSymbForm->EditNom->clear();
-        NouvSymbForm->EditAdr->clear();
-        NouvSymbForm->exec();
+        NouvSymbForm->exec(); // the last entries stay, selected
         MajListView();
     });
     connect(MISupprimer, &QAction::triggered, this, [this] { Supprime(); });
