@@ -53,6 +53,8 @@ void TPoste::RecoitMessagePrincipal(const TMessage& message) {
 bool TPoste::Demarre(const std::string& progDir) {
     const bool ok = DemarrageSansLancement(*FMachine, Parametres, progDir);
     Lecteurs.InitGeometrie(Parametres.TypeDsq12);
+    GestionDisques.CheminRecentes = CheminParametres(Parametres);
+    GestionDisques.Recentes = LitImagesRecentes(GestionDisques.CheminRecentes);
     return ok;
 }
 

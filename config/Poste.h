@@ -15,6 +15,7 @@
 #include "core/Machine.h"
 #include "core/Messages.h"
 #include "disks/ActiviteLecteurs.h"
+#include "disks/GestionDisques.h"
 #include "disks/Lecteurs.h"
 
 // A seed drawn from the host's entropy, for a machine that powers on with
@@ -33,6 +34,9 @@ public:
     TMachine& Machine() { return *FMachine; }
     const TMachine& Machine() const { return *FMachine; }
     TLecteurs Lecteurs;
+    // The disk manager's state over the drive table: selected row, export
+    // and import folders, recent images.
+    TGestionDisques GestionDisques{Lecteurs};
     TParametres Parametres;
     TDistributeurMessages Distributeur;
     // The drive lights, fed by the floppy controller, timed by the host's clock.
@@ -60,7 +64,8 @@ public:
     // The start-up sequence for the program folder `progDir` (settings, ROM
     // images) without the run message; false when an image is missing. The
     // drive table takes the geometry of the settings. Mounting the images
-    // named in the settings is the next step, MonteImages.
+    // named in the settings is the next step, MonteImages. The recent images
+    // of the disk manager are read from the settings file too.
     bool Demarre(const std::string& progDir);
     // The images of keys D1 … D12 into their drives; the error texts, in order.
     std::vector<std::string> MonteImages(const std::string& separateurMilliers);

@@ -13,6 +13,7 @@
 #include <QToolTip>
 
 #include "debugger/EditAdresseQt.h"
+#include "debugger/HexDataForm.h"
 #include "debugger/PtArrForm.h"
 #include "debugger/SymbForm.h"
 #include "debugger/SaisieRegistre.h"
@@ -220,6 +221,8 @@ void TCPUForm::CreeBoutons() {
         b->setEnabled(false);
         *boutons[i] = b;
     }
+    // "Données": another memory window at each click, owned by this window.
+    connect(BtnAffData, &QPushButton::clicked, this, [this] { (new THexDataForm(D, this))->show(); });
 }
 
 // --- Display -----------------------------------------------------------------
@@ -306,6 +309,7 @@ void TCPUForm::AfficheControles() {
     SBHex->setEnabled(c.DecHex);
     SBPause->setEnabled(c.Pause);
     SBReset->setEnabled(c.Reset);
+    BtnAffData->setEnabled(c.BoutonsFenetres);
     const QColor encre = c.Panneaux ? systeme.color(QPalette::WindowText)
                                     : systeme.color(QPalette::Disabled, QPalette::WindowText);
     for (QLabel* p : {PanelPCPrec, Panel128K, PanelCommut}) Colore(p, QPalette::WindowText, encre);

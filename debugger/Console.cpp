@@ -42,6 +42,16 @@ const std::vector<TCommandeConsole>& TConsoleDebogueur::Table() {
         {"pa-", "ADR", "retire le point d'arrêt de ADR", &TConsoleDebogueur::CmdPaMoins},
         {"dasm", "[DEBUT [FIN]]", "désassemble de DEBUT à FIN (PC à PC+511 par défaut)",
          &TConsoleDebogueur::CmdDasm},
+        {"mem", "DEBUT [FIN] [VUE]", "affiche la mémoire comme la fenêtre de données (VUE : cpu, logiciel, data)",
+         &TConsoleDebogueur::CmdMem},
+        {"ecris", "ADR OCTET... [VUE]", "écrit des octets à partir de ADR, comme l'éditeur hexadécimal",
+         &TConsoleDebogueur::CmdEcris},
+        {"remplit", "DEBUT FIN VALEUR [VUE]", "remplit la mémoire de DEBUT à FIN avec VALEUR",
+         &TConsoleDebogueur::CmdRemplit},
+        {"copie", "DEBUT FIN DEST [VS VD]", "copie DEBUT..FIN en DEST (vues source et destination)",
+         &TConsoleDebogueur::CmdCopie},
+        {"cherche", "DEBUT FIN MOTIF [VUE]", "adresses des octets (3E 01) ou du \"texte\" entre DEBUT et FIN",
+         &TConsoleDebogueur::CmdCherche},
         {"sym", "[NOM ADR]", "ajoute un symbole ; sym charge FICHIER, sym tri nom|adresse, sym efface ; seul : la liste",
          &TConsoleDebogueur::CmdSym},
         {"surv", "[DEBUT [FIN] [l|e|le] [cpu|logiciel|data]]",
@@ -272,6 +282,6 @@ bool TConsoleDebogueur::CmdDasm(const TArgumentsConsole& a) {
 
 bool TConsoleDebogueur::CmdAide(const TArgumentsConsole& a) {
     if (!a.empty()) return Malforme();
-    for (const TCommandeConsole& c : Table()) Ecrit(Format("%-7s%-15s%s", c.Nom, c.Parametres, c.Aide));
+    for (const TCommandeConsole& c : Table()) Ecrit(Format("%-8s%-24s%s", c.Nom, c.Parametres, c.Aide));
     return true;
 }

@@ -57,6 +57,12 @@ public:
     bool CmdPa(const TArgumentsConsole& a);
     bool CmdPaMoins(const TArgumentsConsole& a);
     bool CmdDasm(const TArgumentsConsole& a);
+    // Memory (debugger/ConsoleMemoire.cpp): dump, write, fill, copy, search.
+    bool CmdMem(const TArgumentsConsole& a);
+    bool CmdEcris(const TArgumentsConsole& a);
+    bool CmdRemplit(const TArgumentsConsole& a);
+    bool CmdCopie(const TArgumentsConsole& a);
+    bool CmdCherche(const TArgumentsConsole& a);
     bool CmdAide(const TArgumentsConsole& a);
 
     // Symbols, breakpoint conditions and watchpoints (ConsoleSymboles.cpp).

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "debugger/Sondes.h"
 #include "debugger/Symboles.h"
 
+struct TDialoguesMemoire;
 class TSaisieAdresse;
 
 struct TCouleurRGB {
@@ -151,7 +153,17 @@ public:
     void ActiveFenetres(bool actif);
     void DebutEdit(TIdFenetre fenetre);
 
+    // --- Memory tools (debugger/FenetreDonnees.h, DialoguesMemoire.h) ------------
+    // The dispatcher the memory windows subscribe to, and the logic of the
+    // copy and fill dialogs: created on first use and kept for the session,
+    // so their fields are remembered from one opening to the next.
+    TDistributeurMessages& Distributeur() { return FDistributeur; }
+    TDialoguesMemoire& DialoguesMemoire();
+
 private:
+    std::shared_ptr<TDialoguesMemoire> FDialoguesMemoire;
+    // --- End of the memory tools -------------------------------------------------
+
     TMachine& M;
     TDistributeurMessages& FDistributeur;
     TIdFenetre FFenCPU = 0;

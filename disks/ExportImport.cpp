@@ -60,11 +60,30 @@ public:
             break;
         case geChainee: Chaine(NomSansEspaces(a.Nom), {}, a.C1, a.C2, a.Debut); break;
         case geDansRep: Chaine(NomSansEspaces(a.Nom), a.Repertoire, a.C1, a.C2, a.Debut); break;
-        case geContigue: Contigu(a); break;
+        case geContigue: Contigu(NomSansEspaces(a.Nom), a.C1, a.C2, a.Debut); break;
         case geRepertoire: CreeSousDossier(a.Nom); break;
         default: break;
         }
         return false;
+    }
+
+    // One file of the catalogue view, named and placed as the whole export
+    // would: a file of a directory goes into the directory's sub-folder,
+    // made when missing.
+    void ExporteUn(const TEntreeListee& e) {
+        if (e.Genre == geContigue && e.Repertoire.empty()) {
+            Contigu(e.NomExport, e.C1, e.C2, e.Debut);
+            return;
+        }
+        if (!e.Repertoire.empty()) {
+            const std::string chemin = FEi.RepExport + SousDossier(e.Repertoire);
+            std::error_code ec;
+            if (!fs::is_directory(fs::symlink_status(chemin, ec)) && (!fs::create_directory(chemin, ec) || ec)) {
+                FDlg.Message("Impossible de cr\u00e9er le sous-r\u00e9pertoire : " + chemin);
+                return;
+            }
+        }
+        Chaine(e.NomExport, e.Repertoire, e.C1, e.C2, e.Debut);
     }
 
 private:
@@ -107,13 +126,12 @@ private:
         Ecrit(Chemin(nom, rep, c1, c2), rep, donnees);
     }
 
-    void Contigu(const TAppelCatal& a) {
+    void Contigu(const std::string& nom, int32_t c1, int32_t c2, int32_t debut) {
         std::vector<uint8_t> donnees;
-        const std::string nom = NomSansEspaces(a.Nom);
         FFs.SuitContigu(
-            a.Debut, Plafond(int64_t(a.C1) * a.C2, TailleSecteur), nom,
+            debut, Plafond(int64_t(c1) * c2, TailleSecteur), nom,
             [&](int32_t, const uint8_t* t) { donnees.insert(donnees.end(), t, t + TailleSecteur); });
-        Ecrit(Chemin(nom, {}, a.C1, a.C2), {}, donnees);
+        Ecrit(Chemin(nom, {}, c1, c2), {}, donnees);
     }
 
     void Ecrit(const std::string& chemin, const std::string& rep, const std::vector<uint8_t>& donnees) {
@@ -215,6 +233,27 @@ void TExportImport::Exporte(ISecteurs& disque, IDialogue& dialogue) {
     RepExport = AvecSeparateur(*dossier);
     TExport e(*this, fs, dialogue);
     fs.ParcourtCatalogue([&](const TAppelCatal& a) { return e.Rappel(a); });
+    dialogue.Information("Fichier(s) export\u00e9(s) : " + std::to_string(NbExport));
+}
+
+bool ExportableSeul(const TEntreeListee& e) {
+    return e.Genre == geChainee || e.Genre == geContigue || e.Genre == geTtx || e.Genre == geDansRep;
+}
+
+void TExportImport::ExporteFichier(ISecteurs& disque, IDialogue& dialogue, const TEntreeListee& entree) {
+    NbExport = 0;
+    if (disque.Etat() == 0 || !ExportableSeul(entree)) return;
+    TSecteursTampon secteurs(disque);
+    TSystemeFichiers fs(secteurs, dialogue);
+    if (!fs.DisqueFormate()) {
+        dialogue.Message("Le disque n'est pas format\u00e9");
+        return;
+    }
+    const auto dossier = dialogue.ChoisitDossier("S\u00e9lectionnez le dossier de destination", RepExport);
+    if (!dossier) return;
+    RepExport = AvecSeparateur(*dossier);
+    TExport e(*this, fs, dialogue);
+    e.ExporteUn(entree);
     dialogue.Information("Fichier(s) export\u00e9(s) : " + std::to_string(NbExport));
 }
 

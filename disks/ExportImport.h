@@ -30,6 +30,10 @@ std::string NomHoteSur(const std::string& octets);
 // "%XX" (two hexadecimal digits) back to the character of that code.
 std::string DecodeEchappements(const std::string& texte);
 
+// A line of the catalogue view that "Exporter le fichier" can write: any
+// file, not a directory.
+bool ExportableSeul(const TEntreeListee& e);
+
 // The export and import state of the disk manager: the folders chosen last,
 // the counters and the format-then-import flag.
 class TExportImport {
@@ -42,6 +46,10 @@ public:
 
     // "Exporter le disque".
     void Exporte(ISecteurs& secteurs, IDialogue& dialogue);
+    // "Exporter le fichier": one line of the catalogue view into a chosen
+    // folder, named and refused exactly as by the whole export. Directory
+    // lines are not exported alone.
+    void ExporteFichier(ISecteurs& secteurs, IDialogue& dialogue, const TEntreeListee& entree);
     // "Importer un répertoire" (formats first when MemoireFmt is set).
     void Importe(ISecteurs& secteurs, IDialogue& dialogue);
     // "Formater puis importer le répertoire": asks, then imports.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/Fichiers.h"
+
 namespace {
 
 constexpr std::array<int, NbLecteurs + 1> NumerosLecteurs = {0, 1, 2, 9, 10, 11, 12};
@@ -136,7 +138,15 @@ std::string TLecteurs::InsereDisque(int numero, const std::string& chemin,
 
 void TLecteurs::InsereVierge(int numero, const std::string& chemin) {
     if (!EstSlot(numero)) return;
-    CreeImageVierge(chemin, Taille_Disque[numero]);
+    // Another drive's disk would be wiped under the machine's feet.
+    for (int slot = 1; slot <= NbLecteurs; ++slot)
+        if (slot != numero && !Disques[slot].NomFichier.empty() && MemeFichier(Disques[slot].NomFichier, chemin))
+            throw TErreurES(chemin, "cette image est dans le lecteur " + std::to_string(LecteurDuSlot(slot)));
+    // Written beside and renamed over the target once complete: a failure
+    // never leaves the file that was there truncated.
+    const std::vector<uint8_t> zeros(size_t(Taille_Disque[numero]), 0);
+    std::string erreur;
+    if (!EcritFichierAtomique(chemin, zeros, erreur)) throw TErreurES(chemin, erreur);
     TFichierImage f;
     if (!f.Ouvre(chemin)) throw TErreurES(chemin, "le fichier cr\u00e9\u00e9 ne s'ouvre pas");
     Param_Disque& d = Disques[numero];

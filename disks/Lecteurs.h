@@ -84,8 +84,9 @@ struct TLecteurs {
     // image doit être : …"), empty on success. The previous disk is released.
     std::string InsereDisque(int numero, const std::string& chemin, const std::string& separateur);
     // Create a zero-filled image of the slot's size at `chemin` and insert it
-    // unprotected. Raises TErreurES when the host cannot create it; the drive
-    // then keeps the disk it had.
+    // unprotected. Raises TErreurES when the host cannot create it, or when
+    // `chemin` is the image of another drive; the drive then keeps the disk
+    // it had (and a file already at `chemin` stays as it was).
     void InsereVierge(int numero, const std::string& chemin);
     void Ejecte(int numero);
     void VideTout();

@@ -472,8 +472,15 @@ TCatalogueAffiche TSystemeFichiers::AfficheCatalogue() {
     r.Legende = Format(" Disque : %.5d      Secteur libre : %.5d", NumeroDuDisque(), PremierSecteurLibre());
     TDebutTtx ttx;
     const std::string douze(12, ' ');
+    auto ajoute = [&](std::string ligne, TGenreEntree genre, const std::string& nom, std::string nomExport,
+                      const std::string& rep, int32_t c1, int32_t c2, int32_t debut) {
+        r.Lignes.push_back(std::move(ligne));
+        r.Entrees.push_back({genre, nom, std::move(nomExport), rep, c1, c2, debut});
+    };
     auto vide = [&] { // a first part that no continuation followed is listed alone
-        if (ttx.Present) r.Lignes.push_back(LigneFichier(ttx.Nom, douze, ttx.C1, ttx.C2, ttx.C3));
+        if (ttx.Present)
+            ajoute(LigneFichier(ttx.Nom, douze, ttx.C1, ttx.C2, ttx.C3), geTtx, ttx.Nom, NomSansEspaces(ttx.Nom),
+                   {}, ttx.C1, ttx.C2, ttx.C3);
         ttx = {};
     };
     ParcourtCatalogue([&](const TAppelCatal& a) {
@@ -481,22 +488,28 @@ TCatalogueAffiche TSystemeFichiers::AfficheCatalogue() {
         case geChainee:
         case geContigue:
             vide();
-            r.Lignes.push_back(LigneFichier(a.Nom, douze, a.C1, a.C2, a.Debut));
+            ajoute(LigneFichier(a.Nom, douze, a.C1, a.C2, a.Debut), a.Genre, a.Nom, NomSansEspaces(a.Nom), {}, a.C1,
+                   a.C2, a.Debut);
             break;
         case geTtx:
             vide();
             ttx = {true, a.Nom, a.C1, a.C2, a.Debut};
             break;
         case geSuiteNom:
-            if (ttx.Present) r.Lignes.push_back(LigneFichier(ttx.Nom + a.Nom, "   ", ttx.C1, ttx.C2, ttx.C3));
+            // The export trims the first part on its own, then the whole name.
+            if (ttx.Present)
+                ajoute(LigneFichier(ttx.Nom + a.Nom, "   ", ttx.C1, ttx.C2, ttx.C3), geTtx, ttx.Nom + a.Nom,
+                       NomSansEspaces(NomSansEspaces(ttx.Nom) + a.Nom), {}, ttx.C1, ttx.C2, ttx.C3);
             ttx = {};
             break;
         case geRepertoire:
             vide();
-            r.Lignes.push_back(NomAffichable(a.Nom) + Format("   ...................... %.5d", a.Debut));
+            ajoute(NomAffichable(a.Nom) + Format("   ...................... %.5d", a.Debut), geRepertoire, a.Nom,
+                   NomSansEspaces(a.Nom), {}, 0, 0, a.Debut);
             break;
         case geDansRep:
-            r.Lignes.push_back("  " + LigneFichier(a.Nom, std::string(10, ' '), a.C1, a.C2, a.Debut));
+            ajoute("  " + LigneFichier(a.Nom, std::string(10, ' '), a.C1, a.C2, a.Debut), geDansRep, a.Nom,
+                   NomSansEspaces(a.Nom), a.Repertoire, a.C1, a.C2, a.Debut);
             break;
         case geFinCatal: vide(); break;
         default: break;

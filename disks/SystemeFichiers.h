@@ -46,12 +46,24 @@ using TObservateurSecteur = std::function<void(int32_t secteur, const std::strin
 // Called with each sector of a file, in order.
 using TVisiteurSecteur = std::function<void(int32_t secteur, const uint8_t* tampon)>;
 
+// The file or directory a line of the catalogue view shows.
+struct TEntreeListee {
+    // geChainee, geContigue, geTtx (a long name, or a first part listed
+    // alone), geRepertoire or geDansRep.
+    TGenreEntree Genre = geIgnoree;
+    std::string Nom;        // the bytes listed: 6, or 15 for a long name
+    std::string NomExport;  // trimmed, as the export names the host file
+    std::string Repertoire; // 6 bytes of its directory, empty at top level
+    int32_t C1 = 0, C2 = 0, Debut = 0;
+};
+
 // The caption and lines of the disk manager's catalogue view.
 struct TCatalogueAffiche {
     bool Disque = false;  // a disk is in the drive
     bool Formate = false; // the list takes the window colour (else the button face)
     std::string Legende;
     std::vector<std::string> Lignes;
+    std::vector<TEntreeListee> Entrees; // one per line, in the same order
 };
 
 class TSystemeFichiers {

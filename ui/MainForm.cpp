@@ -19,7 +19,9 @@
 #include "config/ImprForm.h"
 #include "config/ParamsForm.h"
 #include "debugger/CPUForm.h"
+#include "disks/GesDsqForm.h"
 #include "config/Modeles.h"
+#include "core/Texte.h"
 #include "devices/Ecran.h"
 #include "devices/TraductionClavier.h"
 #include "devices/PlacementEcran.h"
@@ -57,12 +59,19 @@ void TMyPaintBox::paintEvent(QPaintEvent*) {
 }
 
 void TMyPaintBox::dragEnterEvent(QDragEnterEvent* e) {
-    if (e->mimeData()->hasText()) e->acceptProposedAction();
+    if (e->mimeData()->hasText() || !FichierDepose(e->mimeData()).isEmpty()) e->acceptProposedAction();
 }
 
+// A file goes into drive 1 (its names would otherwise be typed as text).
 void TMyPaintBox::dropEvent(QDropEvent* e) {
-    if (!e->mimeData()->hasText() || !SurDepot) return;
-    SurDepot(e->mimeData()->text());
+    const QString fichier = FichierDepose(e->mimeData());
+    if (!fichier.isEmpty()) {
+        if (!SurDepotFichier) return;
+        SurDepotFichier(fichier);
+    } else {
+        if (!e->mimeData()->hasText() || !SurDepot) return;
+        SurDepot(e->mimeData()->text());
+    }
     e->acceptProposedAction();
 }
 
@@ -89,6 +98,11 @@ TMainForm::TMainForm(const TOptionsFenetre& options)
     PaintBox1->SurDepot = [this](const QString& texte) { Colle(texte); };
     PaintBox1->setFocus();
     FCPUForm = new TCPUForm(FPoste.Debogueur(), this);
+    FFormGesDsq = new TFormGesDsq(FPoste, *FHote, this);
+    PaintBox1->SurDepotFichier = [this](const QString& chemin) {
+        if (FFormGesDsq->InsereImage(1, chemin))
+            FHote->MessageStatut("Lecteur 1 : " + NomSansDossier(chemin.toStdString()));
+    };
     FBarreEtat = new TBarreEtat(FPoste.Activite, this);
     FBarreEtat->Horloge = FHote.get();
     FPoste.AjouteObservateur(FBarreEtat);
@@ -173,8 +187,7 @@ void TMainForm::ConstruitBarre() {
     TBInfo = AjouteBouton(QStringLiteral("Info"), 7);
     FBarre->addSeparator();
     TBExit = AjouteBouton(QStringLiteral("Quitter"), 6);
-    // Its window does not exist yet (the tooltip says so).
-    TBDsq->setEnabled(false);
+    connect(TBDsq, &QToolButton::clicked, this, &TMainForm::TBDsqClick);
     ActiveTBPrint();
     connect(TBPrint, &QToolButton::clicked, this, &TMainForm::TBPrintClick);
     TBKbd->setCheckable(true);
@@ -306,6 +319,12 @@ void TMainForm::TBPrSetupClick() {
     const bool capture = SuspendCapture();
     ImprForm().Montre(FPoste, *FHote);
     ActiveTBPrint();
+    RetablitCapture(capture);
+}
+
+void TMainForm::TBDsqClick() {
+    const bool capture = SuspendCapture();
+    FFormGesDsq->Montre();
     RetablitCapture(capture);
 }
 

@@ -29,6 +29,7 @@ class TFiltreClavier;
 class TCPUForm;
 class TSurfaceImpressionQt;
 class TFormParams;
+class TFormGesDsq;
 class TImprForm;
 
 // The drawing surface: opaque, never erased, drawn in one copy of the
@@ -41,6 +42,8 @@ public:
     bool Lisse = false;
     // A text dropped on the screen.
     std::function<void(const QString&)> SurDepot;
+    // An image file dropped on the screen (it goes into drive 1).
+    std::function<void(const QString&)> SurDepotFichier;
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -129,6 +132,9 @@ public:
     void ActiveTBPrint();
     void TBParamsClick();
     void TBPrSetupClick();
+    // "Disques": the disk manager, modal; the keyboard hook is off meanwhile.
+    void TBDsqClick();
+    TFormGesDsq& FormGesDsq() { return *FFormGesDsq; }
     // The settings windows, made on first use and kept for the program's life.
     TFormParams& FormParams();
     TImprForm& ImprForm();
@@ -154,6 +160,7 @@ private:
     bool FDemarree = false;
     TFormParams* FFormParams = nullptr;
     TImprForm* FImprForm = nullptr;
+    TFormGesDsq* FFormGesDsq = nullptr; // made with the window, kept for its life
     TDossiers FDossiers;
     TParametresFenetre FChoix;
     TBarreEtat* FBarreEtat = nullptr;

@@ -19,14 +19,8 @@
 #include "ui/FiltreClavier.h"
 #include "ui/MainForm.h"
 
-namespace {
-
-const QString PasEncore = QStringLiteral("sa fen\u00eatre n'existe pas encore dans cette version");
-
-} // namespace
-
 void TMainForm::BullesBarre() {
-    PoseBulle(TBDsq, QStringLiteral("Gestionnaire de disques : ins\u00e9rer, \u00e9jecter, cr\u00e9er des images"), PasEncore);
+    PoseBulle(TBDsq, QStringLiteral("Gestionnaire de disques : ins\u00e9rer, \u00e9jecter, cr\u00e9er des images"), {});
     PoseBulle(TBKbd, QStringLiteral("Maj / Min : inverse la casse des lettres que lit la machine"), {});
     PoseBulle(TBRaz, QStringLiteral("RAZ : remise \u00e0 z\u00e9ro de la machine (la m\u00e9moire est conserv\u00e9e)"), {});
     PoseBulle(TBInt, QStringLiteral("INT : demande d'interruption au processeur"), {});

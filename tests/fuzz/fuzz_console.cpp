@@ -23,7 +23,9 @@ int main(int argc, char** argv) {
     m.RegPC = 0x2000;
     TConsoleDebogueur console(poste);
     const char* mots[] = {"reg", "pas", "passe", "jusqua", "lance", "raz", "int", "etat", "pa", "pa-",
-                          "dasm", "aide", "sym", "surv", "surv-", "si", "tri", "nom", "le", "data", "A=", "PC=", "SP=FFFF", "FFFF", "12345", "0x", "H", "$", "-1"};
+                          "dasm", "aide", "mem", "ecris", "remplit", "copie", "cherche", "cpu", "logiciel", "data", "\"",
+                          "sym", "surv", "surv-", "si", "tri", "nom", "le",
+                          "A=", "PC=", "SP=FFFF", "FFFF", "12345", "0x", "H", "$", "-1"};
     const std::string octets = "0123456789ABCDEFHhx=$ -#;\t\xC3\xA9\xFF";
     for (long i = 0; i < n; ++i) {
         std::string ligne;

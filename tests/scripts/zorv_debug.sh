@@ -20,6 +20,10 @@ SOUS:   INR A
         RET
 FIN
 "$ZORV" asm "$T/prog.asm" -o "$T/prog.bin" || { echo "ÉCHEC : assemblage"; exit 1; }
+# The power-on registers are random: without a seed, SP may point into the
+# ROM one run in eight and the CALL's return address would be lost there.
+# Seed 1 gives SP=CB4FH, in RAM.
+GRAINE="--seed 1"
 cat > "$T/script" <<'FIN'
 # a comment, then the commands
 etat
@@ -31,7 +35,7 @@ dasm 2005 2008
 raz
 etat
 FIN
-"$ZORV" debug --load 2000="$T/prog.bin" --pc 2000 --script "$T/script" > "$T/sortie" 2> "$T/erreurs"
+"$ZORV" debug $GRAINE --load 2000="$T/prog.bin" --pc 2000 --script "$T/script" > "$T/sortie" 2> "$T/erreurs"
 verifie "statut du script" $?
 [ ! -s "$T/erreurs" ]; verifie "rien sur stderr" $?
 [ "$(sed -n 1p "$T/sortie")" = STOP ]; verifie "arrêté au départ" $?
@@ -46,11 +50,11 @@ verifie "ligne des registres" $?
 [ "$(grep -c '' "$T/sortie")" = 11 ]; verifie "une ligne par résultat" $?
 
 # -e in order; standard input otherwise.
-"$ZORV" debug --load 2000="$T/prog.bin" --pc 2000 -e 'jusqua 2006' -e lance > "$T/sortie"
+"$ZORV" debug $GRAINE --load 2000="$T/prog.bin" --pc 2000 -e 'jusqua 2006' -e lance > "$T/sortie"
 verifie "statut des -e" $?
 [ "$(cat "$T/sortie")" = "arrêt : arrêt temporaire à 2006H
 arrêt : HLT à 2006H" ]; verifie "jusqua puis lance" $?
-printf 'pa 2007\nlance\netat\n' | "$ZORV" debug --load 2000="$T/prog.bin" --pc 2000 > "$T/sortie"
+printf 'pa 2007\nlance\netat\n' | "$ZORV" debug $GRAINE --load 2000="$T/prog.bin" --pc 2000 > "$T/sortie"
 verifie "statut de l'entrée standard" $?
 [ "$(sed -n 2p "$T/sortie")" = "arrêt : point d'arrêt à 2007H" ]; verifie "arrêt sur le point d'arrêt" $?
 

@@ -104,7 +104,7 @@ TEST_F(FenetreCPU, PauseEditStepBreakpointAndRun) {
     EXPECT_TRUE(cpu->SBStep->isEnabled());
     EXPECT_FALSE(cpu->SBPause->isEnabled());
     EXPECT_TRUE(cpu->SBReset->isEnabled());
-    EXPECT_FALSE(cpu->BtnAffData->isEnabled()); // its window does not exist yet
+    EXPECT_TRUE(cpu->BtnAffData->isEnabled());
     EXPECT_EQ(cpu->PanelEtat->palette().color(QPalette::Window), QColor(0xFF, 0xFF, 0));
     EXPECT_EQ(cpu->LBDasm->palette().color(QPalette::Base), QColor(0xDE, 0xEF, 0xF5));
     EXPECT_EQ(cpu->LBDasm->font().family(), "Courier New");

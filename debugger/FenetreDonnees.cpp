@@ -1,0 +1,112 @@
+#include "debugger/FenetreDonnees.h"
+
+#include <algorithm>
+
+#include "core/Texte.h"
+#include "debugger/Debogueur.h"
+#include "debugger/MessagesDebogueur.h"
+
+TFenetreDonnees::TFenetreDonnees(TDebogueur& d) : D(d) {
+    FId = D.Distributeur().Abonne([this](const TMessage& m) { RecoitMessage(m); });
+    D.FenData.push_back(FId);
+    FActif = D.Machine().EtatCPU == CPUStop;
+    FBanques = DeuxBanques(D.Machine());
+    Editeur.SetActif(FActif);
+    Editeur.OnGetData = [this](int32_t a) { return LitAcces(D.Machine(), uint16_t(a), Acces()); };
+    Editeur.OnSetData = [this](int32_t a, uint8_t o) { EcritAcces(D.Machine(), uint16_t(a), Acces(), o); };
+    Editeur.OnTraduit = TraduitDump;
+    Editeur.OnChange = [this] { D.MajFenDonnees(); };
+    Editeur.OnEdit = [this] { D.DebutEdit(FId); };
+    ChoisitAdresses(0, 0x1FF);
+}
+
+TFenetreDonnees::~TFenetreDonnees() {
+    Ferme();
+    D.Distributeur().Desabonne(FId);
+}
+
+void TFenetreDonnees::Repeint() {
+    if (SurRepeint) SurRepeint();
+}
+
+void TFenetreDonnees::ChoisitAdresses(int32_t adr1, int32_t adr2) {
+    adr1 = std::clamp(adr1, 0, 0xFFFF);
+    if (adr2 < 0) adr2 = std::min(adr1 + 511, 0xFFFF);
+    Editeur.SetAdresses(adr1 * 65536 + std::min(adr2, 0xFFFF));
+    Repeint();
+}
+
+void TFenetreDonnees::Banques(bool deux) {
+    FBanques = deux;
+    // Neither bank selected, or no bank at all: the processor's view.
+    if (!deux) FVue = TVueMemoire::CPU;
+}
+
+void TFenetreDonnees::Active() {
+    Banques(DeuxBanques(D.Machine()));
+    Repeint();
+}
+
+void TFenetreDonnees::ChoisitVue(TVueMemoire vue) {
+    Editeur.QuitteEdition();
+    if (vue == TVueMemoire::CPU || FBanques) FVue = vue;
+    Repeint();
+}
+
+void TFenetreDonnees::ApresDialogue() {
+    D.MajFenDonnees();
+    D.MajFenVar();
+    D.MajFenCode();
+}
+
+TFenetreDonnees::TResultatRecherche TFenetreDonnees::Recherche(const std::string& texte) {
+    TResultatRecherche r;
+    const TMotif motif = LitMotif(texte);
+    if (!motif.Erreur.empty()) {
+        r.Message = "Recherche : " + motif.Erreur;
+        return r;
+    }
+    const int32_t debut = Editeur.AdrDebut(), fin = Editeur.AdrFin();
+    const int32_t curseur = debut + Editeur.OffsetAdr() + Editeur.OffsetCur();
+    r.Adresse = Cherche(D.Machine(), debut, fin, curseur + 1, motif.Octets, Acces());
+    if (!r.Adresse) r.Adresse = Cherche(D.Machine(), debut, fin, debut, motif.Octets, Acces());
+    if (!r.Adresse) {
+        r.Message = Format("S\u00e9quence absente de %.4X \u00e0 %.4X", unsigned(debut), unsigned(fin));
+        return r;
+    }
+    Editeur.Montre(*r.Adresse);
+    Repeint();
+    return r;
+}
+
+void TFenetreDonnees::Ferme() {
+    if (FFermee) return;
+    FFermee = true;
+    if (D.Machine().Hote) D.Machine().Hote->PosteMessage(TMessage{MsgFermeDonnees, D.FenCPU(), 0, int64_t(FId)});
+    else D.FenData.erase(std::remove(D.FenData.begin(), D.FenData.end(), FId), D.FenData.end());
+}
+
+void TFenetreDonnees::RecoitMessage(const TMessage& message) {
+    switch (message.Numero) {
+    case MsgMajDonnees:
+        if (MajAuto) Repeint();
+        D.MajFenVar();
+        if (SurFocus) SurFocus();
+        break;
+    case MsgActiveFenetre:
+        FActif = message.Param1 != 0;
+        Editeur.SetActif(FActif);
+        Repeint();
+        break;
+    case MsgMajCode: // abandon the edit in progress
+        Editeur.QuitteEdition();
+        Repeint();
+        break;
+    case MsgBanques:
+        Banques(message.Param1 == 1);
+        Repeint();
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,146 @@
+#include "debugger/HexDataForm.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "debugger/CopieForm.h"
+#include "debugger/Debogueur.h"
+#include "debugger/EditAdresseQt.h"
+#include "debugger/HexEditQt.h"
+#include "debugger/RempliForm.h"
+
+namespace {
+
+constexpr int Largeur = 337, Hauteur = 408;
+
+QLabel* Etiquette(QWidget* parent, const QString& texte, int x, int y) {
+    auto* l = new QLabel(texte, parent);
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+} // namespace
+
+THexDataForm::THexDataForm(TDebogueur& debogueur, QWidget* parent)
+    : QWidget(parent, Qt::Window), D(debogueur), F(debogueur) {
+    setWindowTitle(QStringLiteral("Affichage de donn\u00e9es"));
+    setFixedSize(Largeur, Hauteur);
+    setAttribute(Qt::WA_DeleteOnClose);
+    Etiquette(this, QStringLiteral("Adresses s\u00e9par\u00e9es par un espace"), 16, 16);
+    EdtAdr = new TEditAdresse(this, &D);
+    EdtAdr->SetGauche(16);
+    EdtAdr->SetHaut(34);
+    EdtAdr->SetLargeur(236);
+    EdtAdr->SetIntervalle(true);
+    EdtAdr->SetActif(true);
+    EdtAdr->SetTexte(TFenetreDonnees::TexteInitial);
+    EdtAdr->SetOnEditChange([this] { LitAdresses(); });
+    connect(EdtAdr->Edit(), &QLineEdit::textChanged, this, [this](const QString& t) {
+        EdtAdr->Saisie().SetTexte(t.toStdString());
+        LitAdresses();
+    });
+    Etiquette(this, QStringLiteral("Donn\u00e9es hexad\u00e9cimales"), 16, 66);
+    HexEdit = new THexEdit(this, &F.Editeur);
+    HexEdit->move(16, 84);
+    CreeVues();
+    CreeBoutons();
+    F.SurRepeint = [this] { Affiche(); };
+    F.SurFocus = [this] { HexEdit->setFocus(); };
+    LitAdresses();
+    Affiche();
+}
+
+THexDataForm::~THexDataForm() {
+    F.SurRepeint = nullptr;
+    F.SurFocus = nullptr;
+}
+
+void THexDataForm::CreeVues() {
+    RBVueCPU = new QRadioButton(QStringLiteral("M\u00e9moire vue du CPU"), this);
+    RBLogiciel = new QRadioButton(QStringLiteral("Banque logiciel"), this);
+    RBData = new QRadioButton(QStringLiteral("Banque data"), this);
+    const std::pair<QRadioButton*, TVueMemoire> vues[] = {
+        {RBVueCPU, TVueMemoire::CPU}, {RBLogiciel, TVueMemoire::Banque0}, {RBData, TVueMemoire::Banque1}};
+    int y = 296;
+    for (const auto& [b, vue] : vues) {
+        b->setGeometry(16, y, 166, 20);
+        y += 20;
+        connect(b, &QRadioButton::clicked, this, [this, vue = vue] { F.ChoisitVue(vue); });
+    }
+    CBMaj = new QCheckBox(QStringLiteral("Mise \u00e0 jour automatique"), this);
+    CBMaj->setGeometry(16, 356, 220, 20);
+    connect(CBMaj, &QCheckBox::toggled, this, [this](bool coche) { F.MajAuto = coche; });
+}
+
+void THexDataForm::CreeBoutons() {
+    BtnCopier = new QPushButton(QStringLiteral("Copier donn\u00e9es"), this);
+    BtnCopier->setGeometry(186, 296, 135, 26);
+    BtnRemplir = new QPushButton(QStringLiteral("Remplir m\u00e9moire"), this);
+    BtnRemplir->setGeometry(186, 326, 135, 26);
+    connect(BtnCopier, &QPushButton::clicked, this, [this] { Copier(); });
+    connect(BtnRemplir, &QPushButton::clicked, this, [this] { Remplir(); });
+    EditRecherche = new QLineEdit(this);
+    EditRecherche->setGeometry(16, 380, 215, 24);
+    EditRecherche->setPlaceholderText(QStringLiteral("3E 01 ou \"texte\""));
+    EditRecherche->setToolTip(
+        QStringLiteral("Octets hexad\u00e9cimaux ou texte entre guillemets (jeu de caract\u00e8res de la machine)"));
+    BtnRechercher = new QPushButton(QStringLiteral("Rechercher"), this);
+    BtnRechercher->setGeometry(236, 380, 85, 24);
+    connect(BtnRechercher, &QPushButton::clicked, this, [this] { Rechercher(); });
+    connect(EditRecherche, &QLineEdit::returnPressed, this, [this] { Rechercher(); });
+}
+
+void THexDataForm::Affiche() {
+    const bool actif = F.Actif();
+    EdtAdr->SetActif(actif);
+    HexEdit->setEnabled(actif);
+    CBMaj->setEnabled(actif);
+    const QSignalBlocker bloque(CBMaj);
+    CBMaj->setChecked(F.MajAuto);
+    RBVueCPU->setEnabled(F.VueCPUActive());
+    RBLogiciel->setEnabled(F.VuesBanquesActives());
+    RBData->setEnabled(F.VuesBanquesActives());
+    RBVueCPU->setChecked(F.Vue() == TVueMemoire::CPU);
+    RBLogiciel->setChecked(F.Vue() == TVueMemoire::Banque0);
+    RBData->setChecked(F.Vue() == TVueMemoire::Banque1);
+    HexEdit->Synchronise();
+}
+
+void THexDataForm::LitAdresses() {
+    EdtAdr->EvaluerAdresses();
+    F.ChoisitAdresses(EdtAdr->Adr1(), EdtAdr->Adr2());
+}
+
+bool THexDataForm::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) {
+        LitAdresses();
+        F.Active();
+    }
+    return QWidget::event(e);
+}
+
+void THexDataForm::closeEvent(QCloseEvent* e) {
+    F.Ferme();
+    QWidget::closeEvent(e);
+}
+
+void THexDataForm::Copier() {
+    TCopieForm(D, this).exec();
+    F.ApresDialogue();
+}
+
+void THexDataForm::Remplir() {
+    TRempliForm(D, this).exec();
+    F.ApresDialogue();
+}
+
+void THexDataForm::Rechercher() {
+    const auto r = F.Recherche(EditRecherche->text().toStdString());
+    if (!r.Message.empty() && D.Machine().Hote) D.Machine().Hote->MessageInfo(r.Message);
+    if (r.Adresse) HexEdit->setFocus();
+}

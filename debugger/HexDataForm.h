@@ -1,0 +1,54 @@
+// THexDataForm: a memory window ("Affichage de données"), opened in any
+// number by the CPU window's "Données" button. A thin view on
+// TFenetreDonnees (debugger/FenetreDonnees.h): the address entry, the hex
+// editor, the three views, "Mise à jour automatique", the copy and fill
+// dialogs and the search.
+#pragma once
+
+#include <QWidget>
+
+#include "debugger/FenetreDonnees.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class TDebogueur;
+class TEditAdresse;
+class THexEdit;
+
+class THexDataForm : public QWidget {
+public:
+    // Owned by `parent` (the CPU window); deleted when closed.
+    THexDataForm(TDebogueur& debogueur, QWidget* parent);
+    ~THexDataForm() override;
+
+    TFenetreDonnees& Logique() { return F; }
+
+    TEditAdresse* EdtAdr = nullptr;
+    THexEdit* HexEdit = nullptr;
+    QRadioButton *RBVueCPU = nullptr, *RBLogiciel = nullptr, *RBData = nullptr;
+    QCheckBox* CBMaj = nullptr;
+    QPushButton *BtnCopier = nullptr, *BtnRemplir = nullptr;
+    QLineEdit* EditRecherche = nullptr;
+    QPushButton* BtnRechercher = nullptr;
+
+    // The controls brought up to date with the logic.
+    void Affiche();
+
+protected:
+    bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    TDebogueur& D;
+    TFenetreDonnees F;
+
+    void CreeVues();
+    void CreeBoutons();
+    void LitAdresses();
+    void Copier();
+    void Remplir();
+    void Rechercher();
+};
