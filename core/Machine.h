@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/Hote.h"
+#include "core/Sonde.h"
 
 using TZorvMem = std::array<uint8_t, 0x20000>;
 using TRom = std::array<uint8_t, 0x1000>;
@@ -113,6 +114,11 @@ struct TMachine {
     int32_t DebutCourse = -1;           // breakpoint skipped once at the start of a run; -1 none
     TCauseArret CauseDrapeau = TCauseArret::Budget; // set when a breakpoint flag stopped the slice
     TTblPtArret TblPtArret{};           // bit 0 breakpoint, bit 1 temporary stop
+    // The debugger's probes: asked at each permanent breakpoint reached and,
+    // while SondeMemoire is set, for every data access (the interpreter then
+    // takes its probe path, chosen once per slice).
+    ISondeMachine* Sonde = nullptr;
+    bool SondeMemoire = false;
     std::mt19937 Aleatoire{0x5A0E7u};   // source of the power-on registers (see Germe)
 
     // --- Small devices ------------------------------------------------------

@@ -197,6 +197,14 @@ struct TCheminMachine {
     static constexpr bool Pages = false, RamSeule = false, RamHaute = false;
     static bool Convient(const TMachine&) { return true; }
 };
+// The debugger watches memory: the record's own access, every data access
+// reported to its probe. Taken only while the probe asks for it.
+struct TCheminSonde {
+    static constexpr bool Pages = false, RamSeule = false, RamHaute = false, Sonde = true;
+    static bool Convient(const TMachine& m) { return m.Sonde && m.SondeMemoire; }
+};
+template <class TChemin>
+constexpr bool EstSonde = requires { TChemin::Sonde; };
 
 // What the interpreter keeps in locals during a slice.
 struct TRegs {
@@ -269,6 +277,13 @@ struct TRegsEtOctet {
     Pose(m, r);
     m.ChangeEtatCPU(CPUStop);
     return Reprend(m, m.RegPC);
+}
+
+// The condition of a permanent breakpoint, asked of the probe with the
+// registers in the record.
+[[gnu::noinline]] bool ArretPermisParSonde(TMachine& m, const TRegs& r) {
+    Pose(m, r);
+    return m.Sonde->ArretPermis(r.PC);
 }
 
 void AccepteInterruption(TMachine& m);
@@ -383,8 +398,33 @@ private:
         Prend(EcritLent(M, Regs(), a, uint8_t(o >> 4), d));
         Dehors();
     }
-    [[gnu::always_inline]] uint8_t Lit(uint16_t a, int cycle) const { return LitO(a, Cy(cycle)); }
-    [[gnu::always_inline]] void Ecrit(uint16_t a, int cycle, uint8_t d) { EcritO(a, Cy(cycle), d); }
+    [[gnu::always_inline]] uint8_t Lit(uint16_t a, int cycle) const {
+        if constexpr (EstSonde<TChemin>) return LitSonde(a, Cy(cycle));
+        return LitO(a, Cy(cycle));
+    }
+    [[gnu::always_inline]] void Ecrit(uint16_t a, int cycle, uint8_t d) {
+        if constexpr (EstSonde<TChemin>) EcritSonde(a, Cy(cycle), d);
+        else EcritO(a, Cy(cycle), d);
+    }
+    // Probe path: the data accesses go to the machine's probe (the bytes of
+    // the instruction itself are fetches); a hit ends the slice right after
+    // this instruction.
+    bool FArretSonde = false;
+    uint8_t LitSonde(uint16_t a, unsigned o) const {
+        const uint8_t v = LitO(a, o);
+        if (uint16_t(a - RPc0) >= 3 && M.Sonde->Lecture(a, uint8_t(o >> 4), v, uint16_t(RPc0)))
+            const_cast<TCoeur*>(this)->ArretSonde();
+        return v;
+    }
+    void EcritSonde(uint16_t a, unsigned o, uint8_t d) {
+        const uint8_t avant = LitO(a, o);
+        EcritO(a, o, d);
+        if (M.Sonde->Ecriture(a, uint8_t(o >> 4), avant, d, uint16_t(RPc0))) ArretSonde();
+    }
+    void ArretSonde() {
+        FArretSonde = true;
+        Signale();
+    }
     [[gnu::always_inline]] uint16_t Operande16() const {
         return uint16_t(Lit(uint16_t(RPC + 1), 2) | (Lit(uint16_t(RPC + 2), 3) << 8));
     }
@@ -769,7 +809,8 @@ inline void TCoeur<TChemin, UnSeul>::Dispatch() {
 template <class TChemin, bool UnSeul>
 inline bool TCoeur<TChemin, UnSeul>::ArretSurDrapeau(uint8_t drapeaux, uint32_t faites) {
     // A permanent breakpoint where the run started is skipped once.
-    const bool permanent = (drapeaux & 1) && !(faites == 0 && int32_t(RPC) == M.DebutCourse);
+    bool permanent = (drapeaux & 1) && !(faites == 0 && int32_t(RPC) == M.DebutCourse);
+    if (permanent && M.Sonde) [[unlikely]] permanent = ArretPermisParSonde(M, Regs());
     if (!(drapeaux & 2) && !permanent) return false;
     Prend(ArretDrapeau(M, Regs(), permanent ? TCauseArret::PointArret : TCauseArret::ArretTemporaire));
     Reglages();
@@ -779,6 +820,14 @@ inline bool TCoeur<TChemin, UnSeul>::ArretSurDrapeau(uint8_t drapeaux, uint32_t 
 template <class TChemin, bool UnSeul>
 inline bool TCoeur<TChemin, UnSeul>::TraiteAttention() {
     Attention = false;
+    if constexpr (EstSonde<TChemin>) {
+        if (FArretSonde) {
+            FArretSonde = false;
+            Prend(ArretDrapeau(M, Regs(), TCauseArret::PointSurveillance));
+            Reglages();
+            return true;
+        }
+    }
     // The record is as the way out left it; only the program counter has
     // moved on since.
     if (M.BasculeInt && M.DemandeInt) [[unlikely]] {
@@ -875,6 +924,7 @@ void TMachine::ExecuteInstruction() {
 }
 
 uint32_t ExecuteTranche(TMachine& m, uint32_t n) {
+    if (TCheminSonde::Convient(m)) [[unlikely]] return TrancheSur<TCheminSonde>(m, n);
     if (TCheminRam::Convient(m)) return TrancheSur<TCheminRam>(m, n);
     if (TCheminRamHaute::Convient(m)) return TrancheSur<TCheminRamHaute>(m, n);
     if (TCheminPages::Convient(m)) return TrancheSur<TCheminPages>(m, n);

@@ -14,6 +14,8 @@
 
 #include "debugger/EditAdresseQt.h"
 #include "debugger/HexDataForm.h"
+#include "debugger/PtArrForm.h"
+#include "debugger/SymbForm.h"
 #include "debugger/SaisieRegistre.h"
 
 namespace {
@@ -71,13 +73,34 @@ TCPUForm::TCPUForm(TDebogueur& debogueur, QWidget* parent) : QWidget(parent, Qt:
     CreeDrapeaux();
     CreePanneaux();
     CreeBoutons();
-    CreeFenetresAuxiliaires();
     TMyHintWindow::Installe();
+    CreeDialoguesSymboles();
+    CreeFenetresAuxiliaires(); // their address entries find the symbol picker
     D.SurAffichage = [this] { Affiche(); };
     Affiche();
 }
 
-TCPUForm::~TCPUForm() { D.SurAffichage = nullptr; }
+TCPUForm::~TCPUForm() {
+    D.SurAffichage = nullptr;
+    D.ChoisitSymbole = nullptr;
+}
+
+void TCPUForm::CreeDialoguesSymboles() {
+    D.ChoisitSymbole = [this](TSaisieAdresse& editeur) { SymbForm->Choisit(editeur); };
+    SymbForm = new TSymbForm(D, this);
+    PtArrForm = new TPtArrForm(D, this);
+    connect(BtnPtArr, &QPushButton::clicked, this, [this] {
+        PtArrForm->exec();
+        D.MajFenCode();
+        D.MajFenPile();
+    });
+    connect(BtnSymb, &QPushButton::clicked, this, [this] {
+        SymbForm->exec();
+        D.ReDasmDebug();
+        D.MajFenCode();
+        D.MajFenPile();
+    });
+}
 
 void TCPUForm::CreeListing() {
     Etiquette(this, QStringLiteral("Adresses de d\u00e9but et de fin du code (hexa)"), 18, 14);
@@ -271,6 +294,8 @@ void TCPUForm::AfficheControles() {
     const auto fond = D.CouleurListing();
     Colore(LBDasm, QPalette::Base, fond ? Couleur(*fond) : menu);
     if (EdtAdr->Actif() != c.Adresses) EdtAdr->SetActif(c.Adresses);
+    BtnPtArr->setEnabled(c.BoutonsFenetres);
+    BtnSymb->setEnabled(c.BoutonsFenetres);
     for (QLineEdit* e : EditReg) {
         e->setEnabled(c.Registres);
         Colore(e, QPalette::Base, c.Registres ? systeme.color(QPalette::Base) : menu);

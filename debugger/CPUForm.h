@@ -20,6 +20,8 @@ class TEditAdresse;
 class TConvertForm;
 class TStackForm;
 class TVarForm;
+class TPtArrForm;
+class TSymbForm;
 
 // The application's hints: "Courier New" 11 pixels on the tooltip colour.
 class TMyHintWindow {
@@ -47,6 +49,11 @@ public:
     QPushButton *BtnAffData = nullptr, *BtnAffCode = nullptr, *BtnAffVar = nullptr, *BtnAffPile = nullptr,
                 *BtnPtArr = nullptr, *BtnSymb = nullptr, *BtnHexFloat = nullptr;
 
+    // What "Points arrêt" and "Symboles" open; the symbol dialog is also the
+    // picker of every address entry's "Symbole" button.
+    TPtArrForm* PtArrForm = nullptr;
+    TSymbForm* SymbForm = nullptr;
+
     // Brings every control up to date with the logic.
     void Affiche();
 
@@ -73,6 +80,7 @@ private:
     void CreeBoutons();
     void CreeFenetresAuxiliaires();
     void ActiveBoutonsFenetres(bool actif);
+    void CreeDialoguesSymboles();
     void AfficheRegistres();
     void AfficheListing();
     void AfficheControles();

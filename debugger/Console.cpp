@@ -39,7 +39,8 @@ const std::vector<TCommandeConsole>& TConsoleDebogueur::Table() {
         {"raz", "", "remise à zéro, processeur arrêté en 0000H", &TConsoleDebogueur::CmdRaz},
         {"int", "", "demande d'interruption (bouton INT)", &TConsoleDebogueur::CmdInt},
         {"etat", "", "état du processeur : RUN, STOP ou HLT", &TConsoleDebogueur::CmdEtat},
-        {"pa", "ADR", "pose un point d'arrêt en ADR", &TConsoleDebogueur::CmdPa},
+        {"pa", "[ADR [si COND]]", "pose un point d'arrêt en ADR, avec une condition ; seul : la liste",
+         &TConsoleDebogueur::CmdPa},
         {"pa-", "ADR", "retire le point d'arrêt de ADR", &TConsoleDebogueur::CmdPaMoins},
         {"dasm", "[DEBUT [FIN]]", "désassemble de DEBUT à FIN (PC à PC+511 par défaut)",
          &TConsoleDebogueur::CmdDasm},
@@ -53,6 +54,12 @@ const std::vector<TCommandeConsole>& TConsoleDebogueur::Table() {
          &TConsoleDebogueur::CmdCopie},
         {"cherche", "DEBUT FIN MOTIF [VUE]", "adresses des octets (3E 01) ou du \"texte\" entre DEBUT et FIN",
          &TConsoleDebogueur::CmdCherche},
+        {"sym", "[NOM ADR]", "ajoute un symbole ; sym charge FICHIER, sym tri nom|adresse, sym efface ; seul : la liste",
+         &TConsoleDebogueur::CmdSym},
+        {"surv", "[DEBUT [FIN] [l|e|le] [cpu|logiciel|data]]",
+         "arrêt sur lecture (l) ou écriture (e) de DEBUT à FIN ; seul : la liste", &TConsoleDebogueur::CmdSurv},
+        {"surv-", "[DEBUT]", "retire les points de surveillance de DEBUT (tous sans DEBUT)",
+         &TConsoleDebogueur::CmdSurvMoins},
         {"var", "[ADR TYPE [logiciel|data]]",
          "ajoute une variable (TYPE : octet, car, ptr, 32, 64, flottant) ; seul, liste les variables",
          &TConsoleDebogueur::CmdVar},
@@ -135,7 +142,7 @@ void TConsoleDebogueur::Court(uint64_t budget) {
     FCourseDemandee = false;
     const TRapportArret r = M.LanceEmulation(budget);
     FCourseDemandee = false; // asked again while it ran: already honoured
-    Ecrit(TexteRapportArret(r));
+    Ecrit(TexteRapport(r));
 }
 
 bool TConsoleDebogueur::LitBudget(const TArgumentsConsole& a, uint64_t& budget) {
@@ -246,7 +253,7 @@ bool TConsoleDebogueur::CmdEtat(const TArgumentsConsole& a) {
 }
 
 bool TConsoleDebogueur::CmdPa(const TArgumentsConsole& a) {
-    if (a.size() != 1) return Malforme();
+    if (a.size() != 1) return CmdPaEtendu(a);
     const auto adr = LitHexa(a[0], UINT64_MAX);
     if (!adr) return Malforme();
     const uint16_t p = *adr > 0xFFFF ? 0xFFFF : uint16_t(*adr);

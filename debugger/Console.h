@@ -72,6 +72,14 @@ public:
     bool CmdCode(const TArgumentsConsole& a);
     bool CmdAide(const TArgumentsConsole& a);
 
+    // Symbols, breakpoint conditions and watchpoints (ConsoleSymboles.cpp).
+    bool CmdPaEtendu(const TArgumentsConsole& a); // "pa" alone, "pa ADR si CONDITION"
+    bool CmdSym(const TArgumentsConsole& a);
+    bool CmdSurv(const TArgumentsConsole& a);
+    bool CmdSurvMoins(const TArgumentsConsole& a);
+    // The stop report, a watchpoint's naming its access.
+    std::string TexteRapport(const TRapportArret& r) const;
+
 private:
     TPosteVirtuel& FPoste;
     TDebogueur& D;

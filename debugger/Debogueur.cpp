@@ -29,7 +29,8 @@ size_t LgMarque(const std::string& t, size_t pos) { return t.compare(pos, 3, Mar
 
 } // namespace
 
-TDebogueur::TDebogueur(TMachine& m, TDistributeurMessages& distributeur) : M(m), FDistributeur(distributeur) {
+TDebogueur::TDebogueur(TMachine& m, TDistributeurMessages& distributeur)
+    : Sondes(m, Symboles), M(m), FDistributeur(distributeur) {
     FFenCPU = FDistributeur.Abonne([this](const TMessage& msg) { RecoitMessage(msg); });
     MemCodeJeu = M.CodeJeuInst;
     DemandeCourse = [this] {
@@ -145,7 +146,10 @@ void TDebogueur::ListeDasm(int32_t debut, int32_t fin) {
     DemandeAffichage();
 }
 
-void TDebogueur::ReDasmDebug() { ListeDasm(DebDasm, FinDasm); }
+void TDebogueur::ReDasmDebug() {
+    Sondes.OublieSansPtArret(); // after every change of the breakpoints
+    ListeDasm(DebDasm, FinDasm);
+}
 
 void TDebogueur::SuitPC() {
     const bool autreBanque = M.CodeJeuInst != MemCodeJeu && (M.CodeJeuInst == 0xD0 || MemCodeJeu == 0xD0);
@@ -271,6 +275,7 @@ bool TDebogueur::BasculePtArretLigne(int ligne) {
     if (ligne < 0 || ligne >= int(FLignes.size())) return false;
     const uint16_t a = FLignes[size_t(ligne)].Adresse;
     const bool pose = BasculePtArret(M.TblPtArret, a);
+    Sondes.OublieSansPtArret();
     MarqueLigne(ligne, pose, a == M.RegPC);
     MajFenCode();
     return pose;
@@ -303,6 +308,7 @@ void TDebogueur::RelachePas() {
 void TDebogueur::EtatDuCPU(TEtatCPU etat) {
     switch (etat) {
     case CPURun:
+        Sondes.Rearme();
         EnableChange(false);
         ActiveFenetres(false);
         ChoisitPanneau("RUN", {0, 0xFF, 0}, {0, 0, 0});

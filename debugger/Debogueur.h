@@ -16,6 +16,7 @@
 #include "debugger/Desassembleur.h"
 #include "debugger/Inspection.h"
 #include "debugger/Pile.h"
+#include "debugger/Sondes.h"
 #include "debugger/Symboles.h"
 #include "debugger/Variables.h"
 
@@ -80,6 +81,8 @@ public:
     // symbol dialog with that entry as its FEditeur. Installed by the window
     // layer; while unset (command line, tests) the buttons stay disabled.
     std::function<void(TSaisieAdresse&)> ChoisitSymbole;
+    // Conditions of breakpoints and watchpoints (the machine's probe).
+    TSondesDebogueur Sondes;
 
     TMachine& Machine() { return M; }
     const TMachine& Machine() const { return M; }

@@ -90,6 +90,7 @@ void TEditAdresse::Symbole() {
 }
 
 bool TEditAdresse::eventFilter(QObject* objet, QEvent* e) {
+    if (objet == FEdit && e->type() == QEvent::Show) MajBouton(); // a picker installed since
     if (objet != FEdit || e->type() != QEvent::KeyPress) return QObject::eventFilter(objet, e);
     auto* k = static_cast<QKeyEvent*>(e);
     if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {

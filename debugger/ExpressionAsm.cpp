@@ -103,6 +103,12 @@ private:
             ++FPos;
             FGenre = gOp;
             FMot = std::string(1, c);
+        } else if (FCtx.Comparaisons && std::string("=<>[]").find(c) != std::string::npos) {
+            ++FPos;
+            FGenre = gOp;
+            FMot = std::string(1, c);
+            const char d = FPos < FT.size() ? FT[FPos] : 0;
+            if ((c == '<' && (d == '=' || d == '>')) || (c == '>' && d == '=')) FMot += FT[FPos++];
         } else {
             throw TErreurSource("caractère inattendu dans l'expression : " + TexteVisible(std::string(1, c)));
         }
@@ -158,7 +164,28 @@ private:
             Suivant();
             return ~Non(p + 1);
         }
-        return Somme(p);
+        return Comparaison(p);
+    }
+
+    bool EstComparaison() const {
+        return FGenre == gOp && (FMot == "=" || FMot == "<>" || FMot[0] == '<' || FMot[0] == '>');
+    }
+
+    int32_t Comparaison(int p) {
+        int32_t v = Somme(p);
+        if (!EstComparaison()) return v;
+        const std::string op = FMot;
+        Suivant();
+        const int32_t w = Somme(p);
+        bool vrai = false;
+        if (op == "=") vrai = v == w;
+        else if (op == "<>") vrai = v != w;
+        else if (op == "<") vrai = v < w;
+        else if (op == ">") vrai = v > w;
+        else if (op == "<=") vrai = v <= w;
+        else vrai = v >= w;
+        if (EstComparaison()) throw TErreurSource("comparaisons enchaînées : mettre des parenthèses");
+        return vrai ? -1 : 0;
     }
 
     int32_t Somme(int p) {
@@ -227,6 +254,14 @@ private:
             if (!EstOp(')')) throw TErreurSource("parenthèse fermante attendue");
             Suivant();
             return v;
+        }
+        if (EstOp('[')) {
+            if (!FCtx.Octet) throw TErreurSource("[ADR] n'est admis que dans une condition");
+            Suivant();
+            const int32_t a = OuXou(p + 1);
+            if (!EstOp(']')) throw TErreurSource("crochet fermant attendu");
+            Suivant();
+            return FCtx.Octet(uint16_t(a));
         }
         if (FGenre == gMot && !EstOperateurMot(FMot)) {
             std::string nom = FMot;

@@ -21,6 +21,12 @@ struct TContexteExpr {
     // Value of a symbol (name in upper case), or nullopt when not (yet) defined.
     std::function<std::optional<int32_t>(const std::string&)> Symbole;
     int32_t Dollar = 0;
+    // Conditions of the debugger: the comparisons = <> < > <= >= (true -1,
+    // false 0, so that AND, OR and NOT combine them), binding looser than
+    // + - and tighter than NOT AND OR XOR; and, when Octet is set, [ADR] for
+    // a byte of memory.
+    bool Comparaisons = false;
+    std::function<int32_t(uint16_t)> Octet;
 };
 
 struct TValeurExpr {

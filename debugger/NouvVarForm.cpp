@@ -51,6 +51,7 @@ TNouvVarForm::TNouvVarForm(TDebogueur& d, QWidget* parent) : QDialog(parent) {
 
 void TNouvVarForm::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
+    EditAdresse->SetActif(true); // the "Symbole" button follows the picker's presence
     EditAdresse->SetFocus();
 }
 

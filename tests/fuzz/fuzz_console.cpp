@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     TConsoleDebogueur console(poste);
     const char* mots[] = {"reg", "pas", "passe", "jusqua", "lance", "raz", "int", "etat", "pa", "pa-",
                           "dasm", "aide", "mem", "ecris", "remplit", "copie", "cherche", "cpu", "logiciel", "data", "\"",
+                          "sym", "surv", "surv-", "si", "tri", "nom", "le",
                           "A=", "PC=", "SP=FFFF", "FFFF", "12345", "0x", "H", "$", "-1"};
     const std::string octets = "0123456789ABCDEFHhx=$ -#;\t\xC3\xA9\xFF";
     for (long i = 0; i < n; ++i) {

@@ -96,6 +96,7 @@ TEST_F(FenetresVariables, WatchWindowAddsModifiesAndColoursChanges) {
         EXPECT_EQ(dlg->EditAdresse->Edit()->geometry().topLeft(), QPoint(16, 35));
         EXPECT_EQ(dlg->EditAdresse->Edit()->width(), 120);
         EXPECT_TRUE(dlg->RBLogiciel->isChecked());
+        EXPECT_TRUE(dlg->EditAdresse->Bouton()->isEnabled()); // the symbol picker
         Tape(dlg->EditAdresse->Edit(), "3 000"); // the blank is refused in single mode
         dlg->CBType->setCurrentIndex(2);
         Capture(dlg, "nouvelle-variable.png");
@@ -218,6 +219,7 @@ TEST_F(FenetresVariables, CodeWindowsListBanksAndFollowTheModel) {
     TDasmForm* code = fenetres[0];
     EXPECT_EQ(code->windowTitle(), "Affichage de code");
     EXPECT_EQ(code->EditAdresse->Texte(), "0000 01FF");
+    EXPECT_TRUE(code->EditAdresse->Bouton()->isEnabled());
     EXPECT_EQ(code->EditAdresse->Edit()->geometry(), QRect(16, 34, 284, 21));
     code->EditAdresse->SetTexte("2000 2007");
     code->Fenetre().Activation();
