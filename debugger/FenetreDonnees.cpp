@@ -32,7 +32,7 @@ void TFenetreDonnees::Repeint() {
 void TFenetreDonnees::ChoisitAdresses(int32_t adr1, int32_t adr2) {
     adr1 = std::clamp(adr1, 0, 0xFFFF);
     if (adr2 < 0) adr2 = std::min(adr1 + 511, 0xFFFF);
-    Editeur.SetAdresses(adr1 * 65536 + std::min(adr2, 0xFFFF));
+    Editeur.SetAdresses(uint32_t(adr1) * 65536u + uint32_t(std::clamp(adr2, 0, 0xFFFF)));
     Repeint();
 }
 

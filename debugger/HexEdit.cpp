@@ -22,9 +22,9 @@ char32_t TraduitDump(uint8_t code) { return TraduitZorvCourier(code >= 0x80 ? ui
 
 // --- Range and geometry ----------------------------------------------------------
 
-void THexEditModele::SetAdresses(int32_t valeur) {
-    const int32_t debut = valeur / 65536;
-    const int32_t fin = std::max(valeur % 65536, debut);
+void THexEditModele::SetAdresses(uint32_t valeur) {
+    const int32_t debut = int32_t(valeur >> 16);
+    const int32_t fin = std::max(int32_t(valeur & 0xFFFF), debut);
     // The same range again (the window is activated) keeps the position; a
     // new range is shown from its first line.
     if (debut != FAdrDebut || fin != FAdrFin) {

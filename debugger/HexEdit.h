@@ -46,7 +46,8 @@ public:
 
     // --- Range and geometry ----------------------------------------------------
     // Adresses := start × 65,536 + end; an end below the start is raised to it.
-    void SetAdresses(int32_t valeur);
+    // Unsigned: from start 8000H on the packed value passes 2^31.
+    void SetAdresses(uint32_t valeur);
     int32_t AdrDebut() const { return FAdrDebut; }
     int32_t AdrFin() const { return FAdrFin; }
     int32_t OffsetAdr() const { return FOffsetAdr; }

@@ -59,7 +59,7 @@ THexEdit::~THexEdit() = default;
 
 int THexEdit::LargeurChiffre() const { return fontMetrics().horizontalAdvance(QLatin1Char('0')); }
 
-void THexEdit::SetAdresses(int32_t valeur) {
+void THexEdit::SetAdresses(uint32_t valeur) {
     FModele->SetAdresses(valeur);
     Synchronise();
 }

@@ -21,7 +21,7 @@ public:
 
     THexEditModele& Modele() { return *FModele; }
     // Adresses := start × 65,536 + end.
-    void SetAdresses(int32_t valeur);
+    void SetAdresses(uint32_t valeur);
     // Brings the scroll bar, the blink timer and the picture up to date with
     // the model (after the owner changed it).
     void Synchronise();

@@ -24,7 +24,7 @@ struct HexEdit : ::testing::Test {
         h.OnEdit = [this] { ++editions; };
         h.SetHauteur(GeomHex::HauteurDefaut);
     }
-    void Plage(int32_t debut, int32_t fin) { h.SetAdresses(debut * 65536 + fin); }
+    void Plage(int32_t debut, int32_t fin) { h.SetAdresses(uint32_t(debut) * 65536u + uint32_t(fin)); }
     // A double click on byte `col` of visible line `ligne` (w = 8 pixels).
     void Edite(int col, int ligne) { h.DoubleClic(5 + 8 * (6 + 3 * col) + 1, 5 + 16 * ligne + 2, 8); }
     int32_t Curseur() const { return h.AdrDebut() + h.OffsetAdr() + h.OffsetCur(); }

@@ -141,6 +141,25 @@ TEST_F(MemoireDebogueur, WindowReadsEditsAndFollowsTheView) {
     EXPECT_EQ(f.Editeur.Lignes()[0].substr(31), "\u00e0..A\u250C\u250C\u250C\u250C");
 }
 
+TEST_F(MemoireDebogueur, WindowShowsTheTopHalfOfMemory) {
+    // Start x 65,536 + end passes 2^31 from 8000H on: the range must still
+    // begin where the user typed it and end at FFFF.
+    TFenetreDonnees f(d);
+    m->ZorvMem[0xFFF0] = 0x12;
+    m->ZorvMem[0xFFFF] = 0x34;
+    f.ChoisitAdresses(0xFFF0, 0xFFFF);
+    EXPECT_EQ(f.Editeur.AdrDebut(), 0xFFF0);
+    EXPECT_EQ(f.Editeur.AdrFin(), 0xFFFF);
+    ASSERT_EQ(f.Editeur.Lignes().size(), 2u);
+    EXPECT_EQ(f.Editeur.Lignes()[0].substr(0, 8), "FFF0  12");
+    EXPECT_EQ(f.Editeur.Lignes()[1].substr(0, 4), "FFF8");
+    EXPECT_EQ(f.Editeur.Lignes()[1].substr(27, 2), "34");
+    f.ChoisitAdresses(0x8000, -1);
+    EXPECT_EQ(f.Editeur.AdrDebut(), 0x8000);
+    EXPECT_EQ(f.Editeur.AdrFin(), 0x81FF);
+    EXPECT_EQ(f.Editeur.Lignes()[0].substr(0, 4), "8000");
+}
+
 TEST_F(MemoireDebogueur, AnEditRepaintsEveryWindowAndEndsTheOthersEdits) {
     TFenetreDonnees a(d), b(d), c(d);
     int repeintsB = 0, repeintsC = 0, focusB = 0;
