@@ -65,6 +65,7 @@ bool TConsoleDebogueur::CmdEcris(const TArgumentsConsole& arguments) {
     // window repaints.
     for (size_t i = 0; i < octets.size(); ++i) EcritAcces(M, uint16_t(*adr + int32_t(i)), {vue, 0}, octets[i]);
     D.MajFenDonnees();
+    D.MajFenPile();
     Ecrit(Format("ecris : %zu octet%s \u00e9crit%s en %.4XH (%s)", octets.size(), octets.size() > 1 ? "s" : "",
                  octets.size() > 1 ? "s" : "", unsigned(*adr), NomVue(vue)));
     return true;
@@ -81,6 +82,7 @@ bool TConsoleDebogueur::CmdRemplit(const TArgumentsConsole& arguments) {
     D.MajFenDonnees();
     D.MajFenVar();
     D.MajFenCode();
+    D.MajFenPile();
     Ecrit(b.Message);
     return true;
 }
@@ -102,6 +104,7 @@ bool TConsoleDebogueur::CmdCopie(const TArgumentsConsole& a) {
     D.MajFenDonnees();
     D.MajFenVar();
     D.MajFenCode();
+    D.MajFenPile();
     Ecrit(b.Message);
     return true;
 }

@@ -15,7 +15,11 @@ TFenetreDonnees::TFenetreDonnees(TDebogueur& d) : D(d) {
     Editeur.OnGetData = [this](int32_t a) { return LitAcces(D.Machine(), uint16_t(a), Acces()); };
     Editeur.OnSetData = [this](int32_t a, uint8_t o) { EcritAcces(D.Machine(), uint16_t(a), Acces(), o); };
     Editeur.OnTraduit = TraduitDump;
-    Editeur.OnChange = [this] { D.MajFenDonnees(); };
+    // The stack view reads the same memory: it follows every byte typed.
+    Editeur.OnChange = [this] {
+        D.MajFenDonnees();
+        D.MajFenPile();
+    };
     Editeur.OnEdit = [this] { D.DebutEdit(FId); };
     ChoisitAdresses(0, 0x1FF);
 }
@@ -57,6 +61,7 @@ void TFenetreDonnees::ApresDialogue() {
     D.MajFenDonnees();
     D.MajFenVar();
     D.MajFenCode();
+    D.MajFenPile();
 }
 
 TFenetreDonnees::TResultatRecherche TFenetreDonnees::Recherche(const std::string& texte) {

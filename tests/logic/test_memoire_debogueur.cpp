@@ -10,6 +10,7 @@
 #include "debugger/FenetreDonnees.h"
 #include "debugger/MessagesDebogueur.h"
 #include "debugger/OutilsMemoire.h"
+#include "debugger/Pile.h"
 
 namespace {
 
@@ -336,3 +337,38 @@ TEST_F(ConsoleMemoire, WritesRefreshTheMemoryWindows) {
 }
 
 } // namespace
+
+TEST_F(ConsoleMemoire, MemoryWritesRefreshTheStackView) {
+    // The stack view reads the same memory as the memory windows: a byte
+    // typed in a dump, a fill or a copy shows there at once, not only after
+    // the next step.
+    TFenetrePile pile(d);
+    m->RegSP = 0x7FFE;
+    Code(0x7FFE, {0x34, 0x12});
+    d.MajFenPile();
+    hote.Pompe();
+    ASSERT_EQ(d.Pile.Lignes()[0].Texte(), "7FFE 34 12 1234");
+    TFenetreDonnees f(d);
+    f.ChoisitAdresses(0x7FF8, 0x7FFF);
+    f.Editeur.DoubleClic(60, 8, 8);          // edit mode on 7FF8…
+    f.Editeur.Montre(0x7FFE);                // …then the cursor on 7FFE
+    f.Editeur.Caractere('5');
+    f.Editeur.Caractere('6');
+    hote.Pompe();
+    EXPECT_EQ(B(0x7FFE), 0x56);
+    EXPECT_EQ(d.Pile.Lignes()[0].Texte(), "7FFE 56 12 1256");
+    Une("ecris 7FFF 78");
+    hote.Pompe();
+    EXPECT_EQ(d.Pile.Lignes()[0].Texte(), "7FFE 56 78 7856");
+    Une("remplit 7FFE 7FFF 00");
+    hote.Pompe();
+    EXPECT_EQ(d.Pile.Lignes()[0].Texte(), "7FFE 00 00 0000");
+    Code(0x3000, {0xCD, 0xAB});
+    Une("copie 3000 3001 7FFE logiciel logiciel");
+    hote.Pompe();
+    EXPECT_EQ(d.Pile.Lignes()[0].Texte(), "7FFE CD AB ABCD");
+    Code(0x7FFE, {0x11, 0x22});
+    f.ApresDialogue(); // the copy and fill dialogs' end
+    hote.Pompe();
+    EXPECT_EQ(d.Pile.Lignes()[0].Texte(), "7FFE 11 22 2211");
+}
