@@ -18,7 +18,15 @@ std::string LigneDump(uint16_t adresse, const std::vector<uint8_t>& octets,
     return hexa + " " + car;
 }
 
-char32_t TraduitDump(uint8_t code) { return TraduitZorvCourier(code >= 0x80 ? uint8_t('.') : code); }
+// The control characters among the translations are shown as their control
+// pictures (C0) or the replacement character (C1), one cell each, so the
+// character column stays aligned.
+char32_t TraduitDump(uint8_t code) {
+    const char32_t c = TraduitZorvCourier(code >= 0x80 ? uint8_t('.') : code);
+    if (c < 0x20) return 0x2400 + c;
+    if (c >= 0x7F && c < 0xA0) return 0xFFFD;
+    return c;
+}
 
 // --- Range and geometry ----------------------------------------------------------
 

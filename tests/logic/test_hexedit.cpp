@@ -82,6 +82,15 @@ TEST_F(HexEdit, PaintedLines) {
     EXPECT_EQ(TraduitDump(0x10), U'\u00E0');
     EXPECT_EQ(TraduitDump(0x9F), U'.');
     EXPECT_EQ(LigneDump(0xFFF8, {0x10}, TraduitDump), "FFF8  10                       \u00e0");
+    // The few control characters among the translations (0AH to 0EH) would
+    // break the character column (a line feed draws nothing): every code
+    // gives one visible character, the control ones their pictures.
+    EXPECT_EQ(TraduitDump(0x0A), U'\u240A');
+    EXPECT_EQ(TraduitDump(0x0E), U'\u240E');
+    for (int c = 0; c < 256; ++c) {
+        const char32_t t = TraduitDump(uint8_t(c));
+        EXPECT_TRUE(t >= 0x20 && !(t >= 0x7F && t < 0xA0)) << "code " << c;
+    }
 }
 
 TEST_F(HexEdit, NibbleEntryWritesAndAdvances) {
