@@ -1,5 +1,7 @@
 #include "debugger/CPUForm.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -193,6 +195,21 @@ void TCPUForm::CreeBoutons() {
                      Droite + 210, 284, l);
     SBJumpToPC = bouton(QStringLiteral("\u25BA PC"), QStringLiteral("Montre le PC dans le listing"),
                         Droite + 252, 284, l);
+    // Under the state panel, each button as wide as its caption plus an
+    // equal share of what is left, so that "Jusqu'à" is not cut.
+    QToolButton* rang[] = {SBReset, SBRun, SBPause, SBStep, SBStepOver, SBRunTo, SBJumpToPC};
+    constexpr int LargeurRang = 293, Ecart = 1, NbRang = 7;
+    int texte = 0;
+    for (QToolButton* b : rang) texte += b->fontMetrics().horizontalAdvance(b->text());
+    const int marge = std::max(0, LargeurRang - (NbRang - 1) * Ecart - texte);
+    int x = Droite;
+    for (int i = 0; i < NbRang; ++i) {
+        const int reste = i == NbRang - 1 ? Droite + LargeurRang - x
+                                          : rang[i]->fontMetrics().horizontalAdvance(rang[i]->text()) +
+                                                marge / NbRang + (i < marge % NbRang ? 1 : 0);
+        rang[i]->setGeometry(x, 284, reste, 28);
+        x += reste + Ecart;
+    }
     SBDec = bouton(QStringLiteral("D\u00e9c."), QStringLiteral("Registres en d\u00e9cimal"), Droite, 318, 60);
     SBHex = bouton(QStringLiteral("Hexa"), QStringLiteral("Registres en hexad\u00e9cimal"), Droite + 60, 318, 60);
     for (QToolButton* b : {SBDec, SBHex}) b->setCheckable(true);

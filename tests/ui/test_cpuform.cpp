@@ -3,6 +3,7 @@
 // picture of the window at the end.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QEventLoop>
@@ -183,6 +184,20 @@ TEST_F(FenetreCPU, PauseEditStepBreakpointAndRun) {
     cpu->SBReset->click();
     ASSERT_TRUE(Attends([&] { return !m.BoucleActive && !f->isVisible(); }));
     EXPECT_TRUE(vuRun);
+}
+
+TEST_F(FenetreCPU, EveryCaptionFitsItsControl) {
+    // Fixed geometry: a caption wider than its button or box is cut.
+    TCPUForm* cpu = f->CPUForm();
+    ASSERT_NE(cpu, nullptr);
+    for (QAbstractButton* b : cpu->findChildren<QAbstractButton*>())
+        EXPECT_LE(b->fontMetrics().horizontalAdvance(b->text()) + 4, b->width()) << b->text().toStdString();
+    // The command row still ends with the state panel and does not overlap.
+    const QToolButton* rang[] = {cpu->SBReset, cpu->SBRun, cpu->SBPause, cpu->SBStep,
+                                 cpu->SBStepOver, cpu->SBRunTo, cpu->SBJumpToPC};
+    for (size_t i = 1; i < std::size(rang); ++i) EXPECT_LT(rang[i - 1]->geometry().right(), rang[i]->x());
+    EXPECT_EQ(rang[0]->x(), cpu->PanelEtat->x());
+    EXPECT_LE(rang[6]->geometry().right(), cpu->PanelEtat->geometry().right());
 }
 
 } // namespace
