@@ -66,6 +66,7 @@ void TFenetreDonnees::ApresDialogue() {
 
 TFenetreDonnees::TResultatRecherche TFenetreDonnees::Recherche(const std::string& texte) {
     TResultatRecherche r;
+    if (!FActif) return r; // the dump is disabled while the processor runs
     const TMotif motif = LitMotif(texte);
     if (!motif.Erreur.empty()) {
         r.Message = "Recherche : " + motif.Erreur;

@@ -100,6 +100,8 @@ void THexDataForm::Affiche() {
     EdtAdr->SetActif(actif);
     HexEdit->setEnabled(actif);
     CBMaj->setEnabled(actif);
+    EditRecherche->setEnabled(actif);
+    BtnRechercher->setEnabled(actif);
     const QSignalBlocker bloque(CBMaj);
     CBMaj->setChecked(F.MajAuto);
     RBVueCPU->setEnabled(F.VueCPUActive());

@@ -280,6 +280,15 @@ TEST_F(MemoireDebogueur, WindowSearchMovesTheEditor) {
     EXPECT_FALSE(r.Adresse);
     EXPECT_EQ(r.Message, "S\u00e9quence absente de 2000 \u00e0 2FFF");
     EXPECT_NE(f.Recherche("zz").Message.find("Recherche : "), std::string::npos);
+    // While the processor runs the dump is disabled: no search moves it.
+    const int32_t curseur = f.Editeur.AdrDebut() + f.Editeur.OffsetAdr() + f.Editeur.OffsetCur();
+    f.Editeur.QuitteEdition();
+    d.ActiveFenetres(false);
+    hote.Pompe();
+    r = f.Recherche("42 4F 4E");
+    EXPECT_FALSE(r.Adresse);
+    EXPECT_FALSE(f.Editeur.EditMode());
+    EXPECT_EQ(f.Editeur.AdrDebut() + f.Editeur.OffsetAdr() + f.Editeur.OffsetCur(), curseur);
 }
 
 struct ConsoleMemoire : MemoireDebogueur {

@@ -174,8 +174,12 @@ TEST_F(FenetreDonnees, OpensEditsAndFollowsTheOtherWindows) {
     EXPECT_FALSE(a->EdtAdr->Edit()->isEnabled());
     EXPECT_FALSE(a->RBData->isEnabled());
     EXPECT_FALSE(a->CBMaj->isEnabled());
+    EXPECT_FALSE(a->EditRecherche->isEnabled()) << "the search moves the dump's cursor";
+    EXPECT_FALSE(a->BtnRechercher->isEnabled());
     cpu->Debogueur().ActiveFenetres(true);
     ASSERT_TRUE(Attends([&] { return a->HexEdit->isEnabled(); }));
+    EXPECT_TRUE(a->EditRecherche->isEnabled());
+    EXPECT_TRUE(a->BtnRechercher->isEnabled());
 
     if (const std::string d = Capture(); !d.empty()) {
         a->RBVueCPU->click();
