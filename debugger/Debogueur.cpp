@@ -92,7 +92,10 @@ void TDebogueur::ChangeTexteRegistre(TRegistreCPU r, const std::string& texte) {
     if (!CanChange) return;
     const uint32_t v = ValeurRegistre(texte, Decimal);
     EcritRegistre(M, r, v);
+    // The stack view starts at SP, the code windows mark PC.
+    if (r == rgSP) MajFenPile();
     if (r != rgPC) return;
+    MajFenCode();
     // The listing follows the new PC; DebDasm, FinDasm and the address
     // entry keep the range last chosen.
     RemplitListing(M.RegPC, FinDepuis(M.RegPC));

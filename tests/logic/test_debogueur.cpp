@@ -114,6 +114,34 @@ TEST_F(Debogueur, EditingPCRelistsWithoutTouchingTheChosenRange) {
     EXPECT_EQ(d.Lignes().back().Adresse, 0x2203); // PC + 511
 }
 
+TEST_F(Debogueur, EditingSPOrPCRefreshesTheStackAndCodeWindows) {
+    // The stack view starts at SP and the code windows mark PC: an edited
+    // register shows there at once, as in the CPU window.
+    Programme(" NOP\n NOP\n");
+    std::vector<TMessage> recus;
+    const TIdFenetre code = poste->Distributeur.Abonne([&](const TMessage& msg) { recus.push_back(msg); });
+    const TIdFenetre pile = poste->Distributeur.Abonne([&](const TMessage& msg) { recus.push_back(msg); });
+    d.FenCode = {code};
+    d.FenPile = pile;
+    hote.Pompe();
+    recus.clear();
+    d.ChangeTexteRegistre(rgSP, "7FF0");
+    hote.Pompe();
+    EXPECT_EQ(recus, (std::vector<TMessage>{{MsgMajPile, pile, 0, 0}}));
+    recus.clear();
+    d.ChangeTexteRegistre(rgPC, "2001");
+    hote.Pompe();
+    EXPECT_EQ(recus, (std::vector<TMessage>{{MsgMajCode, code, 0, 0}}));
+    recus.clear();
+    d.ChangeTexteRegistre(rgA, "12");
+    hote.Pompe();
+    EXPECT_TRUE(recus.empty());
+    d.CanChange = false; // the window writing its own entries
+    d.ChangeTexteRegistre(rgSP, "8000");
+    hote.Pompe();
+    EXPECT_TRUE(recus.empty());
+}
+
 TEST_F(Debogueur, StepOverCallAtFFFDStopsAtZero) {
     Code(0xFFFD, {0xCD, 0x00, 0x30}); // CALL 3000H
     Code(0x3000, {0x76});             // HLT
