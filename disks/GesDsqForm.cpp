@@ -224,6 +224,7 @@ void TFormGesDsq::ConstruitMenus() {
 // ---------------------------------------------------------------- views
 
 void TFormGesDsq::Montre() {
+    G.OublieDommages(); // each opening tells once more what is wrong with a disk
     FormActivate();
     CentreSurParent(*this);
     FHote.Modale([this] { return exec() == QDialog::Accepted; });
