@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 
 #include "config/Poste.h"
@@ -225,7 +226,12 @@ void TFormGesDsq::ConstruitMenus() {
 
 void TFormGesDsq::Montre() {
     G.OublieDommages(); // each opening tells once more what is wrong with a disk
-    FormActivate();
+    MajLignes();
+    // The catalogue is read once the window is on screen: the box of a
+    // damaged disk then comes over it, not alone before it.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible()) FormActivate();
+    });
     CentreSurParent(*this);
     FHote.Modale([this] { return exec() == QDialog::Accepted; });
 }
