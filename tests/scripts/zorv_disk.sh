@@ -25,8 +25,11 @@ taille() { stat -c %s "$1"; }
 printf 'garde' > "$T/x.img"
 "$ZORV" disk new "$T/x.img" > "$T/sortie"; [ $? = 1 ] && [ "$(cat "$T/x.img")" = garde ]; verifie "new n'écrase pas" $?
 "$ZORV" disk new "$T/y.img" --size 720K 2> /dev/null; [ $? = 2 ] && [ ! -e "$T/y.img" ]; verifie "--size 720K refusé" $?
-"$ZORV" disk ls "$T/x.img" 2> "$T/erreurs"; [ $? = 2 ]; verifie "taille refusée" $?
-grep -q 'doit être : 409 600, 788 480 ou 1 261 568 octets' "$T/erreurs"; verifie "message de taille" $?
+LC_ALL=C "$ZORV" disk ls "$T/x.img" 2> "$T/erreurs"; [ $? = 2 ]; verifie "taille refusée" $?
+# The separator of the locale, as in the window and zorv run --disk.
+grep -q 'doit être : 409,600, 788,480 ou 1,261,568 octets' "$T/erreurs"; verifie "message de taille" $?
+LC_ALL=C "$ZORV" run --no-rom --disk 1="$T/x.img" --max-instructions 1 2> "$T/erreurs2"
+grep -q 'doit être : 788,480 octets' "$T/erreurs2"; verifie "même séparateur dans zorv run" $?
 
 [ "$("$ZORV" disk ls "$T/a.img")" = "  Disque non formaté" ]; verifie "ls d'une image vierge" $?
 "$ZORV" disk import "$T/a.img" "$T" > "$T/sortie"; [ $? = 1 ]; verifie "import sans format : 1" $?
