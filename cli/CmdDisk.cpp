@@ -163,7 +163,7 @@ int Liste(ISecteurs& disque) {
 
 int Exporte(ISecteurs& disque, const std::string& dossier) {
     std::error_code ec;
-    if (!fs::is_directory(dossier, ec) && !fs::create_directory(dossier, ec))
+    if (!fs::is_directory(dossier, ec) && !fs::create_directories(dossier, ec))
         return Refus("dossier impossible \u00e0 cr\u00e9er « " + dossier + " »");
     TDialogueCli dlg(stdout, dossier);
     TExportImport ei;

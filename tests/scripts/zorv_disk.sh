@@ -75,6 +75,9 @@ mv "$T/bin" "$T/out/BIN_00100_00003"
 "$ZORV" disk import "$T/c.img" "$T/out" --format > /dev/null; verifie "import dans une image 1.2 Mo" $?
 "$ZORV" disk export "$T/c.img" "$T/out2" > /dev/null && diff -r "$T/out" "$T/out2" > /dev/null
 verifie "aller-retour" $?
+# The folder is created with its missing parents.
+"$ZORV" disk export "$T/c.img" "$T/neuf/sous/dossier" > /dev/null && diff -r "$T/out" "$T/neuf/sous/dossier" > /dev/null
+verifie "dossier créé avec ses parents" $?
 
 # An invalid host name stops the import, without a summary.
 mkdir "$T/src2"; : > "$T/src2/README"; : > "$T/src2/Z_00001_00000"
