@@ -22,6 +22,24 @@ CALCUL: ADD B
         RET
 )";
 
+// The copy loop of BM_Processeur: a byte read, a byte stored in bank 1 (the
+// PROM entry below), two increments and a call per byte.
+inline const char* const ProgrammeCopie = R"(
+        ORG 2000H
+DEBUT:  LXI SP,0F000H
+BOUCLE: LXI H,4000H
+        LXI D,5000H
+        MVI C,64
+COPIE:  MOV A,M
+        STAX D              ; bank 1 by the PROM
+        INX H
+        INX D
+        CALL CALCUL
+        DCR C
+        JNZ COPIE
+        JMP BOUCLE
+)";
+
 struct TMachineBanc {
     std::unique_ptr<TPosteVirtuel> Poste = std::make_unique<TPosteVirtuel>();
     TMachine* M = &Poste->Machine();
@@ -36,6 +54,13 @@ struct TMachineBanc {
         }
         ChargeEnRam(*M, r);
         M->RegPC = r.Adresse(entree);
+    }
+
+    // The copy loop, STAX D's data cycle sent to bank 1.
+    static TMachineBanc Copie() {
+        TMachineBanc banc(ProgrammeCopie, "DEBUT");
+        banc.M->Rom128K[0x12] = 0xFD;
+        return banc;
     }
 
     // Runs slices of ten million instructions through the machine's run loop.

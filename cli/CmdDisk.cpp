@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/PrepareMachine.h"
 #include "cli/Commandes.h"
 #include "core/Fichiers.h"
 #include "disks/ExportImport.h"
@@ -84,10 +85,10 @@ int Ouvre(const std::string& chemin, bool ecriture, TImage& img) {
     std::error_code ec;
     if (!fs::is_regular_file(chemin, ec)) return Refus("image absente « " + chemin + " »");
     const auto taille = int64_t(fs::file_size(chemin, ec));
-    if (ec || !TailleImageValide(taille)) return Refus(MessageTailleImage(chemin, " "));
+    if (ec || !TailleImageValide(taille)) return Refus(MessageTailleImage(chemin, SeparateurMilliers()));
     img.Lecteurs = std::make_unique<TLecteurs>(taille == 409600 ? 1 : 0);
     img.Slot = taille == 1261568 ? 3 : 1;
-    const std::string m = img.Lecteurs->ChargeImage(LecteurDuSlot(img.Slot), chemin, " ", !ecriture);
+    const std::string m = img.Lecteurs->ChargeImage(LecteurDuSlot(img.Slot), chemin, SeparateurMilliers(), !ecriture);
     if (!m.empty()) return Refus(m);
     img.Secteurs = std::make_unique<TSecteursLecteur>(*img.Lecteurs, img.Slot);
     return -1;
@@ -162,7 +163,7 @@ int Liste(ISecteurs& disque) {
 
 int Exporte(ISecteurs& disque, const std::string& dossier) {
     std::error_code ec;
-    if (!fs::is_directory(dossier, ec) && !fs::create_directory(dossier, ec))
+    if (!fs::is_directory(dossier, ec) && !fs::create_directories(dossier, ec))
         return Refus("dossier impossible \u00e0 cr\u00e9er « " + dossier + " »");
     TDialogueCli dlg(stdout, dossier);
     TExportImport ei;

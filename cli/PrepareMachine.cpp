@@ -40,18 +40,6 @@ std::string DossierProgramme() {
     return ec ? std::string("./") : AvecSeparateur(exe.parent_path().string());
 }
 
-// The thousands separator of the user's locale, as the window shows it
-// (the C locale groups with ",").
-std::string SeparateurMilliers() {
-    std::string sep = ",";
-    if (std::setlocale(LC_NUMERIC, "")) {
-        const char* s = std::localeconv()->thousands_sep;
-        if (s && *s) sep = s;
-    }
-    std::setlocale(LC_NUMERIC, "C");
-    return sep;
-}
-
 // The three images: those the options name, else (without --no-rom or
 // --bdos) the window's, from EmulZorv.ini beside the executable or the
 // default names there. The settings file also gives the default model.
@@ -73,6 +61,16 @@ std::string ChargeImages(TMachine& m, TParametres& p, const TOptionsRun& o) {
 }
 
 } // namespace
+
+std::string SeparateurMilliers() {
+    std::string sep = ",";
+    if (std::setlocale(LC_NUMERIC, "")) {
+        const char* s = std::localeconv()->thousands_sep;
+        if (s && *s) sep = s;
+    }
+    std::setlocale(LC_NUMERIC, "C");
+    return sep;
+}
 
 // Set-up of the machine from the options; an empty text when it went well.
 std::string PrepareMachine(TPoste& poste, const TOptionsRun& o) {

@@ -13,6 +13,10 @@ class TPoste;
 // went well.
 std::string PrepareMachine(TPoste& poste, const TOptionsRun& o);
 
+// The thousands separator of the user's locale, as the window shows it in the
+// size messages of the disk images (the C locale groups with ",").
+std::string SeparateurMilliers();
+
 class TPosteVirtuel;
 class TImprimanteRun;
 

@@ -1,4 +1,5 @@
 #include "debugger/CPUForm.h"
+#include "debugger/ControlesQt.h"
 
 #include <algorithm>
 
@@ -33,13 +34,6 @@ QFont FonteListing() {
 }
 
 QColor Couleur(TCouleurRGB c) { return QColor(c.R, c.G, c.B); }
-
-QLabel* Etiquette(QWidget* parent, const QString& texte, int x, int y) {
-    auto* l = new QLabel(texte, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
 
 QLabel* Panneau(QWidget* parent, int x, int y, int l) {
     auto* p = new QLabel(parent);

@@ -1,4 +1,5 @@
 #include "debugger/ConvertForm.h"
+#include "debugger/ControlesQt.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -6,17 +7,6 @@
 #include <QPushButton>
 
 #include "debugger/Conversions.h"
-
-namespace {
-
-QLabel* Etiquette(QWidget* parent, const QString& texte, int x, int y) {
-    auto* l = new QLabel(texte, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
-} // namespace
 
 TConvertForm::TConvertForm(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Conversions hexad\u00e9cimal <-> flottant"));

@@ -1,4 +1,5 @@
 #include "debugger/CopieForm.h"
+#include "debugger/ControlesQt.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -11,13 +12,6 @@
 #include "debugger/DialoguesMemoire.h"
 
 namespace {
-
-QLabel* Etiquette(QWidget* parent, const QString& texte, int x, int y) {
-    auto* l = new QLabel(texte, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
 
 // The three views of one group, from the top: "Banque logiciel",
 // "Banque data", "Mémoire vue du CPU".

@@ -1,4 +1,5 @@
 #include "debugger/DasmForm.h"
+#include "debugger/ControlesQt.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -12,13 +13,6 @@
 namespace {
 
 constexpr int Largeur = 400, Hauteur = 420;
-
-QLabel* Etiquette(QWidget* parent, const QString& texte, int x, int y) {
-    auto* l = new QLabel(texte, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "debugger/HexDataForm.h"
+#include "debugger/ControlesQt.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -16,13 +17,6 @@
 namespace {
 
 constexpr int Largeur = 337, Hauteur = 408;
-
-QLabel* Etiquette(QWidget* parent, const QString& texte, int x, int y) {
-    auto* l = new QLabel(texte, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
 
 } // namespace
 

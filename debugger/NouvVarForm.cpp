@@ -1,4 +1,5 @@
 #include "debugger/NouvVarForm.h"
+#include "debugger/ControlesQt.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -6,17 +7,6 @@
 #include <QRadioButton>
 
 #include "debugger/EditAdresseQt.h"
-
-namespace {
-
-QLabel* Etiquette(QWidget* parent, const QString& texte, int x, int y) {
-    auto* l = new QLabel(texte, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
-} // namespace
 
 TNouvVarForm::TNouvVarForm(TDebogueur& d, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Nouvelle variable"));

@@ -1,4 +1,5 @@
 #include "debugger/PtArrForm.h"
+#include "debugger/ControlesQt.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -21,13 +22,6 @@ namespace {
 
 void MessageSimple(QWidget* parent, const QString& texte) {
     QMessageBox::information(parent, QStringLiteral("EmulZorv"), texte, QMessageBox::Ok);
-}
-
-QLabel* Etiquette(QWidget* parent, const QString& texte, int x, int y) {
-    auto* l = new QLabel(texte, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
 }
 
 QPushButton* Bouton(QWidget* parent, const QString& texte, int x, int y) {

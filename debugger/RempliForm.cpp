@@ -1,4 +1,5 @@
 #include "debugger/RempliForm.h"
+#include "debugger/ControlesQt.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -9,17 +10,6 @@
 #include "debugger/ChampHexaQt.h"
 #include "debugger/Debogueur.h"
 #include "debugger/DialoguesMemoire.h"
-
-namespace {
-
-QLabel* Etiquette(QWidget* parent, const QString& texte, int x, int y) {
-    auto* l = new QLabel(texte, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
-} // namespace
 
 TRempliForm::TRempliForm(TDebogueur& debogueur, QWidget* parent)
     : QDialog(parent), D(debogueur), L(debogueur.DialoguesMemoire().Remplissage) {

@@ -1,4 +1,5 @@
 #include "debugger/SymbForm.h"
+#include "debugger/ControlesQt.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -35,13 +36,6 @@ void Filtre(QLineEdit* e, char (*filtre)(char)) {
         e->setText(propre);
         e->setCursorPosition(std::max(0, curseur));
     });
-}
-
-QLabel* Etiquette(QWidget* parent, const QString& texte, int x, int y) {
-    auto* l = new QLabel(texte, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
 }
 
 QPushButton* Bouton(QWidget* parent, const QString& texte, int x, int y) {

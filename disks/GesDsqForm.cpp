@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 
 #include "config/Poste.h"
@@ -224,7 +225,13 @@ void TFormGesDsq::ConstruitMenus() {
 // ---------------------------------------------------------------- views
 
 void TFormGesDsq::Montre() {
-    FormActivate();
+    G.OublieDommages(); // each opening tells once more what is wrong with a disk
+    MajLignes();
+    // The catalogue is read once the window is on screen: the box of a
+    // damaged disk then comes over it, not alone before it.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible()) FormActivate();
+    });
     CentreSurParent(*this);
     FHote.Modale([this] { return exec() == QDialog::Accepted; });
 }

@@ -93,10 +93,42 @@ TLigneDsq TGestionDisques::LigneLecteur(int ligne) const {
             d.NomFichier.empty() ? PasDeFichier : NomSansDossier(d.NomFichier), d.Protege ? "Oui" : "Non"};
 }
 
+namespace {
+
+// The boxes of a view being rebuilt, held back until it is known whether
+// they were shown already.
+class TDialogueRetenu : public IDialogue {
+public:
+    explicit TDialogueRetenu(IDialogue& d) : D(d) {}
+    void Message(const std::string& texte) override { Messages.push_back(texte); }
+    void Information(const std::string& texte) override { D.Information(texte); }
+    bool Question(const std::string& texte) override { return D.Question(texte); }
+    std::optional<std::string> ChoisitDossier(const std::string& titre, const std::string& depart) override {
+        return D.ChoisitDossier(titre, depart);
+    }
+    std::vector<std::string> Messages;
+
+private:
+    IDialogue& D;
+};
+
+} // namespace
+
 const TCatalogueAffiche& TGestionDisques::RafraichitCatalogue(IDialogue& dialogue) {
-    TSecteursLecteur secteurs(Lecteurs, Slot());
-    TSystemeFichiers fs(secteurs, dialogue);
-    Catalogue = Slot() ? fs.AfficheCatalogue() : TCatalogueAffiche{};
+    const int slot = Slot();
+    TSecteursLecteur secteurs(Lecteurs, slot);
+    TDialogueRetenu retenu(dialogue);
+    TSystemeFichiers fs(secteurs, retenu);
+    Catalogue = slot ? fs.AfficheCatalogue() : TCatalogueAffiche{};
+    if (!slot) return Catalogue;
+    std::string rapports;
+    if (!retenu.Messages.empty()) {
+        rapports = Lecteurs.Disques[size_t(slot)].NomFichier;
+        for (const std::string& m : retenu.Messages) rapports += '\n' + m;
+    }
+    if (rapports != FDommagesMontres[size_t(slot)])
+        for (const std::string& m : retenu.Messages) dialogue.Message(m);
+    FDommagesMontres[size_t(slot)] = rapports;
     return Catalogue;
 }
 

@@ -90,8 +90,11 @@ public:
     std::array<bool, NbCommandesDsq> EtatsMenu() const { return EtatsMenuDsq(Slot() != 0, Etat()); }
 
     // The catalogue view of the selected drive, rebuilt (and kept in
-    // Catalogue). Reports of a damaged disk go to `dialogue`.
+    // Catalogue). Reports of a damaged disk go to `dialogue`; the view is
+    // rebuilt at every click, so the same reports for the same image are
+    // shown once, until they change or OublieDommages is called.
     const TCatalogueAffiche& RafraichitCatalogue(IDialogue& dialogue);
+    void OublieDommages() { FDommagesMontres = {}; }
     TCatalogueAffiche Catalogue;
     // The catalogue line `ligne` can be exported alone.
     bool LigneExportable(int ligne) const;
@@ -122,4 +125,6 @@ public:
 
 private:
     bool NoteRecente(const std::string& chemin, std::string& erreur);
+    // Per slot: the image and the damage reports last shown for its view.
+    std::array<std::string, NbLecteurs + 1> FDommagesMontres;
 };

@@ -254,3 +254,46 @@ TEST_F(UneLigne, AFileOfADirectoryIsNotWrittenThroughALinkedFolder) {
     ASSERT_EQ(dlg.Messages.size(), 1u);
     EXPECT_NE(dlg.Messages[0].find("UTIL"), std::string::npos) << dlg.Messages[0];
 }
+
+// The view is rebuilt at every click on a row: a damaged disk is reported
+// once, not at each click, until the damage or the image changes.
+TEST(GestionDisques, TheSameDamageIsReportedOnceWhileTheViewIsRebuilt) {
+    TDossierTemp tmp;
+    TLecteurs lec;
+    TGestionDisques g(lec);
+    std::string erreur;
+    ASSERT_EQ(g.Insere(1, tmp.Image("a.img", T800), ",", erreur), "");
+    ASSERT_EQ(g.Insere(2, tmp.Image("b.img", T800), ",", erreur), "");
+    // UTIL's entry list starts at sector 0.
+    uint8_t s1[256] = {0x0A, 0, 0, 64, 0, 'U', 'T', 'I', 'L', ' ', ' ', 0, 0, 0, 0, 0, 0, 0xFF};
+    lec.EcrireSecteur(1, 1, s1);
+    TDialogueEssai dlg;
+    g.Ligne = 0;
+    g.RafraichitCatalogue(dlg);
+    ASSERT_EQ(dlg.Messages.size(), 1u);
+    EXPECT_NE(dlg.Messages[0].find("UTIL"), std::string::npos) << dlg.Messages[0];
+    EXPECT_EQ(g.Catalogue.Lignes.size(), 1u);
+    g.RafraichitCatalogue(dlg);
+    g.Ligne = 1; // another drive and back
+    g.RafraichitCatalogue(dlg);
+    g.Ligne = 0;
+    g.RafraichitCatalogue(dlg);
+    EXPECT_EQ(dlg.Messages.size(), 1u);
+    // Another damage is told; mended then damaged again, told again.
+    s1[15] = 0x40, s1[16] = 0x20; // past the disk
+    lec.EcrireSecteur(1, 1, s1);
+    g.RafraichitCatalogue(dlg);
+    ASSERT_EQ(dlg.Messages.size(), 2u);
+    EXPECT_NE(dlg.Messages[1], dlg.Messages[0]);
+    s1[5] = 0xFF;
+    lec.EcrireSecteur(1, 1, s1);
+    g.RafraichitCatalogue(dlg);
+    s1[5] = 'U';
+    lec.EcrireSecteur(1, 1, s1);
+    g.RafraichitCatalogue(dlg);
+    EXPECT_EQ(dlg.Messages.size(), 3u);
+    // A new opening of the window tells it again.
+    g.OublieDommages();
+    g.RafraichitCatalogue(dlg);
+    EXPECT_EQ(dlg.Messages.size(), 4u);
+}

@@ -1,14 +1,7 @@
 #!/bin/bash
 # zorv run --bdos: a small console program through calls 2 and 9, and every
 # way a run ends.
-set -u
-ZORV="$1/zorv"
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
-echec=0
-verifie() {
-    if [ "$2" != 0 ]; then echo "ÉCHEC : $1"; echec=1; fi
-}
+. "$(dirname "$0")/lib/commun.sh"
 
 cat > "$T/bonjour.asm" <<'FIN'
 ; A console program: a character, a string, then the ten digits through a

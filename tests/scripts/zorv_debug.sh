@@ -1,14 +1,7 @@
 #!/bin/bash
 # zorv debug end to end: a script of console commands over an assembled
 # program, the outputs of the commands, and the exit statuses.
-set -u
-ZORV="$1/zorv"
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
-echec=0
-verifie() { # description, condition result
-    if [ "$2" != 0 ]; then echo "ÉCHEC : $1"; echec=1; fi
-}
+. "$(dirname "$0")/lib/commun.sh"
 
 cat > "$T/prog.asm" <<'FIN'
         ORG 2000H

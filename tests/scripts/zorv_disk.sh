@@ -25,8 +25,11 @@ taille() { stat -c %s "$1"; }
 printf 'garde' > "$T/x.img"
 "$ZORV" disk new "$T/x.img" > "$T/sortie"; [ $? = 1 ] && [ "$(cat "$T/x.img")" = garde ]; verifie "new n'écrase pas" $?
 "$ZORV" disk new "$T/y.img" --size 720K 2> /dev/null; [ $? = 2 ] && [ ! -e "$T/y.img" ]; verifie "--size 720K refusé" $?
-"$ZORV" disk ls "$T/x.img" 2> "$T/erreurs"; [ $? = 2 ]; verifie "taille refusée" $?
-grep -q 'doit être : 409 600, 788 480 ou 1 261 568 octets' "$T/erreurs"; verifie "message de taille" $?
+LC_ALL=C "$ZORV" disk ls "$T/x.img" 2> "$T/erreurs"; [ $? = 2 ]; verifie "taille refusée" $?
+# The separator of the locale, as in the window and zorv run --disk.
+grep -q 'doit être : 409,600, 788,480 ou 1,261,568 octets' "$T/erreurs"; verifie "message de taille" $?
+LC_ALL=C "$ZORV" run --no-rom --disk 1="$T/x.img" --max-instructions 1 2> "$T/erreurs2"
+grep -q 'doit être : 788,480 octets' "$T/erreurs2"; verifie "même séparateur dans zorv run" $?
 
 [ "$("$ZORV" disk ls "$T/a.img")" = "  Disque non formaté" ]; verifie "ls d'une image vierge" $?
 "$ZORV" disk import "$T/a.img" "$T" > "$T/sortie"; [ $? = 1 ]; verifie "import sans format : 1" $?
@@ -72,6 +75,9 @@ mv "$T/bin" "$T/out/BIN_00100_00003"
 "$ZORV" disk import "$T/c.img" "$T/out" --format > /dev/null; verifie "import dans une image 1.2 Mo" $?
 "$ZORV" disk export "$T/c.img" "$T/out2" > /dev/null && diff -r "$T/out" "$T/out2" > /dev/null
 verifie "aller-retour" $?
+# The folder is created with its missing parents.
+"$ZORV" disk export "$T/c.img" "$T/neuf/sous/dossier" > /dev/null && diff -r "$T/out" "$T/neuf/sous/dossier" > /dev/null
+verifie "dossier créé avec ses parents" $?
 
 # An invalid host name stops the import, without a summary.
 mkdir "$T/src2"; : > "$T/src2/README"; : > "$T/src2/Z_00001_00000"

@@ -1,14 +1,7 @@
 #!/bin/bash
 # zorv run with floppy images (--disk) and the picture of the screen
 # (--screenshot with the display settings).
-set -u
-ZORV="$1/zorv"
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
-echec=0
-verifie() { # description, condition result
-    if [ "$2" != 0 ]; then echo "ÉCHEC : $1"; echec=1; fi
-}
+. "$(dirname "$0")/lib/commun.sh"
 
 # Drive 1 (800 Ko): sector 2 starts with a text, the rest is zero.
 truncate -s 788480 "$T/d1.img"

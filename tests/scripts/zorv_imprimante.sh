@@ -1,14 +1,7 @@
 #!/bin/bash
 # zorv run --printer: the machine's printing composed into the pages of a PDF
 # file (checked with pdftotext and pdfinfo), as UTF-8 text, or as raw bytes.
-set -u
-ZORV="$1/zorv"
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
-echec=0
-verifie() { # description, status
-    if [ "$2" != 0 ]; then echo "ÉCHEC : $1"; echec=1; fi
-}
+. "$(dirname "$0")/lib/commun.sh"
 
 # A bold title with machine characters, 90 numbered lines, a graphics line.
 cat > "$T/impr.asm" <<'SRC'

@@ -1,14 +1,7 @@
 #!/bin/bash
 # zorv debug's memory commands end to end: the dump, a write, the fill, the
 # copy and its refusal, the search, and the exit statuses.
-set -u
-ZORV="$1/zorv"
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
-echec=0
-verifie() { # description, condition result
-    if [ "$2" != 0 ]; then echo "ÉCHEC : $1"; echec=1; fi
-}
+. "$(dirname "$0")/lib/commun.sh"
 
 "$ZORV" debug -e "ecris 2000 42 4F 4E 10 C3" -e "mem 2000 2004" -e "remplit 3000 30FF 55" \
     -e "copie 3000 30FF FE00 logiciel logiciel" -e "mem FEFF FF00 logiciel" -e 'cherche 0 FFFF "BONà"' \

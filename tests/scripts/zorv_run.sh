@@ -1,14 +1,7 @@
 #!/bin/bash
 # zorv run end to end: screen text, registers, printer file, messages, exit
 # statuses and refused arguments.
-set -u
-ZORV="$1/zorv"
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
-echec=0
-verifie() { # description, condition result
-    if [ "$2" != 0 ]; then echo "ÉCHEC : $1"; echec=1; fi
-}
+. "$(dirname "$0")/lib/commun.sh"
 
 # 2000: LXI H,1000H ; MVI M,'B' ; INX H ; … ; MVI A,5AH ; HLT
 {

@@ -1,14 +1,7 @@
 #!/bin/bash
 # zorv debug's watch, stack, converter and code-window commands end to end:
 # a program pushes a word and stores a double; the watches follow the steps.
-set -u
-ZORV="$1/zorv"
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
-echec=0
-verifie() { # description, condition result
-    if [ "$2" != 0 ]; then echo "ÉCHEC : $1"; echec=1; fi
-}
+. "$(dirname "$0")/lib/commun.sh"
 
 cat > "$T/prog.asm" <<'FIN'
         ORG 2000H

@@ -50,6 +50,7 @@ struct GesDsq : ::testing::Test {
     fs::path dossier;
     std::unique_ptr<TMainForm> f;
     std::vector<std::pair<TTypeBoite, std::string>> boites;
+    std::vector<bool> fenetreVisible; // the disk manager was on screen at each box
     bool reponse = true; // to the Yes/No questions
     std::vector<TDemandeChoix> demandes;
     std::deque<std::optional<QString>> choix; // the answers of the file and folder dialogs, in order
@@ -86,6 +87,7 @@ struct GesDsq : ::testing::Test {
         options.ImpressionPdf = true;
         options.Boite = [this](TTypeBoite t, const std::string& s) {
             boites.emplace_back(t, s);
+            fenetreVisible.push_back(f && f->FormGesDsq().isVisible());
             return t == TTypeBoite::Question ? reponse : true;
         };
         f = std::make_unique<TMainForm>(options);
@@ -471,4 +473,34 @@ TEST_F(GesDsq, CatalogueColumnsLineUp) {
     EXPECT_LE(largeur, D().ListBoxCatal->viewport()->width());
     Capture(&D(), "gestionnaire-disques.png");
     D().hide();
+}
+
+// A damaged disk in the selected drive: its box comes over the opened window
+// (not alone over the screen before it), once for the opening, not again at
+// each click on its row.
+TEST_F(GesDsq, ADamagedDiskIsToldOverTheOpenWindowOncePerOpening) {
+    Cree();
+    std::vector<uint8_t> o(size_t(T800), 0);
+    const uint8_t debut[] = {0x0A, 0, 0, 64, 0, 'U', 'T', 'I', 'L', ' ', ' ', 0, 0, 0, 0, 0, 0, 0xFF};
+    std::copy(std::begin(debut), std::end(debut), o.begin()); // UTIL's list starts at sector 0
+    Ecrit("abime.img", o);
+    Insere(0, (dossier / "abime.img").string());
+    boites.clear();
+    fenetreVisible.clear();
+    QTimer::singleShot(30, f.get(), [&] {
+        QTimer::singleShot(50, f.get(), [&] {
+            D().ChoisitLigne(0);
+            D().PopupMenu1Popup();
+            if (D().isVisible()) D().reject();
+        });
+        f->TBDsq->click();
+        f->close();
+    });
+    QEventLoop boucle;
+    QObject::connect(f.get(), &TMainForm::Fermee, &boucle, &QEventLoop::quit);
+    QTimer::singleShot(10000, f.get(), [this] { f->close(); });
+    boucle.exec();
+    ASSERT_EQ(boites.size(), 1u);
+    EXPECT_NE(boites[0].second.find("UTIL"), std::string::npos) << boites[0].second;
+    EXPECT_EQ(fenetreVisible, std::vector<bool>{true});
 }
