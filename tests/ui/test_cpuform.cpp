@@ -199,9 +199,10 @@ TEST_F(FenetreCPU, EveryCaptionFitsItsControl) {
         else
             EXPECT_LE(b->fontMetrics().horizontalAdvance(b->text()) + 4, b->width()) << b->text().toStdString();
     }
-    for (QLabel* l : cpu->findChildren<QLabel*>())
-        if (!l->wordWrap() && !l->text().isEmpty() && !l->parentWidget()->layout()) // laid out when shown
-            EXPECT_LE(l->sizeHint().width(), l->width()) << l->text().toStdString();
+    for (QLabel* l : cpu->findChildren<QLabel*>()) {
+        if (l->wordWrap() || l->text().isEmpty() || l->parentWidget()->layout()) continue; // laid out when shown
+        EXPECT_LE(l->sizeHint().width(), l->width()) << l->text().toStdString();
+    }
     // The command row still ends with the state panel and does not overlap.
     const QToolButton* rang[] = {cpu->SBReset, cpu->SBRun, cpu->SBPause, cpu->SBStep,
                                  cpu->SBStepOver, cpu->SBRunTo, cpu->SBJumpToPC};
