@@ -206,10 +206,15 @@ TPtArrForm::TPtArrForm(TDebogueur& debogueur, QWidget* parent) : QDialog(parent)
     connect(MISupprimerSurv, &QAction::triggered, this, [this] { SupprimeSurveillance(); });
     Message = [this](const QString& t) { MessageSimple(this, t); };
     DemandeCondition = [this](QString& texte) {
-        bool ok = false;
-        texte = QInputDialog::getText(this, QStringLiteral("Condition du point d'arr\u00eat"),
-                                      QStringLiteral("Condition (vide : aucune)"), QLineEdit::Normal, texte, &ok);
-        return ok;
+        // As wide as the add dialog's entry, so a whole condition shows.
+        QInputDialog boite(this);
+        boite.setWindowTitle(QStringLiteral("Condition du point d'arr\u00eat"));
+        boite.setLabelText(QStringLiteral("Condition (vide : aucune)"));
+        boite.setTextValue(texte);
+        boite.resize(NouvPtArrForm->EditCondition->width() + 32, boite.sizeHint().height());
+        if (boite.exec() != QDialog::Accepted) return false;
+        texte = boite.textValue();
+        return true;
     };
 }
 

@@ -162,6 +162,28 @@ TEST_F(DialoguesSymboles, LoadAddSortAndDeleteSymbols) {
     std::filesystem::remove_all(dossier);
 }
 
+TEST_F(DialoguesSymboles, TheConditionBoxIsAsWideAsTheAddDialogsEntry) {
+    // "Condition du point d'arrêt…" asks in a box of its own: its entry
+    // shows as much of a condition as the add dialog's.
+    TPtArrForm* p = cpu->PtArrForm;
+    m.TblPtArret[0x2000] = 1;
+    p->MajListe();
+    p->LVPtArr->setCurrentItem(p->LVPtArr->topLevelItem(0));
+    int largeur = -1;
+    QTimer::singleShot(0, cpu.get(), [&] {
+        QWidget* boite = QApplication::activeModalWidget();
+        if (!boite) return;
+        if (auto* e = boite->findChild<QLineEdit*>()) {
+            largeur = e->width();
+            e->setText("A = 5");
+        }
+        boite->close();
+    });
+    QString condition = "B = 1";
+    p->DemandeCondition(condition);
+    EXPECT_GE(largeur, p->NouvPtArrForm->EditCondition->width());
+}
+
 TEST_F(DialoguesSymboles, BreakpointListAddDeleteConditionsAndWatchpoints) {
     TPtArrForm* p = cpu->PtArrForm;
     D.Symboles = {{"SOUS", 0x2010}};
