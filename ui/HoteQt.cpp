@@ -1,5 +1,6 @@
 #include "ui/HoteQt.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QEventLoop>
@@ -28,16 +29,26 @@ THoteQt::THoteQt(TMachine& m, TMainForm& fenetre, TBoite boite)
         FBoite = [this](TTypeBoite type, const std::string& texte) {
             const QString t = QString::fromStdString(texte);
             const QString titre = QStringLiteral("EmulZorv");
+            QWidget* parent = ParentBoite();
             switch (type) {
-            case TTypeBoite::Erreur: QMessageBox::critical(&FFenetre, titre, t); return true;
-            case TTypeBoite::Information: QMessageBox::information(&FFenetre, titre, t); return true;
+            case TTypeBoite::Erreur: QMessageBox::critical(parent, titre, t); return true;
+            case TTypeBoite::Information: QMessageBox::information(parent, titre, t); return true;
             case TTypeBoite::Question:
-                return QMessageBox::question(&FFenetre, titre, t, QMessageBox::Yes | QMessageBox::No) ==
+                return QMessageBox::question(parent, titre, t, QMessageBox::Yes | QMessageBox::No) ==
                        QMessageBox::Yes;
             }
             return false;
         };
     }
+}
+
+// A box comes over the window the user is working in: the modal dialog that
+// runs (the disk manager, a debugger dialog), else the active window, else
+// the main window.
+QWidget* THoteQt::ParentBoite() const {
+    if (QWidget* modale = QApplication::activeModalWidget(); modale && modale->isVisible()) return modale;
+    if (QWidget* active = QApplication::activeWindow(); active && active->isVisible()) return active;
+    return &FFenetre;
 }
 
 bool THoteQt::Boite(TTypeBoite type, const std::string& texte) {

@@ -17,6 +17,7 @@
 #include "core/Hote.h"
 
 struct TMachine;
+class QWidget;
 class TMainForm;
 
 // A private message (0x400 and up, or the close request) posted to a window.
@@ -63,6 +64,8 @@ public:
     // A modal window of the program runs `montre` (its own event loop): it
     // counts as an open box.
     bool Modale(const std::function<bool()>& montre);
+    // The window a box opened now comes over.
+    QWidget* ParentBoite() const;
 
     // "Vitesse réelle" paces the run loop to the clock frequency: after a
     // slice that got ahead of the host clock, the window system runs (keys,

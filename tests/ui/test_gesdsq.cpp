@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -52,6 +53,7 @@ struct GesDsq : ::testing::Test {
     std::vector<std::pair<TTypeBoite, std::string>> boites;
     std::vector<bool> fenetreVisible; // the disk manager was on screen at each box
     bool reponse = true; // to the Yes/No questions
+    bool vraiesBoites = false; // the host's own modal boxes instead of the record
     std::vector<TDemandeChoix> demandes;
     std::deque<std::optional<QString>> choix; // the answers of the file and folder dialogs, in order
 
@@ -85,11 +87,12 @@ struct GesDsq : ::testing::Test {
         TOptionsFenetre options;
         options.ProgDir = dossier.string();
         options.ImpressionPdf = true;
-        options.Boite = [this](TTypeBoite t, const std::string& s) {
-            boites.emplace_back(t, s);
-            fenetreVisible.push_back(f && f->FormGesDsq().isVisible());
-            return t == TTypeBoite::Question ? reponse : true;
-        };
+        if (!vraiesBoites)
+            options.Boite = [this](TTypeBoite t, const std::string& s) {
+                boites.emplace_back(t, s);
+                fenetreVisible.push_back(f && f->FormGesDsq().isVisible());
+                return t == TTypeBoite::Question ? reponse : true;
+            };
         f = std::make_unique<TMainForm>(options);
         f->show();
         QCoreApplication::sendPostedEvents(f.get(), QEvent::MetaCall);
@@ -503,4 +506,31 @@ TEST_F(GesDsq, ADamagedDiskIsToldOverTheOpenWindowOncePerOpening) {
     ASSERT_EQ(boites.size(), 1u);
     EXPECT_NE(boites[0].second.find("UTIL"), std::string::npos) << boites[0].second;
     EXPECT_EQ(fenetreVisible, std::vector<bool>{true});
+}
+
+// The host's own boxes: one raised while the disk manager is open comes over
+// it, not over the main window behind; with no dialog open, over the main
+// window.
+TEST_F(GesDsq, ABoxComesOverTheDialogTheUserIsWorkingIn) {
+    vraiesBoites = true;
+    Cree();
+    std::vector<QWidget*> parents;
+    auto fermeLaBoite = [&] {
+        QTimer::singleShot(0, f.get(), [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) {
+                    parents.push_back(b->parentWidget());
+                    b->done(0);
+                    return;
+                }
+            ADD_FAILURE() << "no box on screen";
+        });
+    };
+    D().open();
+    fermeLaBoite();
+    f->Hote().MessageInfo("Fichier(s) export\u00e9(s) : 1");
+    D().reject();
+    fermeLaBoite();
+    f->Hote().MessageErreur("Impossible");
+    EXPECT_EQ(parents, (std::vector<QWidget*>{&D(), f.get()}));
 }
