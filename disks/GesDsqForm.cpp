@@ -394,7 +394,9 @@ void TFormGesDsq::TmEjecteClick() {
 }
 
 void TFormGesDsq::TmProtectClick() {
-    Execute([this] { G.BasculeProtection(); });
+    std::string message;
+    Execute([&] { message = G.BasculeProtection(); });
+    if (!message.empty()) FHote.MessageErreur(message);
 }
 
 void TFormGesDsq::TmExportDsqClick() {

@@ -156,6 +156,16 @@ void TGestionDisques::InsereVierge(const std::string& chemin, std::string& erreu
     NoteRecente(chemin, erreurRecentes);
 }
 
+std::string TGestionDisques::BasculeProtection() {
+    const Param_Disque& d = Lecteurs.Disques[size_t(Slot())];
+    if (Etat() == 0) return {};
+    if (d.Fichier.LectureSeule())
+        return "Le fichier " + NomSansDossier(d.NomFichier) +
+               " est ouvert en lecture seule : le disque reste prot\u00e9g\u00e9 en \u00e9criture.";
+    Lecteurs.BasculeProtection(Slot());
+    return {};
+}
+
 bool TGestionDisques::Formate(IDialogue& dialogue) {
     if (Etat() != 1 || !dialogue.Question("Voulez-vous vraiment formater ce disque ?")) return false;
     TSecteursLecteur secteurs(Lecteurs, Slot());

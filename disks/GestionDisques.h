@@ -109,7 +109,10 @@ public:
     // A blank image at `chemin` into the selected drive; raises TErreurES.
     void InsereVierge(const std::string& chemin, std::string& erreurRecentes);
     void Ejecte() { Lecteurs.Ejecte(Slot()); }
-    bool BasculeProtection() { return Lecteurs.BasculeProtection(Slot()); }
+    // "Protéger en écriture": toggles the protection of the selected disk.
+    // Empty when done, else the message to show: a file the host opened
+    // read-only cannot be unprotected.
+    std::string BasculeProtection();
     // "Formater le disque": asks, and on Yes writes an empty file system.
     // False when nothing was done.
     bool Formate(IDialogue& dialogue);

@@ -52,12 +52,33 @@ TEST(GestionDisques, RowsShowTheDriveNumberSizeFileAndProtection) {
     const std::string image = tmp.Image("jeux.img", T1200);
     EXPECT_EQ(g.Insere(4, image, " ", erreur), "");
     g.Ligne = 3;
-    EXPECT_TRUE(g.BasculeProtection());
+    EXPECT_EQ(g.BasculeProtection(), "");
     EXPECT_EQ(g.LigneLecteur(3), (TLigneDsq{"10", "1.2 Mo", "jeux.img", "Oui"}));
     EXPECT_EQ(g.EtatsMenu()[cdFormater], false);
     g.Ligne = -1;
     EXPECT_EQ(g.Slot(), 0);
     EXPECT_EQ(g.EtatsMenu()[cdInsere], false);
+}
+
+// A file the host opened read-only stays protected, and the user is told
+// why; a writable one toggles both ways.
+TEST(GestionDisques, AReadOnlyImageCannotBeUnprotectedAndSaysWhy) {
+    TDossierTemp tmp;
+    TLecteurs lec(0);
+    TGestionDisques g(lec);
+    ASSERT_EQ(lec.ChargeImage(10, tmp.Image("lu.img", T1200), " ", true), "");
+    ASSERT_EQ(lec.ChargeImage(11, tmp.Image("libre.img", T1200), " "), "");
+    g.Ligne = 3;
+    EXPECT_EQ(g.BasculeProtection(),
+              "Le fichier lu.img est ouvert en lecture seule : le disque reste prot\u00e9g\u00e9 en \u00e9criture.");
+    EXPECT_EQ(g.Etat(), 2);
+    g.Ligne = 4;
+    EXPECT_EQ(g.BasculeProtection(), "");
+    EXPECT_EQ(g.Etat(), 2);
+    EXPECT_EQ(g.BasculeProtection(), "");
+    EXPECT_EQ(g.Etat(), 1);
+    g.Ligne = 1; // an empty drive: nothing to say
+    EXPECT_EQ(g.BasculeProtection(), "");
 }
 
 TEST(GestionDisques, RecentImagesAreUniqueNewestFirstAndKeptBesideTheOtherKeys) {

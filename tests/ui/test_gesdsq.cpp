@@ -534,3 +534,19 @@ TEST_F(GesDsq, ABoxComesOverTheDialogTheUserIsWorkingIn) {
     f->Hote().MessageErreur("Impossible");
     EXPECT_EQ(parents, (std::vector<QWidget*>{&D(), f.get()}));
 }
+
+// "Protéger en écriture" on an image the host opened read-only: it stays
+// protected and a box tells why.
+TEST_F(GesDsq, UnprotectingAReadOnlyImageTellsWhy) {
+    Cree();
+    ASSERT_EQ(M().Lecteurs->ChargeImage(9, Image("lu.img", T1200), " ", true), "");
+    D().ChoisitLigne(2);
+    D().TmProtect->trigger();
+    ASSERT_EQ(boites.size(), 1u);
+    EXPECT_EQ(boites[0], std::make_pair(TTypeBoite::Erreur,
+                                        std::string("Le fichier lu.img est ouvert en lecture seule : le disque "
+                                                    "reste prot\u00e9g\u00e9 en \u00e9criture.")));
+    EXPECT_EQ(Cellule(2, 3), "Oui");
+    D().PopupMenu1Popup();
+    EXPECT_TRUE(D().TmProtect->isChecked());
+}
