@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "config/Parametres.h"
 #include "config/Poste.h"
 #include "core/Texte.h"
 #include "disks/GestionDisques.h"
@@ -425,5 +426,8 @@ void TFormGesDsq::TmExportFichierClick() {
 }
 
 void TFormGesDsq::BtnEnregClick() {
-    G.EnregistreImages(FPoste.Machine(), FPoste.Parametres); // a failure has its own box
+    // A failure has its own box (the settings file cannot be written); a
+    // success is told in the main window's status bar.
+    if (G.EnregistreImages(FPoste.Machine(), FPoste.Parametres))
+        FHote.MessageStatut("Images enregistr\u00e9es dans " + CheminParametres(FPoste.Parametres));
 }

@@ -350,6 +350,23 @@ TEST_F(GesDsq, SaveImagesWritesTheAssignmentAndLeavesTheOtherKeys) {
     EXPECT_NE(ini.find("\nD12=" + (dossier / "douze.img").string() + "\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("\nMachine=T7E\n"), std::string::npos) << ini;
     EXPECT_EQ(f->Parametres().ChargeImages[1], un);
+    EXPECT_EQ(f->BarreEtat()->LabelMessage->text(),
+              Q("Images enregistr\u00e9es dans " + (dossier / "EmulZorv.ini").string()));
+    EXPECT_TRUE(boites.empty());
+}
+
+// A settings file that cannot be written: an error box, nothing said in the
+// status bar.
+TEST_F(GesDsq, SaveImagesToASettingsFileThatCannotBeWrittenShowsAnErrorBox) {
+    Cree();
+    fs::remove(dossier / "EmulZorv.ini");
+    fs::create_directories(dossier / "EmulZorv.ini" / "occupe"); // a folder stands where the file goes
+    const QString avant = f->BarreEtat()->LabelMessage->text();
+    D().BtnEnreg->click();
+    ASSERT_EQ(boites.size(), 1u);
+    EXPECT_EQ(boites[0], std::make_pair(TTypeBoite::Erreur, "Impossible d'\u00e9crire le fichier " +
+                                                               (dossier / "EmulZorv.ini").string()));
+    EXPECT_EQ(f->BarreEtat()->LabelMessage->text(), avant);
 }
 
 TEST_F(GesDsq, RecentImagesAreOfferedNewestFirstAndKeptInTheSettings) {
