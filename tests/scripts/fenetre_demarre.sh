@@ -3,6 +3,7 @@
 # program folder with small ROM images of its own, runs a second, closes
 # cleanly and reports its speed.
 set -u
+. "$(dirname "$(readlink -f "$0")")/lib/xvfb.sh"
 programme="$1"
 if [ ! -x "$programme/emulzorv" ]; then
   echo "emulzorv absent : rien à vérifier"; exit 0
@@ -21,7 +22,7 @@ printf 'Zorvex\000' >> QBM71K.bin
 head -c 2048 /dev/zero > G-CAR-T9.bin
 head -c 2048 /dev/zero | tr '\0' '\377' > T318-C.bin
 
-sortie=$(EMULZORV_MESURE=1 timeout 60 xvfb-run -a ./emulzorv 2>&1)
+sortie=$(EMULZORV_MESURE=1 xvfb_lance 60 ./emulzorv)
 rc=$?
 echo "$sortie"
 [ $rc -eq 0 ] || { echo "ÉCHEC : code de sortie $rc"; exit 1; }
@@ -31,7 +32,7 @@ grep -q '^Machine=T7E$' EmulZorv.ini || { echo "ÉCHEC : fichier des paramètres
 # Without its boot ROM the window shows the box, closes and says so by its
 # exit status.
 rm QBM71K.bin
-EMULZORV_MESURE=1 timeout 60 xvfb-run -a ./emulzorv >/dev/null 2>&1
+EMULZORV_MESURE=1 xvfb_lance 60 ./emulzorv >/dev/null
 rc=$?
 [ $rc -eq 1 ] || { echo "ÉCHEC : sans ROM de boot, code de sortie $rc au lieu de 1"; exit 1; }
 

@@ -3,6 +3,7 @@
 # resized, F11 full screen and back, F12 screenshot, Alt+F4; the zoom and
 # full-screen choices land in the settings file.
 set -u
+. "$(dirname "$(readlink -f "$0")")/lib/xvfb.sh"
 programme="$1"
 [ -x "$programme/emulzorv" ] || { echo "emulzorv absent : rien à vérifier"; exit 0; }
 for outil in xvfb-run xdotool; do
@@ -46,5 +47,5 @@ attends '! kill -0 $pid 2>/dev/null' || echec "Alt+F4 ne ferme pas"
 wait $pid || echec "code de sortie $?"
 echo "fenêtre : redimensionnée, F11 aller-retour, F12 $(ls Captures), Alt+F4"
 FIN
-timeout 90 xvfb-run -a -s "-screen 0 1600x1000x24" bash scenario.sh 2>&1 | grep -v XDG_RUNTIME_DIR
+xvfb_lance 90 -s "-screen 0 1600x1000x24" bash scenario.sh | grep -v XDG_RUNTIME_DIR
 exit "${PIPESTATUS[0]}"

@@ -3,6 +3,7 @@
 # icon in their XDG places; the installed window starts on the installed
 # images and keeps its settings in the user's configuration folder.
 set -u
+. "$(dirname "$(readlink -f "$0")")/lib/xvfb.sh"
 programme="$1"
 construction=$(dirname "$programme")
 [ -x "$programme/emulzorv" ] || { echo "emulzorv absent : rien à vérifier"; exit 0; }
@@ -18,7 +19,7 @@ grep -q '^Exec=emulzorv' "$dossier/prefixe/share/applications/emulzorv.desktop" 
 command -v xvfb-run >/dev/null || { echo "xvfb-run absent : démarrage non vérifié"; exit 0; }
 mkdir -p "$dossier/maison"
 sortie=$(cd / && HOME="$dossier/maison" XDG_CONFIG_HOME= XDG_DATA_HOME= EMULZORV_MESURE=1 \
-         timeout 60 xvfb-run -a "$dossier/prefixe/bin/emulzorv" 2>&1)
+         xvfb_lance 60 "$dossier/prefixe/bin/emulzorv")
 rc=$?
 [ $rc -eq 0 ] || { echo "$sortie"; echo "ÉCHEC : code de sortie $rc"; exit 1; }
 [ -f "$dossier/maison/.config/EmulZorv/EmulZorv.ini" ] || { echo "ÉCHEC : paramètres hors de ~/.config/EmulZorv"; exit 1; }
