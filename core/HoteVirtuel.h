@@ -32,6 +32,7 @@ public:
 
     // What the machine asked for, for tests to look at.
     std::vector<std::string> Erreurs, Infos, Questions;
+    std::vector<std::string> Statuts; // status-bar messages (kept like the boxes)
     std::vector<TMessage> Messages;   // every message posted, in order
     std::vector<bool> Reponses;       // answers to the next questions, in order
     bool ReponseParDefaut = false;    // then this one (No)
@@ -46,6 +47,9 @@ public:
     void MessageErreur(const std::string& t) override;
     void MessageInfo(const std::string& t) override;
     void Repeint() override;
+    void MessageStatut(const std::string& t) override {
+        if (ConserveBoites) Statuts.push_back(t);
+    }
     void DemarreTimer(TTimer t, uint32_t ms) override;
     void ArreteTimer(TTimer t) override;
     bool TimerActif(TTimer t) const override;

@@ -323,6 +323,10 @@ void TDebogueur::EtatDuCPU(TEtatCPU etat) {
         EnableChange(true);
         ActiveFenetres(true);
         ChoisitPanneau("STOP", {0xFF, 0xFF, 0}, {0, 0, 0});
+        // The panel only says STOP: the access that stopped the machine goes
+        // to the status bar, as the console prints it.
+        if (Sondes.Declenchement() && M.Hote)
+            M.Hote->MessageStatut("arr\u00eat : " + TexteDeclenchement(*Sondes.Declenchement()));
         AfficheRegistres();
         ListeDasm(M.RegPC, FinDepuis(M.RegPC));
         MajFenetres();

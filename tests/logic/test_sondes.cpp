@@ -107,6 +107,9 @@ TEST_F(Sondes, WriteWatchpointOnAStackPush) {
     EXPECT_TRUE(m->SondeMemoire);
     // The store to 2800H is not watched for writes; PUSH writes 2FFFH first.
     EXPECT_EQ(Une("lance"), "arrêt : écriture de 2FFFH (AAH → 12H) par 200BH");
+    // The window's status bar says the same; the panel only shows STOP.
+    ASSERT_FALSE(hote.Statuts.empty());
+    EXPECT_EQ(hote.Statuts.back(), "arrêt : écriture de 2FFFH (AAH → 12H) par 200BH");
     EXPECT_EQ(m->EtatCPU, CPUStop);
     EXPECT_EQ(m->RegPC, 0x200C); // right after the PUSH
     EXPECT_EQ(m->RegSP, 0x2FFE);
