@@ -79,10 +79,7 @@ bool TConsoleDebogueur::CmdRemplit(const TArgumentsConsole& arguments) {
     const auto valeur = LitHexa(a[2], 0xFF);
     if (!debut || !fin || !valeur) return Malforme();
     const TBilanMemoire b = Remplit(M, *debut, *fin, uint8_t(*valeur), {vue, 0});
-    D.MajFenDonnees();
-    D.MajFenVar();
-    D.MajFenCode();
-    D.MajFenPile();
+    D.MajFenetres();
     Ecrit(b.Message);
     return true;
 }
@@ -101,10 +98,7 @@ bool TConsoleDebogueur::CmdCopie(const TArgumentsConsole& a) {
     // The copy dialog's processor view reads and writes bank 1.
     const TBilanMemoire b = Copie(M, *debut, *fin, *dest, {source, 1}, {destination, 1});
     if (b.Refuse) return Erreur(b.Message);
-    D.MajFenDonnees();
-    D.MajFenVar();
-    D.MajFenCode();
-    D.MajFenPile();
+    D.MajFenetres();
     Ecrit(b.Message);
     return true;
 }

@@ -160,6 +160,8 @@ public:
     void MajFenCode();
     void MajFenVar();
     void MajFenPile();
+    // The four fan-outs, after the processor moved or memory was written.
+    void MajFenetres();
     void ActiveFenetres(bool actif);
     void DebutEdit(TIdFenetre fenetre);
 
@@ -195,6 +197,5 @@ private:
     void RemplitListing(int32_t debut, int32_t fin);
     int LigneDe(uint16_t adresse) const;
     void OtePC(); // the "►" off before the processor moves
-    void MajFenetres();
     void ChoisitPanneau(const char* texte, TCouleurRGB fond, TCouleurRGB encre);
 };

@@ -58,10 +58,7 @@ void TFenetreDonnees::ChoisitVue(TVueMemoire vue) {
 }
 
 void TFenetreDonnees::ApresDialogue() {
-    D.MajFenDonnees();
-    D.MajFenVar();
-    D.MajFenCode();
-    D.MajFenPile();
+    D.MajFenetres();
 }
 
 TFenetreDonnees::TResultatRecherche TFenetreDonnees::Recherche(const std::string& texte) {
