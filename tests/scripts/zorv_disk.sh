@@ -1,14 +1,8 @@
 #!/bin/bash
 # zorv disk: new, format, ls, import, export and check on image files, the
 # messages one per line with the summary last, and the exit statuses.
-set -u
-ZORV="$1/zorv"
-T=$(mktemp -d)
-trap 'chattr -i "$T/ro.img" 2>/dev/null; rm -rf "$T"' EXIT
-echec=0
-verifie() { # description, condition result
-    if [ "$2" != 0 ]; then echo "ÉCHEC : $1"; echec=1; fi
-}
+. "$(dirname "$0")/lib/commun.sh"
+trap 'chattr -i "$T/ro.img" 2>/dev/null; rm -rf "$T"' EXIT # the immutable image too
 taille() { stat -c %s "$1"; }
 
 "$ZORV" disk --help | grep -q 'import IMAGE DOSSIER'; verifie "aide" $?

@@ -23,6 +23,7 @@
 #include <fstream>
 #include <random>
 
+#include "Attente.h"
 #include "debugger/CPUForm.h"
 #include "debugger/EditAdresseQt.h"
 #include "ui/MainForm.h"
@@ -76,13 +77,6 @@ struct FenetreCPU : ::testing::Test {
     }
     void Ecrit(const std::string& nom, const std::vector<uint8_t>& o) {
         std::ofstream(dossier / nom, std::ios::binary).write(reinterpret_cast<const char*>(o.data()), std::streamsize(o.size()));
-    }
-    // Runs the event loop until `condition` holds (at most 5 s).
-    static bool Attends(const std::function<bool()>& condition) {
-        QElapsedTimer t;
-        t.start();
-        while (!condition() && t.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        return condition();
     }
 };
 

@@ -21,6 +21,7 @@
 #include <fstream>
 #include <random>
 
+#include "Attente.h"
 #include "debugger/CPUForm.h"
 #include "debugger/CopieForm.h"
 #include "debugger/EditAdresseQt.h"
@@ -81,12 +82,6 @@ struct FenetreDonnees : ::testing::Test {
     }
     void Ecrit(const std::string& nom, const std::vector<uint8_t>& o) {
         std::ofstream(dossier / nom, std::ios::binary).write(reinterpret_cast<const char*>(o.data()), std::streamsize(o.size()));
-    }
-    static bool Attends(const std::function<bool()>& condition) {
-        QElapsedTimer t;
-        t.start();
-        while (!condition() && t.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        return condition();
     }
     THexDataForm* Ouvre() {
         const auto avant = cpu->findChildren<THexDataForm*>();
