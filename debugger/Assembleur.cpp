@@ -338,12 +338,7 @@ public:
     }
 
     void Resultat(TResultatAsm& r) {
-        int32_t bas = 0x10000, haut = -1;
-        for (int32_t a = 0; a < 0x10000; ++a)
-            if (FEcrit[a]) {
-                bas = std::min(bas, a);
-                haut = a;
-            }
+        const int32_t bas = FBas, haut = FHaut;
         if (haut >= 0) {
             r.Origine = uint16_t(bas);
             r.Octets.assign(FMem.begin() + bas, FMem.begin() + haut + 1);
@@ -359,6 +354,7 @@ private:
     std::vector<TErreurNumerotee>& FErreurs;
     std::vector<uint8_t> FMem;
     std::vector<bool> FEcrit;
+    int32_t FBas = 0x10000, FHaut = -1; // lowest and highest address written
     std::map<std::string, TSymboleAsm> FSymboles;
     std::set<std::string> FDeclares; // names defined in the current pass
     std::vector<TLigneListee> FListing;
@@ -480,6 +476,8 @@ private:
             }
             FMem[FPC] = octet;
             FEcrit[FPC] = true;
+            FBas = std::min(FBas, FPC);
+            FHaut = std::max(FHaut, FPC);
             FCour.Octets.push_back(octet);
         }
         ++FPC;

@@ -127,9 +127,11 @@ private:
     }
 
     void Contigu(const std::string& nom, int32_t c1, int32_t c2, int32_t debut) {
-        std::vector<uint8_t> donnees;
+        const int64_t nombre = Plafond(int64_t(c1) * c2, TailleSecteur);
+        std::vector<uint8_t> donnees; // at most the whole disk, whatever the entry says
+        donnees.reserve(size_t(std::clamp<int64_t>(nombre, 0, FFs.Secteurs().NbSecteurs())) * TailleSecteur);
         FFs.SuitContigu(
-            debut, Plafond(int64_t(c1) * c2, TailleSecteur), nom,
+            debut, nombre, nom,
             [&](int32_t, const uint8_t* t) { donnees.insert(donnees.end(), t, t + TailleSecteur); });
         Ecrit(Chemin(nom, {}, c1, c2), {}, donnees);
     }

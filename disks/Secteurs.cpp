@@ -70,7 +70,7 @@ void TImageMemoire::Efface() {
 }
 
 TSecteursTampon::TSecteursTampon(ISecteurs& disque)
-    : FDisque(disque), FCopie(size_t(std::max(disque.NbSecteurs(), 0)) * TailleSecteur),
+    : FDisque(disque), FCopie(std::make_unique_for_overwrite<uint8_t[]>(size_t(std::max(disque.NbSecteurs(), 0)) * TailleSecteur)),
       FLu(size_t(std::max(disque.NbSecteurs(), 0) + Bloc - 1) / Bloc, false) {}
 
 void TSecteursTampon::Lit(int32_t secteur, uint8_t* tampon) {
@@ -82,14 +82,14 @@ void TSecteursTampon::Lit(int32_t secteur, uint8_t* tampon) {
     if (!FLu[b]) {
         const int32_t premier = int32_t(b) * Bloc + 1;
         FDisque.LitPlage(premier, std::min(Bloc, NbSecteurs() - premier + 1),
-                         FCopie.data() + b * Bloc * TailleSecteur);
+                         FCopie.get() + b * Bloc * TailleSecteur);
         FLu[b] = true;
     }
-    std::memcpy(tampon, FCopie.data() + size_t(secteur - 1) * TailleSecteur, TailleSecteur);
+    std::memcpy(tampon, FCopie.get() + size_t(secteur - 1) * TailleSecteur, TailleSecteur);
 }
 
 void TSecteursTampon::Copie(int32_t premier, int32_t nombre, const uint8_t* tampon) {
-    std::memcpy(FCopie.data() + size_t(premier - 1) * TailleSecteur, tampon, size_t(nombre) * TailleSecteur);
+    std::memcpy(FCopie.get() + size_t(premier - 1) * TailleSecteur, tampon, size_t(nombre) * TailleSecteur);
 }
 
 bool TSecteursTampon::Ecrit(int32_t secteur, const uint8_t* tampon) {

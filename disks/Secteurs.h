@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -86,7 +87,9 @@ private:
     static constexpr int32_t Bloc = 32; // sectors read together
     void Copie(int32_t premier, int32_t nombre, const uint8_t* tampon);
     ISecteurs& FDisque;
-    std::vector<uint8_t> FCopie;
+    // Left uninitialised: a block is filled from the disk before it is read,
+    // so a check that looks at a few blocks touches only their pages.
+    std::unique_ptr<uint8_t[]> FCopie;
     std::vector<bool> FLu; // per block
 };
 

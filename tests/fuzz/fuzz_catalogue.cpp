@@ -72,11 +72,13 @@ public:
     uint32_t Hasard(uint32_t n) { return uint32_t(Alea() % n); }
     uint8_t Octet() { return uint8_t(Alea()); }
 
-    TImageMemoire Image(const TImageMemoire& saine) {
+    // The next input in `img`, whose storage is reused from one input to the
+    // next (a fresh megabyte per input would cost more than the walk).
+    void Image(const TImageMemoire& saine, TImageMemoire& img) {
         switch (Hasard(4)) {
-        case 0: return Aleatoire();
-        case 1: return Structuree();
-        default: return Mutee(saine);
+        case 0: Aleatoire(img); break;
+        case 1: Structuree(img); break;
+        default: Mutee(saine, img); break;
         }
     }
 
@@ -103,8 +105,8 @@ private:
     }
 
     // Random bytes over the first catalogue sectors and a few data sectors.
-    TImageMemoire Aleatoire() {
-        TImageMemoire img(Secteurs());
+    void Aleatoire(TImageMemoire& img) {
+        img.Octets.assign(size_t(Secteurs()) * 256, 0);
         const size_t n = size_t(256) * (1 + Hasard(3));
         for (size_t i = 0; i < n; ++i) img.Octets[i] = Octet();
         for (int k = 0; k < 20; ++k) {
@@ -113,7 +115,6 @@ private:
                 img.Octets[s * 256 + i] = Hasard(3) ? Octet() : uint8_t(Hasard(4) ? 0 : 0xFE);
         }
         Formate(img);
-        return img;
     }
 
     void Entree(uint8_t* p, int32_t n) {
@@ -134,8 +135,8 @@ private:
     }
 
     // Entries of every kind with markers and links in and around their places.
-    TImageMemoire Structuree() {
-        TImageMemoire img(Secteurs());
+    void Structuree(TImageMemoire& img) {
+        img.Octets.assign(size_t(Secteurs()) * 256, 0);
         const int32_t n = img.NbSecteurs();
         for (int32_t s = 1; s <= 3; ++s) {
             uint8_t* t = img.Octets.data() + size_t(s - 1) * 256;
@@ -160,12 +161,11 @@ private:
             }
         }
         Formate(img);
-        return img;
     }
 
     // A sound disk with a few bytes changed where they matter most.
-    TImageMemoire Mutee(const TImageMemoire& saine) {
-        TImageMemoire img(saine.Octets);
+    void Mutee(const TImageMemoire& saine, TImageMemoire& img) {
+        img.Octets = saine.Octets;
         const int32_t n = img.NbSecteurs();
         for (int k = 0, m = 1 + int(Hasard(6)); k < m; ++k) {
             size_t o;
@@ -178,7 +178,6 @@ private:
             static const uint8_t Forts[] = {0x00, 0xFB, 0xFD, 0xFE, 0xFF, 0x01, 0x40, 0x0C};
             img.Octets[o] = Hasard(2) ? Forts[Hasard(8)] : Octet();
         }
-        return img;
     }
 };
 
@@ -229,11 +228,12 @@ int main(int argc, char** argv) {
     const std::vector<uint8_t> temoin = {'g', 'a', 'r', 'd', 'e'};
 
     TGenerateur gen(graine);
+    TImageMemoire img(1);
     uint64_t appels = 0, dommages = 0, exportes = 0, importes = 0, defauts = 0;
     for (uint64_t n = 0; n < nbEntrees; ++n) {
         EntreeCourante = n;
         ::alarm(20);
-        TImageMemoire img = gen.Image(saine);
+        gen.Image(saine, img);
         const size_t taille = img.Octets.size();
         const int32_t ns = img.NbSecteurs();
         try {
