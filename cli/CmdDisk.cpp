@@ -9,6 +9,7 @@
 
 #include "cli/PrepareMachine.h"
 #include "cli/Commandes.h"
+#include "cli/Options.h"
 #include "core/Fichiers.h"
 #include "disks/ExportImport.h"
 #include "disks/Lecteurs.h"
@@ -32,6 +33,12 @@ const char* const Aide =
     "  import IMAGE DOSSIER [--format]    ajoute au disque les fichiers de DOSSIER\n"
     "                                     (--format : formate le disque d'abord)\n"
     "  check IMAGE                        vérifie catalogue, répertoires et chaînes\n"
+    "zorv disk ACTION --help donne l'aide d'une action.\n"
+    "La géométrie suit la taille de l'image : 409 600, 788 480 ou 1 261 568 octets.\n"
+    "Chaque message du gestionnaire est écrit sur une ligne, le bilan en dernier.\n"
+    "Statut : 0 succès, 1 opération refusée ou disque endommagé, 2 arguments invalides.\n";
+
+const char* const FinAide =
     "La géométrie suit la taille de l'image : 409 600, 788 480 ou 1 261 568 octets.\n"
     "Chaque message du gestionnaire est écrit sur une ligne, le bilan en dernier.\n"
     "Statut : 0 succès, 1 opération refusée ou disque endommagé, 2 arguments invalides.\n";
@@ -83,7 +90,7 @@ struct TImage {
 // Returns -1 when the image is in its drive, else the exit status.
 int Ouvre(const std::string& chemin, bool ecriture, TImage& img) {
     std::error_code ec;
-    if (!fs::is_regular_file(chemin, ec)) return Refus("image absente « " + chemin + " »");
+    if (const TLectureFichier g = GenreFichier(chemin); g != TLectureFichier::Ok) return Refus(MessageLecture(g, chemin));
     const auto taille = int64_t(fs::file_size(chemin, ec));
     if (ec || !TailleImageValide(taille)) return Refus(MessageTailleImage(chemin, SeparateurMilliers()));
     img.Lecteurs = std::make_unique<TLecteurs>(taille == 409600 ? 1 : 0);
@@ -96,49 +103,66 @@ int Ouvre(const std::string& chemin, bool ecriture, TImage& img) {
 
 struct TArguments {
     std::vector<std::string> Positions;
-    std::optional<std::string> Taille;
+    int64_t Taille = 788480; // --size, 800K by default
     bool Formate = false;
-    bool Aide = false;
 };
+
+std::string Description(const std::string& action) {
+    if (action == "new") return "Crée une image vierge pleine taille ; refuse un fichier existant.\n";
+    if (action == "format") return "Crée un système de fichiers vide sur l'image.\n";
+    if (action == "ls") return "Affiche la légende puis les lignes du catalogue.\n";
+    if (action == "export")
+        return "Écrit chaque fichier du disque dans DOSSIER (créé s'il n'existe pas ;\n"
+               "rien n'est jamais écrasé).\n";
+    if (action == "import") return "Ajoute au disque les fichiers de DOSSIER.\n";
+    return "Vérifie catalogue, répertoires et chaînes ; statut 1 si le disque est endommagé.\n";
+}
+
+// The option table of one action: its own usage line and options; --help,
+// -h and --version come with the table.
+TOptions TableAction(const std::string& action, TArguments& a) {
+    const bool deux = action == "export" || action == "import";
+    std::string usage = "usage : zorv disk " + action + " IMAGE";
+    if (deux) usage += " DOSSIER";
+    if (action == "new") usage += " [--size 800K|400K|1.2M]";
+    if (action == "import") usage += " [--format]";
+    TOptions t("disk " + action, usage + "\n", Description(action));
+    if (action == "new")
+        t.Option({"--size"}, "TAILLE", "800K (défaut), 400K ou 1.2M", [&a](const std::string& v) -> std::string {
+            if (v == "800K" || v == "800k")
+                a.Taille = 788480;
+            else if (v == "400K" || v == "400k")
+                a.Taille = 409600;
+            else if (v == "1.2M" || v == "1.2m")
+                a.Taille = 1261568;
+            else
+                return "attendu 800K, 400K ou 1.2M, pas « " + v + " »";
+            return {};
+        });
+    if (action == "import") t.Drapeau({"--format"}, "formate le disque avant d'importer", a.Formate);
+    t.Arguments([&a, deux](const std::string& v) -> std::string {
+        if (a.Positions.size() >= (deux ? 2u : 1u)) return "argument en trop « " + v + " »";
+        a.Positions.push_back(v);
+        return {};
+    });
+    t.Fin(FinAide);
+    return t;
+}
 
 // Reads the arguments after the action; returns -1 when they are good.
 int LitArguments(int argc, char** argv, const std::string& action, TArguments& a) {
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            a.Aide = true;
-        } else if (arg == "--size" && action == "new") {
-            if (i + 1 >= argc) return Refus("--size demande 800K, 400K ou 1.2M");
-            a.Taille = argv[++i];
-        } else if (arg == "--format" && action == "import") {
-            a.Formate = true;
-        } else if (!arg.empty() && arg[0] == '-') {
-            return Refus("option inconnue « " + arg + " » (zorv disk --help)");
-        } else {
-            a.Positions.push_back(arg);
-        }
-    }
+    const TOptions t = TableAction(action, a);
+    // The table reads from its second argument: the action stands first.
+    if (const int s = t.Analyse(argc - 1, argv + 1); s >= 0) return s;
     const size_t attendus = action == "export" || action == "import" ? 2 : 1;
-    if (!a.Aide && a.Positions.size() != attendus)
-        return Refus(attendus == 2 ? "zorv disk " + action + " demande IMAGE et DOSSIER"
-                                   : "zorv disk " + action + " demande une IMAGE");
+    if (a.Positions.size() != attendus)
+        return t.Refus(std::string(attendus == 2 ? "IMAGE et DOSSIER attendus" : "IMAGE attendue") +
+                       " (zorv disk " + action + " --help)");
     return -1;
 }
 
 int Nouvelle(const TArguments& a) {
-    int64_t taille = 788480;
-    if (a.Taille) {
-        const std::string& t = *a.Taille;
-        if (t == "800K" || t == "800k")
-            taille = 788480;
-        else if (t == "400K" || t == "400k")
-            taille = 409600;
-        else if (t == "1.2M" || t == "1.2m")
-            taille = 1261568;
-        else
-            return Refus("--size demande 800K, 400K ou 1.2M, pas « " + t + " »");
-    }
-    const std::vector<uint8_t> zeros(size_t(taille), 0);
+    const std::vector<uint8_t> zeros(size_t(a.Taille), 0);
     bool existe = false;
     std::string erreur;
     if (EcritFichierNouveau(a.Positions[0], zeros.data(), zeros.size(), existe, erreur)) return 0;
@@ -204,16 +228,16 @@ int CommandeDisk(int argc, char** argv) {
         std::fputs(Aide, stdout);
         return 0;
     }
+    if (action == "--version") {
+        std::printf("zorv %s\n", VersionZorv);
+        return 0;
+    }
     static const char* const Actions[] = {"new", "format", "ls", "export", "import", "check"};
     bool connue = false;
     for (const char* a : Actions) connue = connue || action == a;
     if (!connue) return Refus("action inconnue « " + action + " » (zorv disk --help)");
     TArguments a;
     if (int s = LitArguments(argc, argv, action, a); s >= 0) return s;
-    if (a.Aide) {
-        std::fputs(Aide, stdout);
-        return 0;
-    }
     if (action == "new") return Nouvelle(a);
     const bool ecriture = action == "format" || action == "import";
     TImage img;

@@ -10,12 +10,23 @@ taille() { stat -c %s "$1"; }
 "$ZORV" disk range a.img 2> /dev/null; [ $? = 2 ]; verifie "action inconnue : 2" $?
 "$ZORV" disk ls 2> /dev/null; [ $? = 2 ]; verifie "ls sans image : 2" $?
 "$ZORV" disk export "$T/a.img" 2> /dev/null; [ $? = 2 ]; verifie "export sans dossier : 2" $?
+# Each action has the shared option table: its own help, --version, refusals.
+"$ZORV" disk import --help | grep -q -- '--format'; verifie "aide de import" $?
+"$ZORV" disk new -h | grep -q -- '--size TAILLE'; verifie "aide de new" $?
+[ "$("$ZORV" disk ls --version)" = "$("$ZORV" asm --version)" ]; verifie "--version" $?
+"$ZORV" disk ls a.img b.img 2> "$T/erreurs"; [ $? = 2 ] && grep -q 'argument en trop « b.img »' "$T/erreurs"
+verifie "argument en trop : 2" $?
+"$ZORV" disk ls a.img --format 2> /dev/null; [ $? = 2 ]; verifie "--format hors de import : 2" $?
+[ "$("$ZORV" disk ls "$T/absent.img" 2>&1)" = "zorv disk : Le fichier $T/absent.img n'existe pas" ]
+verifie "image absente" $?
+[ "$("$ZORV" disk check "$T" 2>&1)" = "zorv disk : $T est un dossier" ]; verifie "image dossier" $?
 
 # Blank images, full size; never over an existing file.
 "$ZORV" disk new "$T/a.img"; verifie "new" $?
 [ "$(taille "$T/a.img")" = 788480 ]; verifie "800K par défaut" $?
 "$ZORV" disk new "$T/b.img" --size 400K && [ "$(taille "$T/b.img")" = 409600 ]; verifie "400K" $?
 "$ZORV" disk new "$T/c.img" --size 1.2M && [ "$(taille "$T/c.img")" = 1261568 ]; verifie "1.2M" $?
+"$ZORV" disk new "$T/d.img" --size=400K && [ "$(taille "$T/d.img")" = 409600 ]; verifie "--size=400K" $?
 printf 'garde' > "$T/x.img"
 "$ZORV" disk new "$T/x.img" > "$T/sortie"; [ $? = 1 ] && [ "$(cat "$T/x.img")" = garde ]; verifie "new n'écrase pas" $?
 "$ZORV" disk new "$T/y.img" --size 720K 2> /dev/null; [ $? = 2 ] && [ ! -e "$T/y.img" ]; verifie "--size 720K refusé" $?
