@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cli/Commandes.h"
+#include "cli/Options.h"
 
 namespace {
 
@@ -13,7 +14,8 @@ void Usage(FILE* f) {
                "  run   fait tourner la machine sans fenêtre\n"
                "  debug fait tourner la machine sous les commandes du débogueur\n"
                "  disk  crée, formate, liste, vérifie, exporte et importe des images disquette\n"
-               "zorv <commande> --help donne les options de chaque commande.\n",
+               "zorv <commande> --help donne les options de chaque commande ;\n"
+               "zorv --version donne la version du programme.\n",
                f);
 }
 
@@ -27,6 +29,10 @@ int main(int argc, char** argv) {
     const char* cmd = argv[1];
     if (!std::strcmp(cmd, "--help") || !std::strcmp(cmd, "-h")) {
         Usage(stdout);
+        return 0;
+    }
+    if (!std::strcmp(cmd, "--version")) {
+        std::printf("zorv %s\n", VersionZorv);
         return 0;
     }
     if (!std::strcmp(cmd, "asm")) return CommandeAsm(argc - 1, argv + 1);

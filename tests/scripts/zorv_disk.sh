@@ -13,7 +13,8 @@ taille() { stat -c %s "$1"; }
 # Each action has the shared option table: its own help, --version, refusals.
 "$ZORV" disk import --help | grep -q -- '--format'; verifie "aide de import" $?
 "$ZORV" disk new -h | grep -q -- '--size TAILLE'; verifie "aide de new" $?
-[ "$("$ZORV" disk ls --version)" = "$("$ZORV" asm --version)" ]; verifie "--version" $?
+[ "$("$ZORV" disk ls --version)" = "$("$ZORV" asm --version)" ] &&
+    [ "$("$ZORV" --version)" = "$("$ZORV" disk --version)" ]; verifie "--version" $?
 "$ZORV" disk ls a.img b.img 2> "$T/erreurs"; [ $? = 2 ] && grep -q 'argument en trop « b.img »' "$T/erreurs"
 verifie "argument en trop : 2" $?
 "$ZORV" disk ls a.img --format 2> /dev/null; [ $? = 2 ]; verifie "--format hors de import : 2" $?
