@@ -33,11 +33,9 @@ const char* const Aide =
     "  import IMAGE DOSSIER [--format]    ajoute au disque les fichiers de DOSSIER\n"
     "                                     (--format : formate le disque d'abord)\n"
     "  check IMAGE                        vérifie catalogue, répertoires et chaînes\n"
-    "zorv disk ACTION --help donne l'aide d'une action.\n"
-    "La géométrie suit la taille de l'image : 409 600, 788 480 ou 1 261 568 octets.\n"
-    "Chaque message du gestionnaire est écrit sur une ligne, le bilan en dernier.\n"
-    "Statut : 0 succès, 1 opération refusée ou disque endommagé, 2 arguments invalides.\n";
+    "zorv disk ACTION --help donne l'aide d'une action.\n";
 
+// The end of every help text, the general one's and each action's.
 const char* const FinAide =
     "La géométrie suit la taille de l'image : 409 600, 788 480 ou 1 261 568 octets.\n"
     "Chaque message du gestionnaire est écrit sur une ligne, le bilan en dernier.\n"
@@ -221,11 +219,13 @@ int Verifie(ISecteurs& disque) {
 int CommandeDisk(int argc, char** argv) {
     if (argc < 2) {
         std::fputs(Aide, stderr);
+        std::fputs(FinAide, stderr);
         return 2;
     }
     const std::string action = argv[1];
     if (action == "--help" || action == "-h") {
         std::fputs(Aide, stdout);
+        std::fputs(FinAide, stdout);
         return 0;
     }
     if (action == "--version") {
