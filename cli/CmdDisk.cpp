@@ -94,7 +94,11 @@ int Ouvre(const std::string& chemin, bool ecriture, TImage& img) {
     img.Lecteurs = std::make_unique<TLecteurs>(taille == 409600 ? 1 : 0);
     img.Slot = taille == 1261568 ? 3 : 1;
     const std::string m = img.Lecteurs->ChargeImage(LecteurDuSlot(img.Slot), chemin, SeparateurMilliers(), !ecriture);
-    if (!m.empty()) return Refus(m);
+    // The path and its size were good: the image is in use elsewhere.
+    if (!m.empty()) {
+        std::fprintf(stderr, "zorv disk : %s\n", m.c_str());
+        return 1;
+    }
     img.Secteurs = std::make_unique<TSecteursLecteur>(*img.Lecteurs, img.Slot);
     return -1;
 }
@@ -167,11 +171,16 @@ int Nouvelle(const TArguments& a) {
     return Echec(existe ? "Le fichier : " + a.Positions[0] + " Existe d\u00e9j\u00e0" : erreur);
 }
 
-int Formate(ISecteurs& disque) {
+// The image changes as a whole: as it was, or as the action left it.
+int Formate(TImage& img) {
     TDialogueCli dlg(stdout);
-    TSystemeFichiers sf(disque, dlg);
-    if (disque.Etat() == 2) return Echec("Disque prot\u00e9g\u00e9 en \u00e9criture");
-    return sf.FormatInconditionnel() ? 0 : Echec("Disque prot\u00e9g\u00e9 en \u00e9criture");
+    if (img.Secteurs->Etat() == 2) return Echec("Disque prot\u00e9g\u00e9 en \u00e9criture");
+    bool fait = false;
+    ModifieImage(*img.Lecteurs, img.Slot, [&](ISecteurs& disque) {
+        TSystemeFichiers sf(disque, dlg);
+        fait = sf.FormatInconditionnel();
+    });
+    return fait ? 0 : Echec("Disque prot\u00e9g\u00e9 en \u00e9criture");
 }
 
 int Liste(ISecteurs& disque) {
@@ -193,15 +202,19 @@ int Exporte(ISecteurs& disque, const std::string& dossier) {
     return dlg.Messages ? 1 : 0;
 }
 
-int Importe(ISecteurs& disque, const std::string& dossier, bool formate) {
+int Importe(TImage& img, const std::string& dossier, bool formate) {
     std::error_code ec;
     if (!fs::is_directory(dossier, ec)) return Refus("dossier absent « " + dossier + " »");
     TDialogueCli dlg(stdout, dossier);
+    TDialogueDiffere differe(dlg); // the summary once the image is written
     TExportImport ei;
-    if (formate)
-        ei.FormateEtImporte(disque, dlg);
-    else
-        ei.Importe(disque, dlg);
+    ModifieImage(*img.Lecteurs, img.Slot, [&](ISecteurs& disque) {
+        if (formate)
+            ei.FormateEtImporte(disque, differe);
+        else
+            ei.Importe(disque, differe);
+    });
+    differe.Libere();
     return dlg.Messages ? 1 : 0;
 }
 
@@ -243,10 +256,10 @@ int CommandeDisk(int argc, char** argv) {
     TImage img;
     if (int s = Ouvre(a.Positions[0], ecriture, img); s >= 0) return s;
     try {
-        if (action == "format") return Formate(*img.Secteurs);
+        if (action == "format") return Formate(img);
         if (action == "ls") return Liste(*img.Secteurs);
         if (action == "export") return Exporte(*img.Secteurs, a.Positions[1]);
-        if (action == "import") return Importe(*img.Secteurs, a.Positions[1], a.Formate);
+        if (action == "import") return Importe(img, a.Positions[1], a.Formate);
         return Verifie(*img.Secteurs);
     } catch (const TErreurES& e) {
         return Echec(e.what());

@@ -2,14 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
+#include <map>
+#include <set>
 #include <vector>
 
+#include "core/DossierHote.h"
 #include "core/Fichiers.h"
 #include "core/Nombres.h"
 #include "core/Texte.h"
-
-namespace fs = std::filesystem;
+#include "disks/FichierImage.h"
 
 namespace {
 
@@ -17,38 +18,20 @@ constexpr int32_t DonneesChaine = 253; // data bytes of a chained sector
 
 bool AEchapper(uint8_t c) { return c < 0x20 || c == 0x7F || c == '/' || c == '\\' || c == '%'; }
 
-std::vector<std::string> Trie(std::vector<std::string> v) {
-    std::sort(v.begin(), v.end());
-    return v;
-}
-
-// Sub-folders and regular files directly in `dossier`, each sorted by name.
-void ListeDossier(const std::string& dossier, std::vector<std::string>& dossiers,
-                  std::vector<std::string>& fichiers) {
-    std::error_code ec;
-    for (fs::directory_iterator it(dossier, ec), fin; !ec && it != fin; it.increment(ec)) {
-        std::error_code e2;
-        if (it->is_directory(e2))
-            dossiers.push_back(it->path().filename().string());
-        else if (it->is_regular_file(e2))
-            fichiers.push_back(it->path().filename().string());
-    }
-    dossiers = Trie(std::move(dossiers));
-    fichiers = Trie(std::move(fichiers));
-}
-
-// Something is at `chemin`, a dangling link included.
-bool NomPris(const std::string& chemin) {
-    std::error_code ec;
-    return fs::symlink_status(chemin, ec).type() != fs::file_type::not_found && !ec;
-}
+// Temporaries of the export: ".NAME_C1_C2.XXXXXX".
+bool NomExporte(const std::string& base) { return DecodeNomHote(base).Valide; }
 
 int64_t Plafond(int64_t a, int64_t b) { return (a + b - 1) / b; }
 
-// The export of one walk.
+// The export of one walk. Every file is created relative to the folder
+// descriptors opened at the start, never through a link: a sub-folder swapped
+// for a link meanwhile cannot lead a file (or a temporary) elsewhere.
 class TExport {
 public:
-    TExport(TExportImport& ei, TSystemeFichiers& fs, IDialogue& dlg) : FEi(ei), FFs(fs), FDlg(dlg) {}
+    TExport(TExportImport& ei, TSystemeFichiers& fs, IDialogue& dlg)
+        : FEi(ei), FFs(fs), FDlg(dlg), FRacine(TDossierHote::Ouvre(ei.RepExport)) {
+        FRacine.NettoieTemporaires(NomExporte);
+    }
 
     bool Rappel(const TAppelCatal& a) {
         if (a.Genre != geSuiteNom) Vide();
@@ -61,7 +44,7 @@ public:
         case geChainee: Chaine(NomSansEspaces(a.Nom), {}, a.C1, a.C2, a.Debut); break;
         case geDansRep: Chaine(NomSansEspaces(a.Nom), a.Repertoire, a.C1, a.C2, a.Debut); break;
         case geContigue: Contigu(NomSansEspaces(a.Nom), a.C1, a.C2, a.Debut); break;
-        case geRepertoire: CreeSousDossier(a.Nom); break;
+        case geRepertoire: SousDossier(a.Nom); break;
         default: break;
         }
         return false;
@@ -75,14 +58,7 @@ public:
             Contigu(e.NomExport, e.C1, e.C2, e.Debut);
             return;
         }
-        if (!e.Repertoire.empty()) {
-            const std::string chemin = FEi.RepExport + SousDossier(e.Repertoire);
-            std::error_code ec;
-            if (!fs::is_directory(fs::symlink_status(chemin, ec)) && (!fs::create_directory(chemin, ec) || ec)) {
-                FDlg.Message("Impossible de cr\u00e9er le sous-r\u00e9pertoire : " + chemin);
-                return;
-            }
-        }
+        if (!e.Repertoire.empty() && !SousDossier(e.Repertoire)) return;
         Chaine(e.NomExport, e.Repertoire, e.C1, e.C2, e.Debut);
     }
 
@@ -100,21 +76,35 @@ private:
         FTtx = {};
     }
 
-    std::string SousDossier(const std::string& rep) const {
+    static std::string NomSousDossier(const std::string& rep) {
         const std::string n = NomHoteSur(NomSansEspaces(rep));
         return n.empty() ? "%20" : n;
     }
 
-    void CreeSousDossier(const std::string& rep) {
-        const std::string chemin = FEi.RepExport + SousDossier(rep);
-        std::error_code ec;
-        if (!fs::create_directory(chemin, ec) || ec)
-            FDlg.Message("Impossible de cr\u00e9er le sous-r\u00e9pertoire : " + chemin);
+    // The host folder of a disk directory, made when missing; a folder
+    // already there is used, anything else (a link, a file) is refused.
+    const TDossierHote* SousDossier(const std::string& rep) {
+        auto it = FSous.find(rep);
+        if (it == FSous.end()) {
+            it = FSous.emplace(rep, FRacine.Sous(NomSousDossier(rep), true)).first;
+            const TDossierHote& d = it->second;
+            if (d.Ouvert())
+                d.NettoieTemporaires(NomExporte);
+            else
+                FDlg.Message("Impossible de cr\u00e9er le sous-r\u00e9pertoire : " + FEi.RepExport +
+                             NomSousDossier(rep) + Raison(d.Erreur()));
+        }
+        return it->second.Ouvert() ? &it->second : nullptr;
     }
 
-    std::string Chemin(const std::string& nom, const std::string& rep, int32_t c1, int32_t c2) const {
-        const std::string base = Format("%s_%.5u_%.5u", NomHoteSur(nom).c_str(), unsigned(c1), unsigned(c2));
-        return FEi.RepExport + (rep.empty() ? base : SousDossier(rep) + "/" + base);
+    static std::string Raison(int err) {
+        if (err == ELOOP) return " (c'est un lien symbolique, jamais suivi)";
+        if (err == ENOTDIR || err == EEXIST) return " (le nom est pris par un fichier)";
+        return " (" + RaisonHoteFr(err) + ")";
+    }
+
+    static std::string Base(const std::string& nom, int32_t c1, int32_t c2) {
+        return Format("%s_%.5u_%.5u", NomHoteSur(nom).c_str(), unsigned(c1), unsigned(c2));
     }
 
     void Chaine(const std::string& nom, const std::string& rep, int32_t c1, int32_t c2, int32_t debut) {
@@ -123,7 +113,7 @@ private:
         FFs.SuitChaine(debut, qui, [&](int32_t, const uint8_t* t) {
             donnees.insert(donnees.end(), t + 2, t + 2 + DonneesChaine);
         });
-        Ecrit(Chemin(nom, rep, c1, c2), rep, donnees);
+        Ecrit(Base(nom, c1, c2), rep, donnees);
     }
 
     void Contigu(const std::string& nom, int32_t c1, int32_t c2, int32_t debut) {
@@ -133,35 +123,33 @@ private:
         FFs.SuitContigu(
             debut, nombre, nom,
             [&](int32_t, const uint8_t* t) { donnees.insert(donnees.end(), t, t + TailleSecteur); });
-        Ecrit(Chemin(nom, {}, c1, c2), {}, donnees);
+        Ecrit(Base(nom, c1, c2), {}, donnees);
     }
 
-    void Ecrit(const std::string& chemin, const std::string& rep, const std::vector<uint8_t>& donnees) {
-        if (NomPris(chemin)) {
-            FDlg.Message("Le fichier : " + chemin + " Existe d\u00e9j\u00e0");
+    void Ecrit(const std::string& base, const std::string& rep, const std::vector<uint8_t>& donnees) {
+        const std::string chemin = FEi.RepExport + (rep.empty() ? base : NomSousDossier(rep) + "/" + base);
+        const TDossierHote* dossier = rep.empty() ? &FRacine : SousDossier(rep);
+        if (!dossier || !dossier->Ouvert()) {
+            FDlg.Message("Impossible de cr\u00e9er le fichier : " + chemin +
+                         (dossier ? Raison(dossier->Erreur()) : std::string(" (pas de sous-r\u00e9pertoire)")));
             return;
         }
-        if (!rep.empty()) { // a link in the folder would lead the file elsewhere
-            std::error_code ec;
-            if (fs::symlink_status(FEi.RepExport + SousDossier(rep), ec).type() == fs::file_type::symlink) {
-                FDlg.Message("Impossible de cr\u00e9er le fichier : " + chemin +
-                             " (le sous-r\u00e9pertoire est un lien)");
-                return;
-            }
-        }
         bool existe = false;
-        std::string erreur;
-        if (EcritFichierNouveau(chemin, donnees.data(), donnees.size(), existe, erreur)) {
+        int err = 0;
+        if (dossier->CreeFichier(base, donnees.data(), donnees.size(), existe, err)) {
             ++FEi.NbExport;
             return;
         }
-        FDlg.Message(existe ? "Le fichier : " + chemin + " Existe d\u00e9j\u00e0" : erreur);
+        FDlg.Message(existe ? "Le fichier : " + chemin + " Existe d\u00e9j\u00e0"
+                            : "Impossible de cr\u00e9er le fichier : " + chemin + " (" + RaisonHoteFr(err) + ")");
     }
 
     TExportImport& FEi;
     TSystemeFichiers& FFs;
     IDialogue& FDlg;
     TDebutTtx FTtx;
+    TDossierHote FRacine;
+    std::map<std::string, TDossierHote> FSous;
 };
 
 } // namespace
@@ -261,28 +249,82 @@ void TExportImport::ExporteFichier(ISecteurs& disque, IDialogue& dialogue, const
 
 // ---------------------------------------------------------------- import
 
+namespace {
+
+// Every character of host text (UTF-8) fits in one byte of the disk; bytes
+// that are not UTF-8 are stored as they are.
+bool CaracteresStockables(std::string_view texte) {
+    for (size_t i = 0; i < texte.size();) {
+        const uint8_t c = uint8_t(texte[i]);
+        const size_t n = c >= 0xF0 && c < 0xF8 ? 4 : c >= 0xE0 && c < 0xF0 ? 3 : c >= 0xC0 && c < 0xE0 ? 2 : 1;
+        uint32_t code = n == 1 ? c : c & (0x7F >> n);
+        bool ok = i + n <= texte.size();
+        for (size_t k = 1; ok && k < n; ++k) {
+            ok = (uint8_t(texte[i + k]) & 0xC0) == 0x80;
+            code = code << 6 | (uint8_t(texte[i + k]) & 0x3F);
+        }
+        if (ok && code > 0xFF) return false;
+        i += ok ? n : 1;
+    }
+    return true;
+}
+
+std::string Ignore(const std::string& chemin, const std::string& raison) {
+    return "Fichier ignor\u00e9 : " + chemin + " (" + raison + ")";
+}
+
+// Why a host entry that is no plain file is not read.
+std::string RaisonGenre(TGenreHote g) {
+    switch (g) {
+    case TGenreHote::Lien: return "lien symbolique, jamais suivi";
+    case TGenreHote::Special: return "pas un fichier ordinaire : tube, p\u00e9riph\u00e9rique ou socket";
+    case TGenreHote::Dossier:
+        return "dossier dans un sous-dossier : le disque n'a qu'un niveau de r\u00e9pertoires";
+    default: return "a disparu pendant l'import";
+    }
+}
+
+} // namespace
+
 bool TExportImport::ImporteFichier(TSystemeFichiers& fs, IDialogue& dialogue, const std::string& chemin,
                                    const std::string& repertoire, const std::string& nom, int32_t c1,
                                    int32_t c2) {
+    // Read beside its folder, never through a link.
+    const TDossierHote dossier = TDossierHote::Ouvre(DossierDe(chemin).empty() ? "." : DossierDe(chemin));
+    std::vector<uint8_t> octets;
+    int err = 0;
+    const TLectureFichier lu =
+        dossier.Lit(NomSansDossier(chemin), octets, uint64_t(fs.Secteurs().NbSecteurs()) * TailleSecteur, err);
+    if (lu != TLectureFichier::Ok && lu != TLectureFichier::TropGros) {
+        dialogue.Message("Impossible de lire le fichier " + chemin +
+                         (err ? " (" + RaisonHoteFr(err) + ")" : std::string()));
+        return false;
+    }
+    return ImporteOctets(fs, dialogue, chemin, octets, lu == TLectureFichier::TropGros, repertoire, nom, c1, c2);
+}
+
+bool TExportImport::ImporteOctets(TSystemeFichiers& fs, IDialogue& dialogue, const std::string& chemin,
+                                  const std::vector<uint8_t>& octets, bool tropGros,
+                                  const std::string& repertoire, const std::string& nom, int32_t c1,
+                                  int32_t c2) {
     NomRepZorv = repertoire;
     NomFicZorv = nom;
     C1FicZorv = c1;
     C2FicZorv = c2;
     ISecteurs& disque = fs.Secteurs();
     const int32_t n = disque.NbSecteurs();
-    std::vector<uint8_t> octets;
-    const TLectureFichier lu = LitFichierEntier(chemin, octets, uint64_t(n) * TailleSecteur);
-    if (lu != TLectureFichier::Ok && lu != TLectureFichier::TropGros) {
-        dialogue.Message("Impossible de lire le fichier " + chemin);
-        return false;
-    }
     // Files of a directory are always chained: that is how they are read back.
     const bool contigu = c1 != 0 && c2 != 0 && repertoire.empty();
-    const int64_t longueur =
-        lu == TLectureFichier::TropGros ? int64_t(n) * TailleSecteur : int64_t(octets.size());
-    const int64_t besoin =
-        contigu ? std::max(Plafond(int64_t(c1) * c2, TailleSecteur), Plafond(longueur, TailleSecteur))
-                : std::max<int64_t>(1, Plafond(longueur, DonneesChaine));
+    const int64_t longueur = tropGros ? int64_t(n) * TailleSecteur : int64_t(octets.size());
+    const int64_t reserve = Plafond(int64_t(c1) * c2, TailleSecteur);
+    // A contiguous file is read back as its C1 × C2 bytes: sectors written
+    // past them would be reached by no entry.
+    if (contigu && !tropGros && Plafond(longueur, TailleSecteur) > reserve) {
+        dialogue.Message(Ignore(chemin, Format("%lld octets, plus que les %d \u00d7 %d de son nom",
+                                               (long long)longueur, c1, c2)));
+        return false;
+    }
+    const int64_t besoin = contigu ? reserve : std::max<int64_t>(1, Plafond(longueur, DonneesChaine));
     // Room is tested before the entry is written, so that a refused file
     // leaves no entry behind; a directory may need one more sector for a link.
     if (int64_t(fs.PremierSecteurLibre()) + besoin + (repertoire.empty() ? 0 : 1) >= n) {
@@ -290,16 +332,20 @@ bool TExportImport::ImporteFichier(TSystemeFichiers& fs, IDialogue& dialogue, co
         return false;
     }
     bool ajoute = false;
+    bool plein = false;
     fs.ParcourtCatalogue([&](const TAppelCatal& a) {
-        if (repertoire.empty() && a.Genre == geFinCatal)
+        if (repertoire.empty() && a.Genre == geFinCatal) {
             ajoute = fs.AjouteEntreeCatal(nom, a.Secteur, a.Position, c1, c2);
-        else if (!repertoire.empty() && a.Genre == geFinRep && a.Repertoire == repertoire)
+            plein = fs.DernierRefus() == reCatalPlein;
+        } else if (!repertoire.empty() && a.Genre == geFinRep && a.Repertoire == repertoire) {
             ajoute = fs.AjouteEntreeRep(nom, a.Secteur, a.Position, c1, c2);
+        }
         return ajoute;
     });
     if (!ajoute) {
-        dialogue.Message("Impossible de cr\u00e9er le fichier " + NomAffichable(repertoire) + " " +
-                         NomAffichable(nom));
+        dialogue.Message(plein ? "Le catalogue est plein : " + chemin + " n'est pas import\u00e9"
+                               : "Impossible de cr\u00e9er le fichier " + NomAffichable(repertoire) + " " +
+                                     NomAffichable(nom));
         return false;
     }
     const int32_t libre = fs.PremierSecteurLibre();
@@ -321,40 +367,95 @@ bool TExportImport::ImporteFichier(TSystemeFichiers& fs, IDialogue& dialogue, co
     return true;
 }
 
-bool TExportImport::ImporteUn(TSystemeFichiers& fs, IDialogue& dialogue, const std::string& chemin,
-                              const std::string& repertoire) {
-    const std::string base = fs::path(chemin).stem().string();
+// One entry of a host folder. False when an invalid name ends the import.
+bool TExportImport::ImporteUn(TSystemeFichiers& fs, IDialogue& dialogue, const TDossierHote& dossier,
+                              const TElementHote& e, const std::string& repertoire) {
+    const std::string chemin = dossier.Chemin() + e.Nom;
+    if (e.Genre != TGenreHote::Fichier) {
+        FIgnores.push_back(Ignore(chemin, RaisonGenre(e.Genre)));
+        return true;
+    }
+    const size_t point = e.Nom.find_last_of('.');
+    const std::string base = point == std::string::npos || point == 0 ? e.Nom : e.Nom.substr(0, point);
     TNomHote h = DecodeNomHote(base);
     if (!h.Valide) {
-        dialogue.Message("Nom de fichier trop long ou nom invalide : " + base);
+        dialogue.Messages(FIgnores);
+        FIgnores.clear();
+        dialogue.Message("Nom de fichier trop long ou nom invalide : " + chemin);
         return false;
     }
+    if (!CaracteresStockables(EnMajuscules(DecodeEchappements(base.substr(0, base.find('_')))))) {
+        FIgnores.push_back(Ignore(chemin, "un caract\u00e8re du nom ne s'\u00e9crit pas sur le disque"));
+        return true;
+    }
+    if (repertoire.empty() && h.C1 == 0 && h.C2 == 0) {
+        FIgnores.push_back(Ignore(chemin, "C1 et C2 valent 0 : le disque le prendrait pour un r\u00e9pertoire"));
+        return true;
+    }
     if (!repertoire.empty()) h.Nom.resize(6); // names are not continued inside directories
-    if (!fs.FichierExiste(repertoire, h.Nom) &&
-        ImporteFichier(fs, dialogue, chemin, repertoire, h.Nom, h.C1, h.C2))
+    const std::string cle = repertoire + '/' + h.Nom;
+    if (const auto pris = FNomsImportes.find(cle); pris != FNomsImportes.end()) {
+        FIgnores.push_back(Ignore(chemin, "m\u00eame nom sur le disque que " + pris->second));
+        return true;
+    }
+    if (fs.FichierExiste(repertoire, h.Nom)) return true; // already on the disk: skipped, not counted
+    std::vector<uint8_t> octets;
+    int err = 0;
+    const TLectureFichier lu = dossier.Lit(e.Nom, octets, uint64_t(fs.Secteurs().NbSecteurs()) * TailleSecteur, err);
+    if (lu == TLectureFichier::PasOrdinaire || lu == TLectureFichier::Dossier || lu == TLectureFichier::Absent) {
+        FIgnores.push_back(Ignore(chemin, RaisonGenre(lu == TLectureFichier::Absent ? TGenreHote::Inconnu
+                                                       : lu == TLectureFichier::Dossier ? TGenreHote::Dossier
+                                                       : dossier.Genre(e.Nom) == TGenreHote::Lien ? TGenreHote::Lien
+                                                                                                 : TGenreHote::Special)));
+        return true;
+    }
+    if (lu == TLectureFichier::Illisible) {
+        FIgnores.push_back(Ignore(chemin, "illisible : " + RaisonHoteFr(err)));
+        return true;
+    }
+    FNomsImportes.emplace(cle, chemin);
+    if (ImporteOctets(fs, dialogue, chemin, octets, lu == TLectureFichier::TropGros, repertoire, h.Nom, h.C1, h.C2))
         ++NbImport;
     return true;
 }
 
 bool TExportImport::ImporteRepertoire(TSystemeFichiers& fs, IDialogue& dialogue) {
     RepImport = AvecSeparateur(RepImport);
-    std::vector<std::string> dossiers, fichiers;
-    ListeDossier(RepImport, dossiers, fichiers);
-    for (const std::string& d : dossiers) {
-        const std::string nom = DecodeEchappements(d);
+    FIgnores.clear();
+    FNomsImportes.clear();
+    const TDossierHote racine = TDossierHote::Ouvre(RepImport);
+    if (!racine.Ouvert()) {
+        dialogue.Message("Impossible de lire le dossier " + RepImport + " (" + RaisonHoteFr(racine.Erreur()) + ")");
+        return false;
+    }
+    const std::vector<TElementHote> elements = racine.Liste();
+    for (const TElementHote& d : elements) {
+        if (d.Genre != TGenreHote::Dossier) continue;
+        const std::string nom = DecodeEchappements(d.Nom);
         if (TexteEnOctets(nom).size() > 6) {
-            dialogue.Message("Nom de r\u00e9pertoire trop long : " + d);
+            dialogue.Message("Nom de r\u00e9pertoire trop long : " + d.Nom);
+            continue;
+        }
+        if (!CaracteresStockables(EnMajuscules(nom))) {
+            FIgnores.push_back(Ignore(racine.Chemin() + d.Nom + "/",
+                                      "un caract\u00e8re du nom ne s'\u00e9crit pas sur le disque"));
+            continue;
+        }
+        const TDossierHote sous = racine.Sous(d.Nom, false);
+        if (!sous.Ouvert()) { // swapped for a link, or gone, since the listing
+            FIgnores.push_back(Ignore(racine.Chemin() + d.Nom + "/",
+                                      sous.Erreur() == ELOOP ? RaisonGenre(TGenreHote::Lien)
+                                                             : "illisible : " + RaisonHoteFr(sous.Erreur())));
             continue;
         }
         const std::string rep = NomCadre(nom, 6);
         if (!fs.RepertoireExiste(rep)) fs.CreeRepertoire(rep);
-        std::vector<std::string> sous, contenus;
-        ListeDossier(RepImport + d, sous, contenus);
-        for (const std::string& f : contenus)
-            if (!ImporteUn(fs, dialogue, RepImport + d + "/" + f, rep)) return false;
+        for (const TElementHote& f : sous.Liste())
+            if (!ImporteUn(fs, dialogue, sous, f, rep)) return false;
     }
-    for (const std::string& f : fichiers)
-        if (!ImporteUn(fs, dialogue, RepImport + f, {})) return false;
+    for (const TElementHote& f : elements)
+        if (f.Genre != TGenreHote::Dossier && !ImporteUn(fs, dialogue, racine, f, {})) return false;
+    dialogue.Messages(FIgnores);
     dialogue.Information("Fichier(s) import\u00e9(s) : " + std::to_string(NbImport));
     return true;
 }

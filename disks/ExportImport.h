@@ -11,8 +11,11 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
 
+#include "core/DossierHote.h"
 #include "disks/Dialogue.h"
 #include "disks/SystemeFichiers.h"
 
@@ -59,10 +62,23 @@ public:
     // level (empty). False when refused (reported to `dialogue`).
     bool ImporteFichier(TSystemeFichiers& fs, IDialogue& dialogue, const std::string& chemin,
                         const std::string& repertoire, const std::string& nom, int32_t c1, int32_t c2);
-    // The folder RepImport. False when an invalid host name ended it.
+    // The same with the host file's bytes already read (`tropGros`: the
+    // file is larger than the disk); `chemin` names it in the messages.
+    bool ImporteOctets(TSystemeFichiers& fs, IDialogue& dialogue, const std::string& chemin,
+                       const std::vector<uint8_t>& octets, bool tropGros, const std::string& repertoire,
+                       const std::string& nom, int32_t c1, int32_t c2);
+    // The folder RepImport. False when an invalid host name ended it. Every
+    // host file the disk cannot take (a link, never followed; a FIFO or a
+    // device; an unreadable file; a folder nested deeper than one level; a
+    // name with a character the disk cannot store, or that becomes the disk
+    // name of another file of the folder; C1 and C2 both 0 at the top level)
+    // is listed with its reason before the summary. A file whose name was
+    // already on the disk is skipped without a word and not counted.
     bool ImporteRepertoire(TSystemeFichiers& fs, IDialogue& dialogue);
 
 private:
-    bool ImporteUn(TSystemeFichiers& fs, IDialogue& dialogue, const std::string& chemin,
+    bool ImporteUn(TSystemeFichiers& fs, IDialogue& dialogue, const TDossierHote& dossier, const TElementHote& e,
                    const std::string& repertoire);
+    std::vector<std::string> FIgnores;                 // the skipped host files, with their reasons
+    std::map<std::string, std::string> FNomsImportes; // "directory/name" on the disk -> host path
 };

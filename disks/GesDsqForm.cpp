@@ -77,6 +77,15 @@ class TDialogueGesDsq : public IDialogue {
 public:
     explicit TDialogueGesDsq(TFormGesDsq& f) : F(f) {}
     void Message(const std::string& texte) override { F.FHote.MessageErreur(texte); }
+    void Messages(const std::vector<std::string>& lignes) override {
+        if (lignes.empty()) return;
+        constexpr size_t Montrees = 30;
+        std::string texte;
+        for (size_t i = 0; i < lignes.size() && i < Montrees; ++i) texte += (i ? "\n" : "") + lignes[i];
+        if (lignes.size() > Montrees)
+            texte += "\n\u2026 et " + std::to_string(lignes.size() - Montrees) + " autre(s)";
+        F.FHote.MessageErreur(texte);
+    }
     void Information(const std::string& texte) override { F.FHote.MessageInfo(texte); }
     bool Question(const std::string& texte) override { return F.FHote.Question(texte); }
     std::optional<std::string> ChoisitDossier(const std::string& titre, const std::string& depart) override {

@@ -162,15 +162,19 @@ std::string TGestionDisques::BasculeProtection() {
     if (d.Fichier.LectureSeule())
         return "Le fichier " + NomSansDossier(d.NomFichier) +
                " est ouvert en lecture seule : le disque reste prot\u00e9g\u00e9 en \u00e9criture.";
-    Lecteurs.BasculeProtection(Slot());
+    const bool avant = d.Protege;
+    if (Lecteurs.BasculeProtection(Slot()) == avant) return Lecteurs.RefusVerrou(Slot());
     return {};
 }
 
 bool TGestionDisques::Formate(IDialogue& dialogue) {
     if (Etat() != 1 || !dialogue.Question("Voulez-vous vraiment formater ce disque ?")) return false;
-    TSecteursLecteur secteurs(Lecteurs, Slot());
-    TSystemeFichiers fs(secteurs, dialogue);
-    return fs.FormatInconditionnel();
+    bool fait = false;
+    ModifieImage(Lecteurs, Slot(), [&](ISecteurs& secteurs) {
+        TSystemeFichiers fs(secteurs, dialogue);
+        fait = fs.FormatInconditionnel();
+    });
+    return fait;
 }
 
 void TGestionDisques::Exporte(IDialogue& dialogue) {
@@ -181,14 +185,17 @@ void TGestionDisques::Exporte(IDialogue& dialogue) {
 
 void TGestionDisques::Importe(IDialogue& dialogue) {
     if (!Slot()) return;
-    TSecteursLecteur secteurs(Lecteurs, Slot());
-    ExportImport.Importe(secteurs, dialogue);
+    TDialogueDiffere differe(dialogue); // the summary once the image is written
+    ModifieImage(Lecteurs, Slot(), [&](ISecteurs& secteurs) { ExportImport.Importe(secteurs, differe); });
+    differe.Libere();
 }
 
 void TGestionDisques::FormateEtImporte(IDialogue& dialogue) {
     if (!Slot()) return;
-    TSecteursLecteur secteurs(Lecteurs, Slot());
-    ExportImport.FormateEtImporte(secteurs, dialogue);
+    TDialogueDiffere differe(dialogue);
+    ModifieImage(Lecteurs, Slot(),
+                 [&](ISecteurs& secteurs) { ExportImport.FormateEtImporte(secteurs, differe); });
+    differe.Libere();
 }
 
 void TGestionDisques::ExporteFichier(IDialogue& dialogue, int ligne) {

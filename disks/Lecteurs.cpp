@@ -1,6 +1,7 @@
 #include "disks/Lecteurs.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "core/Fichiers.h"
 
@@ -94,17 +95,40 @@ void TLecteurs::FormaterDisque(int numero) {
         f.Ecrit(pos, Zeros.data(), std::min(Bloc, total - pos));
 }
 
-bool TLecteurs::OuvreImage(int numero, const std::string& chemin, bool lectureSeule) {
-    TFichierImage f;
-    if (!f.Ouvre(chemin, lectureSeule) || f.Longueur() != Taille_Disque[numero]) {
+std::string TLecteurs::OuvreImage(int numero, const std::string& chemin, bool lectureSeule, bool& taille) {
+    taille = false;
+    // A folder, a device or a FIFO is named for what it is, path and all.
+    if (const TLectureFichier g = GenreFichier(chemin); g != TLectureFichier::Ok && g != TLectureFichier::Absent) {
         Ejecte(numero);
-        return false;
+        return MessageLecture(g, chemin);
+    }
+    // A wrong size is said before whether the image is in use elsewhere.
+    std::error_code ec;
+    const auto longueur = std::filesystem::file_size(chemin, ec);
+    if (!ec && int64_t(longueur) != Taille_Disque[numero]) {
+        Ejecte(numero);
+        taille = true;
+        return "taille";
+    }
+    TFichierImage f;
+    const bool ouvert = f.Ouvre(chemin, lectureSeule);
+    if (!ouvert && !f.Refus().empty()) { // in use elsewhere
+        const std::string refus = f.Refus();
+        Ejecte(numero);
+        return refus;
+    }
+    if (!ouvert || f.Longueur() != Taille_Disque[numero]) {
+        Ejecte(numero);
+        taille = true;
+        return "taille";
     }
     Param_Disque& d = Disques[numero];
     d.Fichier = std::move(f); // releases the previous image, if any
     d.NomFichier = chemin;
     if (d.Fichier.LectureSeule()) d.Protege = true;
-    return true;
+    // A disk inserted protected reads only: others may read it too.
+    if (d.Protege && !d.Fichier.LectureSeule()) d.Fichier.Verrouille(false);
+    return {};
 }
 
 std::string TLecteurs::ChargeImage(int lecteur, const std::string& chemin,
@@ -112,7 +136,9 @@ std::string TLecteurs::ChargeImage(int lecteur, const std::string& chemin,
     const int slot = SlotDuLecteur(lecteur);
     if (slot == 0 || chemin.empty()) return {};
     Disques[slot].Protege = false;
-    if (OuvreImage(slot, chemin, lectureSeule)) return {};
+    bool taille = false;
+    const std::string m = OuvreImage(slot, chemin, lectureSeule, taille);
+    if (!taille) return m;
     return "La taille du fichier " + NomSansDossier(chemin) + " doit \u00eatre : " +
            FormateMilliers(Taille_Disque[slot], separateur) + " octets";
 }
@@ -131,7 +157,9 @@ std::vector<std::string> TLecteurs::ChargeImages(
 std::string TLecteurs::InsereDisque(int numero, const std::string& chemin,
                                     const std::string& separateur) {
     if (!EstSlot(numero)) return {};
-    if (OuvreImage(numero, chemin, false)) return {};
+    bool taille = false;
+    const std::string m = OuvreImage(numero, chemin, false, taille);
+    if (!taille) return m;
     return "La taille du fichier image doit \u00eatre : " +
            FormateMilliers(Taille_Disque[numero], separateur) + " octets";
 }
@@ -144,6 +172,12 @@ void TLecteurs::InsereVierge(int numero, const std::string& chemin) {
             throw TErreurES(chemin, "cette image est dans le lecteur " + std::to_string(LecteurDuSlot(slot)));
     // Written beside and renamed over the target once complete: a failure
     // never leaves the file that was there truncated.
+    // Nor is an image that another program holds replaced under its feet.
+    const bool lui = !Disques[numero].NomFichier.empty() && MemeFichier(Disques[numero].NomFichier, chemin);
+    if (!lui && GenreFichier(chemin) == TLectureFichier::Ok) {
+        TFichierImage occupe;
+        if (!occupe.Ouvre(chemin) && !occupe.Refus().empty()) throw TErreurES(chemin, occupe.Refus());
+    }
     const std::vector<uint8_t> zeros(size_t(Taille_Disque[numero]), 0);
     std::string erreur;
     if (!EcritFichierAtomique(chemin, zeros, erreur)) throw TErreurES(chemin, erreur);
@@ -170,8 +204,21 @@ void TLecteurs::VideTout() {
 bool TLecteurs::BasculeProtection(int numero) {
     if (EtatDuDisque(numero) == 0) return false;
     Param_Disque& d = Disques[numero];
-    d.Protege = !d.Protege || d.Fichier.LectureSeule();
+    const bool protege = !d.Protege || d.Fichier.LectureSeule();
+    // Writable holds the image alone; protected lets others read it.
+    if (!d.Fichier.LectureSeule() && !d.Fichier.Verrouille(!protege)) return d.Protege;
+    d.Protege = protege;
     return d.Protege;
+}
+
+const std::string& TLecteurs::RefusVerrou(int numero) const {
+    static const std::string Aucun;
+    return EstSlot(numero) ? Disques[numero].Fichier.Refus() : Aucun;
+}
+
+void TLecteurs::RemplaceImage(int numero, const std::vector<uint8_t>& octets) {
+    if (EtatDuDisque(numero) != 1 || int64_t(octets.size()) != Taille_Disque[numero]) return;
+    Disques[numero].Fichier.Remplace(octets.data(), int64_t(octets.size()));
 }
 
 std::vector<std::pair<int, std::string>> TLecteurs::Affectation() const {

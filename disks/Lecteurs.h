@@ -81,7 +81,9 @@ struct TLecteurs {
 
     // Disk manager commands on slot `numero`.
     // Insert an existing image; returns the error text ("La taille du fichier
-    // image doit être : …"), empty on success. The previous disk is released.
+    // image doit être : …", what a path that is no file is, or that another
+    // program holds the image), empty on success. The previous disk is
+    // released.
     std::string InsereDisque(int numero, const std::string& chemin, const std::string& separateur);
     // Create a zero-filled image of the slot's size at `chemin` and insert it
     // unprotected. Raises TErreurES when the host cannot create it, or when
@@ -91,14 +93,22 @@ struct TLecteurs {
     void Ejecte(int numero);
     void VideTout();
     // Toggles the protection of an inserted disk; a file the host opened
-    // read-only stays protected. Returns the new protection.
+    // read-only stays protected. Returns the new protection. A disk that
+    // another program reads stays protected (RefusVerrou says who).
     bool BasculeProtection(int numero);
+    const std::string& RefusVerrou(int numero) const;
+    // The whole image of a writable drive replaced in one step by `octets`
+    // (its size); see TFichierImage::Remplace. Raises TErreurES.
+    void RemplaceImage(int numero, const std::vector<uint8_t>& octets);
     // (drive number, path) of the six drives, in slot order, for the settings
     // keys D1, D2, D9, D10, D11 and D12 (empty path = empty drive).
     std::vector<std::pair<int, std::string>> Affectation() const;
 
 private:
     // Opens `chemin` and checks its length against the slot; on success the
-    // slot's previous file is released and the new one kept.
-    bool OuvreImage(int numero, const std::string& chemin, bool lectureSeule);
+    // slot's previous file is released and the new one kept (empty answer).
+    // Otherwise the slot is emptied and the answer says why; `taille` is set
+    // when the reason is the size (or a file that cannot be opened), which
+    // the callers word themselves.
+    std::string OuvreImage(int numero, const std::string& chemin, bool lectureSeule, bool& taille);
 };

@@ -116,3 +116,27 @@ std::string MessageTailleImage(const std::string& chemin, const std::string& sep
            " doit \u00eatre : " + FormateMilliers(409600, separateur) + ", " +
            FormateMilliers(788480, separateur) + " ou " + FormateMilliers(1261568, separateur) + " octets";
 }
+
+void ModifieImage(TLecteurs& lecteurs, int slot, const std::function<void(ISecteurs&)>& action) {
+    if (lecteurs.EtatDuDisque(slot) != 1) {
+        TSecteursLecteur direct(lecteurs, slot);
+        action(direct);
+        return;
+    }
+    const int32_t n = lecteurs.NbrSectDisque[size_t(slot)];
+    std::vector<uint8_t> avant(size_t(n) * TailleSecteur);
+    lecteurs.LireSecteurs(slot, 1, n, avant.data());
+    TImageMemoire copie(avant, lecteurs.NbrSectCatal[size_t(slot)]);
+    action(copie);
+    if (copie.Octets == avant || lecteurs.EtatDuDisque(slot) != 1) return;
+    std::vector<uint8_t> maintenant(avant.size());
+    lecteurs.LireSecteurs(slot, 1, n, maintenant.data());
+    if (maintenant != avant)
+        throw TErreurES(lecteurs.Disques[size_t(slot)].NomFichier,
+                        "l'image a \u00e9t\u00e9 modifi\u00e9e pendant l'op\u00e9ration ; rien n'a \u00e9t\u00e9 \u00e9crit");
+    try {
+        lecteurs.RemplaceImage(slot, copie.Octets);
+    } catch (const TErreurES& e) {
+        throw TErreurES(e.NomFichier, e.Raison + " ; l'image est rest\u00e9e telle qu'elle \u00e9tait");
+    }
+}

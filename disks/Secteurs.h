@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -92,6 +93,15 @@ private:
     std::unique_ptr<uint8_t[]> FCopie;
     std::vector<bool> FLu; // per block
 };
+
+// A change of the file system made all at once: `action` works on a copy of
+// the image of `slot` held in memory; what it changed then replaces the image
+// in one step (TLecteurs::RemplaceImage), so a kill, a power cut or a full
+// host disk leaves the image as it was or as the action left it, never half
+// written. When the image changed under the action (the machine wrote it
+// meanwhile), nothing is written and TErreurES is raised. An empty or
+// protected drive is handed to the action as it is (nothing can be written).
+void ModifieImage(TLecteurs& lecteurs, int slot, const std::function<void(ISecteurs&)>& action);
 
 // The image sizes a drive accepts: 409,600, 788,480 and 1,261,568 bytes.
 bool TailleImageValide(int64_t taille);

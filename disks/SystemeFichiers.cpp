@@ -345,38 +345,74 @@ bool TSystemeFichiers::SuitContigu(int32_t debut, int64_t nombre, const std::str
 
 // ---------------------------------------------------------------- entries
 
+int32_t TSystemeFichiers::DebutDonnees() {
+    int32_t debut = PremierSecteurLibre();
+    ParcourtCatalogue([&](const TAppelCatal& a) {
+        switch (a.Genre) {
+        case geChainee:
+        case geContigue:
+        case geTtx:
+        case geRepertoire:
+        case geDansRep:
+            if (a.Debut >= 1) debut = std::min(debut, a.Debut);
+            break;
+        default: break;
+        }
+        return false;
+    });
+    return debut;
+}
+
+bool TSystemeFichiers::SecteurCatalLibre(int32_t secteur) {
+    // Data grows up from the first allocated sector; the catalogue may not
+    // run into it, nor into the sector the next allocation takes.
+    return secteur <= FSecteurs.NbSecteursCatal() && secteur < DebutDonnees();
+}
+
 bool TSystemeFichiers::AjouteEntreeCatal(const std::string& nom, int32_t secteur, int32_t position,
                                          int32_t c1, int32_t c2) {
+    FRefus = reAucun;
     const bool long15 = nom.size() == 15;
     const int32_t libre = PremierSecteurLibre();
     const bool repertoire = c1 == 0 && c2 == 0;
     // A directory needs its empty entry list at the free sector: test before
     // anything is written, so that no entry ever points outside the disk.
-    if (repertoire && libre >= FSecteurs.NbSecteurs()) return false;
-    uint8_t t[TailleSecteur];
-    FSecteurs.Lit(secteur, t);
-    if (position > (long15 ? 231 : 243)) {
-        if (secteur >= FSecteurs.NbSecteursCatal()) return false;
-        t[position] = MarqueSuite;
-        FSecteurs.Ecrit(secteur, t);
-        std::memset(t, 0, sizeof t);
-        ++secteur;
-        position = 0;
+    if (repertoire && libre >= FSecteurs.NbSecteurs()) {
+        FRefus = reDisquePlein;
+        return false;
     }
-    PoseEntree(t + position, Cadre(nom, 6), c1, c2, libre);
-    int32_t apres = position + TailleEntree;
+    const bool suite = position > (long15 ? 231 : 243);
+    if (suite && !SecteurCatalLibre(secteur + 1)) {
+        FRefus = reCatalPlein;
+        return false;
+    }
+    // The entry (and its continuation) followed by the end mark.
+    uint8_t entree[2 * TailleEntree + 1] = {};
+    PoseEntree(entree, Cadre(nom, 6), c1, c2, libre);
+    int32_t longueur = TailleEntree;
     if (long15) {
-        t[apres] = t[apres + 1] = t[apres + 2] = MarqueNom;
-        std::memcpy(t + apres + 3, nom.data() + 6, 9);
-        apres += TailleEntree;
+        entree[12] = entree[13] = entree[14] = MarqueNom;
+        std::memcpy(entree + 15, nom.data() + 6, 9);
+        longueur += TailleEntree;
     }
-    t[apres] = MarqueFin;
-    FSecteurs.Ecrit(secteur, t);
-    if (repertoire) {
+    entree[longueur] = MarqueFin;
+    if (repertoire) { // its list first: the entry never points at a stale sector
         uint8_t liste[TailleSecteur] = {MarqueFin};
         FSecteurs.Ecrit(libre, liste);
         EcritSecteurLibre(libre + 1);
     }
+    uint8_t t[TailleSecteur] = {};
+    if (suite) {
+        // The new sector is written before the mark that leads to it.
+        std::memcpy(t, entree, size_t(longueur) + 1);
+        FSecteurs.Ecrit(secteur + 1, t);
+        FSecteurs.Lit(secteur, t);
+        t[position] = MarqueSuite;
+    } else {
+        FSecteurs.Lit(secteur, t); // after the header's update, when it is this sector
+        std::memcpy(t + position, entree, size_t(longueur) + 1);
+    }
+    FSecteurs.Ecrit(secteur, t);
     return true;
 }
 

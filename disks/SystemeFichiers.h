@@ -66,6 +66,9 @@ struct TCatalogueAffiche {
     std::vector<TEntreeListee> Entrees; // one per line, in the same order
 };
 
+// Why the last AjouteEntreeCatal refused its entry.
+enum TRefusEntree : uint8_t { reAucun, reCatalPlein, reDisquePlein };
+
 class TSystemeFichiers {
 public:
     TSystemeFichiers(ISecteurs& secteurs, IDialogue& dialogue) : FSecteurs(secteurs), FDialogue(dialogue) {}
@@ -82,7 +85,15 @@ public:
     bool SecteurLibreValide();
 
     bool ParcourtCatalogue(const TRappelCatal& rappel);
+    // The catalogue is full when the sector it would continue into is past
+    // NbSecteursCatal or holds data (or is the next data sector): disks
+    // formatted with the next free sector at NbSecteursCatal keep their
+    // catalogue below it. Nothing is written then; DernierRefus says why.
     bool AjouteEntreeCatal(const std::string& nom, int32_t secteur, int32_t position, int32_t c1, int32_t c2);
+    TRefusEntree DernierRefus() const { return FRefus; }
+    // The lowest sector that holds data: the lowest start of any entry, or
+    // the next free sector when lower.
+    int32_t DebutDonnees();
     bool AjouteEntreeRep(const std::string& nom, int32_t secteur, int32_t position, int32_t c1, int32_t c2);
     bool CreeRepertoire(const std::string& nom);
     // Padded forms: 6-byte directory (empty at top level), 6- or 15-byte name.
@@ -110,6 +121,7 @@ public:
 
 private:
     void LitEntete(uint8_t* tampon);
+    bool SecteurCatalLibre(int32_t secteur);
     bool Present() const { return FSecteurs.Etat() != 0; }
     void LitObserve(int32_t secteur, uint8_t* tampon, const std::string& repertoire);
     void ParcourtRepertoire(const TAppelCatal& entree, std::vector<bool>& vus,
@@ -119,6 +131,7 @@ private:
     IDialogue& FDialogue;
     std::vector<std::string> FDommages;
     std::set<std::string> FDommagesVus;
+    TRefusEntree FRefus = reAucun;
 };
 
 // Upper-cased, each character stored as the low 8 bits of its code, cut or

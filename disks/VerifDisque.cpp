@@ -1,5 +1,6 @@
 #include "disks/VerifDisque.h"
 
+#include <algorithm>
 #include <set>
 #include <utility>
 
@@ -43,6 +44,21 @@ public:
             FFs.SignaleDommage(Format("Disque endommag\u00e9 : %s et %s se partagent le secteur %d",
                                       FNoms[size_t(p)].c_str(), FNoms[size_t(qui)].c_str(), secteur));
         }
+    }
+
+    // Sectors from `debut` up to the next free sector that nobody reached,
+    // as "65, 70 à 72".
+    std::string Orphelins(int32_t debut) const {
+        std::string r;
+        const int32_t fin = std::min<int32_t>(FLibre, int32_t(FProprio.size()));
+        for (int32_t s = std::max(debut, 1); s < fin; ++s) {
+            if (FProprio[size_t(s)] >= 0) continue;
+            int32_t t = s;
+            while (t + 1 < fin && FProprio[size_t(t + 1)] < 0) ++t;
+            r += (r.empty() ? "" : ", ") + std::to_string(s) + (t > s ? " \u00e0 " + std::to_string(t) : "");
+            s = t;
+        }
+        return r;
     }
 
 private:
@@ -115,6 +131,11 @@ TVerification VerifieDisque(ISecteurs& disque) {
         }
         return false;
     });
+    fs.ObservateurSecteur = nullptr; // the walk below only looks for the first data sector
+    // Data is allocated upwards from the first data sector: every sector
+    // below the next free one belongs to an entry.
+    if (const std::string o = occ.Orphelins(std::max(fs.DebutDonnees(), secteurs.NbSecteursCatal())); !o.empty())
+        fs.SignaleDommage("Disque endommag\u00e9 : secteurs orphelins, qu'aucune entr\u00e9e n'atteint : " + o);
     r.Defauts = fs.Dommages();
     return r;
 }

@@ -104,8 +104,11 @@ TEST_F(Disque, LongNamesTakeTwoEntriesAndNeedRoomForBoth) {
 TEST_F(Disque, CatalogueFullWritesNothing) {
     int ajoutes = 0;
     while (AjouteEntree(fs, "F     ", 5, 0)) ++ajoutes;
-    EXPECT_EQ(ajoutes, 20 + 21 * 63);
-    EXPECT_EQ(*Octets(img, 64, 252), 0xFF);
+    // Formatted with the next free sector at 64: the catalogue stops below
+    // the first data sector.
+    EXPECT_EQ(ajoutes, 20 + 21 * 62);
+    EXPECT_EQ(*Octets(img, 63, 252), 0xFF);
+    EXPECT_EQ(fs.DernierRefus(), reCatalPlein);
     const auto avant = img.Octets;
     EXPECT_FALSE(AjouteEntree(fs, "G     ", 5, 0));
     EXPECT_EQ(img.Octets, avant);

@@ -88,7 +88,7 @@ verifie "dossier créé avec ses parents" $?
 # An invalid host name stops the import, without a summary.
 mkdir "$T/src2"; : > "$T/src2/README"; : > "$T/src2/Z_00001_00000"
 "$ZORV" disk import "$T/a.img" "$T/src2" > "$T/sortie"; [ $? = 1 ]; verifie "README : 1" $?
-[ "$(cat "$T/sortie")" = "Nom de fichier trop long ou nom invalide : README" ]; verifie "README arrête l'import" $?
+[ "$(cat "$T/sortie")" = "Nom de fichier trop long ou nom invalide : $T/src2/README" ]; verifie "README arrête l'import" $?
 
 # A damaged disk: PROG's last sector linked back to its first.
 cp "$T/a.img" "$T/abime.img"

@@ -381,7 +381,17 @@ TEST_F(GesDsq, RecentImagesAreOfferedNewestFirstAndKeptInTheSettings) {
     ASSERT_EQ(recentes.size(), 2);
     EXPECT_EQ(recentes[0]->text(), "b.img");
     EXPECT_EQ(recentes[0]->toolTip(), Q(b));
-    recentes[0]->trigger(); // b into drive 1 as well
+    // b is in drive 2: a second drive may not write it too.
+    recentes[0]->trigger();
+    EXPECT_EQ(Cellule(0, 2), "<pas de fichier>");
+    ASSERT_EQ(boites.size(), 1u);
+    EXPECT_EQ(boites[0].second, "L'image " + b + " est d\u00e9j\u00e0 dans un autre lecteur");
+    boites.clear();
+    D().ChoisitLigne(1);
+    D().TmEjecte->trigger();
+    D().ChoisitLigne(0);
+    D().PopupMenu1Popup();
+    D().MIRecentes->actions()[0]->trigger(); // once ejected, b goes into drive 1
     EXPECT_EQ(Cellule(0, 2), "b.img");
     EXPECT_NE(Ini().find("[ImagesRecentes]\nImage1=" + b + "\nImage2=" + a + "\n"), std::string::npos) << Ini();
     // The next start offers them again.
