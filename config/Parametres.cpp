@@ -5,6 +5,7 @@
 
 #include "config/FichierIni.h"
 #include "config/Modeles.h"
+#include "core/Fichiers.h"
 #include "core/Machine.h"
 
 namespace {
@@ -118,7 +119,12 @@ void LitParametres(TMachine& m, TParametres& p) {
     for (int d : LecteursEnregistres) {
         std::string& image = p.ChargeImages[size_t(d)];
         if (image.empty() || Existe(image)) continue;
-        if (m.Hote) m.Hote->MessageErreur("Param\u00e8tres : le fichier image " + NomImageSeul(image) + " n'existe pas");
+        // A folder, a device or a FIFO is named for what it is, path and all.
+        const TLectureFichier genre = GenreFichier(image);
+        if (m.Hote)
+            m.Hote->MessageErreur(genre == TLectureFichier::Absent
+                                      ? "Param\u00e8tres : le fichier image " + NomImageSeul(image) + " n'existe pas"
+                                      : "Param\u00e8tres : l'image " + MessageLecture(genre, image));
         image.clear();
     }
 }

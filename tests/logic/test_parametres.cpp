@@ -163,6 +163,17 @@ TEST_F(Parametres, ImageNamesAndMissingDisks) {
     EXPECT_EQ(hote.Erreurs[1], "Param\u00e8tres : le fichier image autre.img n'existe pas");
 }
 
+TEST_F(Parametres, AnImageThatIsNoFileIsNamedForWhatItIsWithItsPath) {
+    const std::string dossierImage = dossier.Dir() + "sous";
+    std::filesystem::create_directories(dossierImage);
+    Lit("[Images]\nD1=" + dossierImage + "\nD9=/dev/null\n");
+    EXPECT_EQ(p.ChargeImages[1], "");
+    EXPECT_EQ(p.ChargeImages[9], "");
+    ASSERT_EQ(hote.Erreurs.size(), 2u);
+    EXPECT_EQ(hote.Erreurs[0], "Param\u00e8tres : l'image " + dossierImage + " est un dossier");
+    EXPECT_EQ(hote.Erreurs[1], "Param\u00e8tres : l'image /dev/null n'est pas un fichier ordinaire");
+}
+
 TEST_F(Parametres, RewriteKeepsUserKeysAndNeverWritesImageRoms) {
     dossier.Ecrit("EmulZorv.ini", "; mes r\u00e9glages\n[Boot]\nBoot=a.bin\n[Machine]\nMachine=T9-16\n");
     LitParametres(*m, p);
