@@ -190,14 +190,16 @@ int main(int argc, char** argv) {
     }
     if (apres[aImporte] == depart || apres[aExporte] != depart) Echec("actions de r\u00e9f\u00e9rence inattendues", 0);
 
-    int tues = 0, avant = 0, fini = 0, nettoyes = 0;
+    int tues = 0, importsTues = 0, avant = 0, fini = 0, nettoyes = 0;
     for (int p = 1; p <= passes; ++p) {
         const TAction a = TAction(alea() % NbActions);
         Ecrit(image, depart);
         if (a == aExporte && alea() % 2) fs::remove_all(sortie); // else into what a killed export left
         const double delai = std::uniform_real_distribution<double>(0, duree[size_t(a)] * 1.2)(alea);
         const std::string cible = (a == aExporte ? sortie : source).string();
-        tues += Lance(zorv, Arguments(a, image.string(), cible), delai);
+        const bool tue = Lance(zorv, Arguments(a, image.string(), cible), delai);
+        tues += tue;
+        importsTues += tue && (a == aImporte || a == aFormateImporte);
         const TOctets reste = Lit(image);
         if (reste == depart)
             ++avant;
@@ -222,8 +224,8 @@ int main(int argc, char** argv) {
         }
     }
     fs::remove_all(tmp);
-    std::printf("%d passes, %d tu\u00e9es en route : %d images comme avant, %d comme apr\u00e8s, 0 endommag\u00e9e ; "
-                "%d nettoyages de temporaires\n",
-                passes, tues, avant, fini, nettoyes);
+    std::printf("%d passes, %d tu\u00e9es en route (dont %d imports) : %d images comme avant, %d comme apr\u00e8s, "
+                "0 endommag\u00e9e ; %d nettoyages de temporaires\n",
+                passes, tues, importsTues, avant, fini, nettoyes);
     return 0;
 }
