@@ -2,6 +2,7 @@
 // commands from a script, from -e or from standard input.
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -29,6 +30,35 @@ const char* const FinDebug =
     "Code de sortie : 0, 1 commande inconnue, incorrecte ou refusée, 2 arguments incorrects.\n";
 
 void UneLigne(const std::string& texte) { AfficheUneLigne(texte); }
+
+// Ctrl+C of a session on standard input: the console stops the run or the
+// stepping in progress; at the prompt it is dropped (the read goes on).
+volatile std::sig_atomic_t DemandeInterruption = 0;
+
+void SurInterruption(int) { DemandeInterruption = 1; }
+
+class TCaptureCtrlC {
+public:
+    TCaptureCtrlC() {
+        struct sigaction a {};
+        a.sa_handler = SurInterruption;
+        sigemptyset(&a.sa_mask);
+        a.sa_flags = SA_RESTART;
+        sigaction(SIGINT, &a, &FAvant);
+    }
+    ~TCaptureCtrlC() { sigaction(SIGINT, &FAvant, nullptr); }
+    TCaptureCtrlC(const TCaptureCtrlC&) = delete;
+    TCaptureCtrlC& operator=(const TCaptureCtrlC&) = delete;
+
+private:
+    struct sigaction FAvant {};
+};
+
+// One output line whole, a NUL in it included.
+void EcritLigne(const std::string& ligne, FILE* f) {
+    std::fwrite(ligne.data(), 1, ligne.size(), f);
+    std::fputc('\n', f);
+}
 
 struct TOptionsDebug {
     std::optional<std::string> Script;
@@ -78,6 +108,11 @@ int Dialogue(TConsoleDebogueur& console, const TOptionsDebug& d) {
     }
     const bool entree = !d.Script && d.Commandes.empty();
     const bool interactif = entree && isatty(STDIN_FILENO);
+    std::optional<TCaptureCtrlC> ctrlC;
+    if (entree) {
+        ctrlC.emplace();
+        console.SuitInterruption(&DemandeInterruption);
+    }
     int statut = SortieOk;
     size_t i = 0;
     for (;;) {
@@ -88,6 +123,7 @@ int Dialogue(TConsoleDebogueur& console, const TOptionsDebug& d) {
                 std::fflush(stdout);
             }
             if (!std::getline(std::cin, ligne)) break;
+            DemandeInterruption = 0; // a Ctrl+C at the prompt
         } else {
             if (i >= lignes.size()) break;
             ligne = lignes[i++];
@@ -96,7 +132,7 @@ int Dialogue(TConsoleDebogueur& console, const TOptionsDebug& d) {
         const bool ok = console.Execute(ligne, sortie);
         for (size_t k = 0; k < sortie.size(); ++k) {
             const bool message = !ok && k + 1 == sortie.size();
-            std::fprintf(message ? stderr : stdout, "%s\n", sortie[k].c_str());
+            EcritLigne(sortie[k], message ? stderr : stdout);
         }
         std::fflush(stdout);
         if (!ok) {

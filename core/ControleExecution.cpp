@@ -110,6 +110,10 @@ TRapportArret TMachine::Execute(uint64_t budget) {
     const uint64_t avant = NbInstructions;
     CauseDrapeau = TCauseArret::Budget;
     while (!FinEmul && EtatCPU == CPURun && budget > 0) {
+        if (DemandeArret && *DemandeArret) [[unlikely]] {
+            ChangeEtatCPU(CPUStop);
+            break;
+        }
         uint32_t tranche = Hote ? std::max<uint32_t>(1, Hote->TrancheMax()) : 4096;
         if (tranche > budget) tranche = uint32_t(budget);
         const uint32_t faites = ExecuteTranche(*this, tranche);

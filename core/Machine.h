@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <csignal>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -113,6 +114,9 @@ struct TMachine {
     bool RelanceEnAttente = false;      // a run message came while the loop ran
     int32_t DebutCourse = -1;           // breakpoint skipped once at the start of a run; -1 none
     TCauseArret CauseDrapeau = TCauseArret::Budget; // set when a breakpoint flag stopped the slice
+    // A stop asked from outside the loop (the debugger console's Ctrl+C),
+    // read before each slice: non-zero stops the processor as a pause does.
+    const volatile std::sig_atomic_t* DemandeArret = nullptr;
     TTblPtArret TblPtArret{};           // bit 0 breakpoint, bit 1 temporary stop
     // The debugger's probes: asked at each permanent breakpoint reached and,
     // while SondeMemoire is set, for every data access (the interpreter then

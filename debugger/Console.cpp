@@ -23,8 +23,10 @@ const char* TexteCauseArret(TCauseArret cause) {
     return "?";
 }
 
-std::string TexteRapportArret(const TRapportArret& r) {
-    return Format("arrêt : %s à %.4XH", TexteCauseArret(r.Cause), unsigned(r.Adresse));
+std::string TexteRapportArret(const TRapportArret& r) { return TexteRapportArret(TexteCauseArret(r.Cause), r.Adresse); }
+
+std::string TexteRapportArret(const char* cause, uint16_t adresse) {
+    return Format("arrêt : %s à %.4XH", cause, unsigned(adresse));
 }
 
 const std::vector<TCommandeConsole>& TConsoleDebogueur::Table() {
@@ -111,8 +113,10 @@ bool TConsoleDebogueur::Execute(const std::string& ligne, std::vector<std::strin
     return ok;
 }
 
+// A refusal quotes the line's own bytes: a NUL or a control byte among them
+// is written \xHH, so that the whole of it shows on a terminal.
 bool TConsoleDebogueur::Erreur(const std::string& message) {
-    Ecrit(message);
+    Ecrit(TexteVisible(message));
     return false;
 }
 
@@ -140,9 +144,21 @@ void TConsoleDebogueur::Court(uint64_t budget) {
     Pompe(); // the run message of the command
     if (!FCourseDemandee) return;
     FCourseDemandee = false;
+    M.DemandeArret = FInterruption;
     const TRapportArret r = M.LanceEmulation(budget);
+    M.DemandeArret = nullptr;
     FCourseDemandee = false; // asked again while it ran: already honoured
-    Ecrit(TexteRapport(r));
+    // A Ctrl+C that came as the run stopped on its own is spent with it.
+    if (PrendInterruption() && r.Cause == TCauseArret::Pause)
+        Ecrit(TexteRapportArret(CauseInterruption, r.Adresse));
+    else
+        Ecrit(TexteRapport(r));
+}
+
+bool TConsoleDebogueur::PrendInterruption() {
+    if (!FInterruption || !*FInterruption) return false;
+    *FInterruption = 0;
+    return true;
 }
 
 bool TConsoleDebogueur::LitBudget(const TArgumentsConsole& a, uint64_t& budget) {
@@ -180,6 +196,10 @@ bool TConsoleDebogueur::CmdPas(const TArgumentsConsole& a) {
     if (!LitBudget(a, n)) return Malforme();
     uint64_t faits = 0;
     while (faits < n) {
+        if (PrendInterruption()) {
+            Ecrit(TexteRapportArret(CauseInterruption, M.RegPC));
+            return true;
+        }
         const TRefus refus = D.Pas();
         if (refus != TRefus::Aucun) {
             if (faits == 0) return Refuse(int(refus));

@@ -4,6 +4,7 @@
 // prints its result in the CPU window's own formats, one line each.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,8 +26,11 @@ struct TCommandeConsole {
 
 // "point d'arrêt", "arrêt temporaire", "HLT" … for each cause.
 const char* TexteCauseArret(TCauseArret cause);
+// The console's own stop: a run or a stepping stopped by Ctrl+C.
+inline constexpr const char* CauseInterruption = "interruption";
 // "arrêt : point d'arrêt à 2010H"
 std::string TexteRapportArret(const TRapportArret& rapport);
+std::string TexteRapportArret(const char* cause, uint16_t adresse);
 
 class TConsoleDebogueur {
 public:
@@ -44,6 +48,10 @@ public:
     // when the command is unknown, malformed or refused (the message is the
     // last line).
     bool Execute(const std::string& ligne, std::vector<std::string>& sortie);
+    // The interactive session's Ctrl+C: while `*demande` is non-zero, a run
+    // stops before its next slice and a stepping before its next step,
+    // reported as an interruption; the console clears it once honoured.
+    void SuitInterruption(volatile std::sig_atomic_t* demande) { FInterruption = demande; }
 
     // Handlers of the table.
     bool CmdReg(const TArgumentsConsole& a);
@@ -87,6 +95,7 @@ private:
     bool FCourseDemandee = false;
     const TCommandeConsole* FCommande = nullptr;
     std::vector<std::string>* FSortie = nullptr;
+    volatile std::sig_atomic_t* FInterruption = nullptr;
 
     void Ecrit(const std::string& ligne) { FSortie->push_back(ligne); }
     bool Erreur(const std::string& message);
@@ -96,4 +105,6 @@ private:
     // Runs the loop when the command asked for it; prints the stop report.
     void Court(uint64_t budget);
     bool LitBudget(const TArgumentsConsole& a, uint64_t& budget);
+    // True once for a Ctrl+C that came, which it clears.
+    bool PrendInterruption();
 };

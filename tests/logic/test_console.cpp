@@ -1,7 +1,10 @@
 // The debugger console's command table on the virtual clock.
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include "MachineEssai.h"
+#include "core/Texte.h"
 #include "debugger/Assembleur.h"
 #include "debugger/Console.h"
 #include "debugger/Debogueur.h"
@@ -91,6 +94,49 @@ TEST_F(Console, UnknownAndMalformedCommandsAreNamed) {
     EXPECT_EQ(sortie.size(), TConsoleDebogueur::Table().size());
     EXPECT_EQ(sortie[0].rfind("reg", 0), 0u);
     EXPECT_EQ(m->NbInstructions, 0u);
+}
+
+TEST_F(Console, RefusedInputIsQuotedWholeWithControlBytesVisible) {
+    Prepare(" NOP\n");
+    EXPECT_EQ(Une(std::string("zu\0t 1", 6), false), "commande inconnue « zu\\x00t » (aide donne la liste)");
+    EXPECT_EQ(Une("z\x01\x1B[2J\x7F", false), "commande inconnue « z\\x01\\x1B[2J\\x7F » (aide donne la liste)");
+    // The tokens quoted by the other commands' refusals too.
+    EXPECT_EQ(Une(std::string("var 2000 oc\0tet", 15), false),
+              "var : type inconnu « oc\\x00tet » (octet, car, ptr, 32, 64 ou flottant)");
+    EXPECT_EQ(Une("conv 1\x1F" "5", false), "conv : valeur flottante illisible : 1\\x1F5");
+    // What the line has of its own beyond ASCII is kept.
+    EXPECT_EQ(Une("été", false), "commande inconnue « été » (aide donne la liste)");
+}
+
+// The flag is raised as the CLI's SIGINT handler raises it: by a plain store,
+// here from the virtual host's repaint, while the loop runs.
+TEST_F(Console, InterruptionStopsRunsAndStepsThenTheConsoleGoesOn) {
+    Prepare("BOUCLE: INR A\n STA 1000H\n JMP BOUCLE\n");
+    volatile std::sig_atomic_t demande = 0;
+    c->SuitInterruption(&demande);
+    int repeints = 0;
+    hote.SurRepeint = [&] {
+        if (++repeints == 3) demande = 1;
+    };
+    const std::string rapport = Une("lance 5000000");
+    EXPECT_EQ(rapport, Format("arrêt : interruption à %.4XH", unsigned(m->RegPC)));
+    EXPECT_LE(repeints, 4); // stopped within one period of the screen timer
+    EXPECT_EQ(demande, 0);
+    EXPECT_EQ(Une("etat"), "STOP");
+    const uint16_t pc = m->RegPC;
+    hote.SurRepeint = nullptr;
+    EXPECT_EQ(Une("lance 3"), Format("arrêt : nombre d'instructions atteint à %.4XH", unsigned(pc)));
+
+    // A request already there stops the next stepping before its first step.
+    const uint64_t avant = m->NbInstructions;
+    demande = 1;
+    EXPECT_EQ(Une("pas 1000"), Format("arrêt : interruption à %.4XH", unsigned(pc)));
+    EXPECT_EQ(m->NbInstructions, avant);
+    EXPECT_EQ(demande, 0);
+    EXPECT_EQ(Une("pas 3"), Format("arrêt : nombre d'instructions atteint à %.4XH", unsigned(pc)));
+    demande = 1;
+    EXPECT_EQ(Une("lance 5000000"), Format("arrêt : interruption à %.4XH", unsigned(pc)));
+    EXPECT_EQ(m->NbInstructions, avant + 3);
 }
 
 } // namespace

@@ -62,4 +62,55 @@ verifie "statut de l'entrée standard" $?
 [ $? = 2 ]; verifie "option de zorv run refusée" $?
 "$ZORV" debug --script "$T/absent" 2> /dev/null
 [ $? = 2 ]; verifie "script absent" $?
+
+# A refused line is quoted whole, its NUL and control bytes written \xHH.
+printf 'zu\001t\000x\033 1\n' | timeout 20 "$ZORV" debug 2> "$T/erreurs"
+[ $? = 1 ]; verifie "statut 1 sur commande à octets de contrôle" $?
+[ "$(cat "$T/erreurs")" = 'commande inconnue « zu\x01t\x00x\x1B » (aide donne la liste)' ]
+verifie "commande citée entière, octets de contrôle visibles" $?
+
+# Ctrl+C on standard input: at the prompt it is dropped; during a run that
+# would never end it stops the machine with a report, and the console reads
+# the next command. zorv's own pid is written by the shell it replaces.
+cat > "$T/boucle.asm" <<'FIN'
+        ORG 2000H
+BOUCLE: JMP BOUCLE
+FIN
+"$ZORV" asm "$T/boucle.asm" -o "$T/boucle.bin" || { echo "ÉCHEC : assemblage de la boucle"; exit 1; }
+mkfifo "$T/entree"
+trap '' PIPE # a session that died fails the checks below, not the script
+timeout 60 bash -c 'echo $$ > "$1"; shift; exec "$@"' - "$T/pid" \
+    "$ZORV" debug --load 2000="$T/boucle.bin" --pc 2000 < "$T/entree" > "$T/sortie" 2> "$T/erreurs" &
+session=$!
+exec 3> "$T/entree"
+lignes() { # waits for the output to have $1 lines, $2 tenths of a second at most
+    for _ in $(seq "${2:-200}"); do
+        [ "$(grep -c '' "$T/sortie")" -ge "$1" ] && return 0
+        kill -0 $session 2> /dev/null || break
+        sleep 0.1
+    done
+    [ "$(grep -c '' "$T/sortie")" -ge "$1" ]
+}
+echo etat >&3
+lignes 1; verifie "la session répond" $?
+zorv=$(cat "$T/pid")
+kill -INT "$zorv"
+echo pas >&3
+lignes 2; verifie "Ctrl+C à l'invite laisse la session ouverte" $?
+echo 'lance 18446744073709551615' >&3
+# The first Ctrl+C may come before the run starts: it is then dropped.
+for _ in $(seq 40); do
+    kill -INT "$zorv" 2> /dev/null
+    lignes 3 5 && break
+done
+echo etat >&3
+lignes 4; verifie "la session répond après l'interruption" $?
+exec 3>&-
+wait $session
+verifie "statut de la session interrompue" $?
+[ "$(cat "$T/sortie")" = "STOP
+arrêt : nombre d'instructions atteint à 2000H
+arrêt : interruption à 2000H
+STOP" ]; verifie "rapport d'interruption puis commande suivante" $?
+[ ! -s "$T/erreurs" ]; verifie "rien sur stderr après l'interruption" $?
 exit $echec
