@@ -31,25 +31,17 @@ constexpr int SortieOk = 0, SortieCapture = 1, SortieMaxInstructions = 3, Sortie
 
 void UneLigne(const std::string& texte) { AfficheUneLigne(texte); }
 
-// The run itself: slices of the machine's own run loop, keys fed between
-// them. Returns the exit status.
-int Fait(TMachine& m, THoteVirtuel& hote, const TOptionsRun& o, TFrappeTexte& frappe) {
+// The run itself, in the machine's own run loop; the keys are its key
+// source. Returns the exit status.
+int Fait(TMachine& m, const TOptionsRun& o) {
     const bool condition = o.JusquAHalte || o.JusquAPC || o.Bdos;
     uint64_t reste = o.MaxInstructions.value_or(UINT64_MAX);
-    TContexteClavier ctx;
     // The stop address is armed once the first instruction has run, so that
     // a run starting there goes round at least once.
     bool stopArme = !o.JusquAPC;
     m.CommenceCourse();
     for (;;) {
-        // Keys wait for the software to announce its keyboard mode (which
-        // empties the queue) or to poll the keyboard.
-        const bool clavierPret = o.TouchesImmediates || m.ClavierPret;
-        if (!frappe.Fini() && clavierPret) {
-            ctx.Date = hote.HeureLocale();
-            frappe.Alimente(m, ctx);
-        }
-        uint64_t tranche = frappe.Fini() ? reste : std::min<uint64_t>(reste, 4000);
+        uint64_t tranche = reste;
         if (!stopArme && m.NbInstructions > 0) {
             m.TblPtArret[*o.JusquAPC] |= 2;
             stopArme = true;
@@ -123,10 +115,15 @@ int CommandeRun(int argc, char** argv) {
     }
     TMachine* m = &poste.Machine();
     THoteVirtuel& hote = poste.HoteVirtuel;
-    TFrappeTexte frappe(std::move(messages));
+    // Keys wait for the software to announce its keyboard mode (which
+    // empties the queue), then go in as it takes them.
+    TSourceFrappe frappe(std::move(messages), TContexteClavier{}, !o.TouchesImmediates);
+    frappe.Date = [&hote] { return hote.HeureLocale(); };
+    frappe.Commence(*m);
     const auto debut = std::chrono::steady_clock::now();
     const std::clock_t debutCpu = std::clock();
-    int statut = Fait(*m, hote, o, frappe);
+    int statut = Fait(*m, o);
+    m->SourceTouches = nullptr;
     const double secondes = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
     const double secondesCpu = double(std::clock() - debutCpu) / CLOCKS_PER_SEC;
     // The program ends: the open print job with it.

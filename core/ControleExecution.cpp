@@ -165,6 +165,7 @@ TRapportArret TMachine::LanceEmulation(uint64_t budget) {
 void TMachine::ExecuteUnPas() {
     ExecuteInstruction();
     ++NbInstructions;
+    if (Hote) Hote->ApresPas(); // a step is a boundary like any other
 }
 
 void TMachine::TimerExpire(TTimer t) {
@@ -175,6 +176,7 @@ void TMachine::TimerExpire(TTimer t) {
         break;
     case tmClavier1:
         AjouteTouche(0x037F);
+        OffreClavier(); // typed text follows the ready entry
         break;
     case tmPas:
         if (SurTimerPas) SurTimerPas();

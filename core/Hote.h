@@ -92,6 +92,10 @@ public:
     // the host advances its clock and pumps its messages when it is time.
     virtual uint32_t TrancheMax() { return 256; }
     virtual void ApresTranche(uint32_t /*n*/) {}
+    // One instruction ran outside the run loop (a debugger step): the host
+    // reckons the machine's time and fires what fell due, as after a slice,
+    // without pumping its messages.
+    virtual void ApresPas() {}
 };
 
 class IObservateurCPU {

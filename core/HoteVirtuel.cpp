@@ -6,6 +6,10 @@
 #include "core/Machine.h"
 #include "core/Processeur.h"
 
+void THoteVirtuel::FinDeTranche() {
+    if (Machine) Machine->FinTranche = true;
+}
+
 void THoteVirtuel::MessageErreur(const std::string& t) {
     if (ConserveBoites) Erreurs.push_back(t);
     if (SurMessage) SurMessage(t);
@@ -21,21 +25,32 @@ void THoteVirtuel::Repeint() {
     if (SurRepeint) SurRepeint();
 }
 
+// Started inside an instruction: due from that instruction's own time, and
+// the slice under way ends after it so that the next one stops in time.
 void THoteVirtuel::DemarreTimer(TTimer t, uint32_t ms) {
-    Actif[t] = true;
-    Echeance[t] = MaintenantUs + uint64_t(ms) * 1000;
+    Synchronise(Machine);
+    DemarreMinuterie(t, ms);
+    FinDeTranche();
 }
 
-void THoteVirtuel::ArreteTimer(TTimer t) { Actif[t] = false; }
+void THoteVirtuel::ArreteTimer(TTimer t) { ArreteMinuterie(t); }
 
-bool THoteVirtuel::TimerActif(TTimer t) const { return Actif[t]; }
+bool THoteVirtuel::TimerActif(TTimer t) const { return MinuterieActive(t); }
+
+uint32_t THoteVirtuel::TickCount() {
+    Synchronise(Machine);
+    return uint32_t(MaintenantUs / 1000);
+}
 
 void THoteVirtuel::Dors(uint32_t ms) {
+    Synchronise(Machine);
     DormiMs += ms;
-    MaintenantUs += uint64_t(ms) * 1000; // a sleep does not pump messages
+    Ajoute(uint64_t(ms) * 1000); // a sleep does not pump messages
+    FinDeTranche();              // a timer may be due from the next boundary on
 }
 
 THeureLocale THoteVirtuel::HeureLocale() {
+    Synchronise(Machine);
     using namespace std::chrono;
     const sys_days jour0 = year_month_day{year(Origine.Annee), month(unsigned(Origine.Mois)), day(unsigned(Origine.Jour))};
     const uint64_t ms0 = ((uint64_t(Origine.Heure) * 60 + uint64_t(Origine.Minute)) * 60 + uint64_t(Origine.Seconde)) * 1000 +
@@ -65,6 +80,7 @@ bool THoteVirtuel::Question(const std::string& t) {
 void THoteVirtuel::PosteMessage(const TMessage& msg) {
     Messages.push_back(msg);
     FFile.Poste(msg);
+    FinDeTranche(); // delivered at the next instruction boundary
 }
 
 std::vector<uint32_t> THoteVirtuel::NumerosPostes() const {
@@ -75,73 +91,35 @@ std::vector<uint32_t> THoteVirtuel::NumerosPostes() const {
 
 void THoteVirtuel::Pompe() {
     ++NbPompes;
-    DeclencheTimers();
+    Synchronise(Machine);
+    Declenche(Machine);
     if (Distributeur) FFile.Pompe(*Distributeur);
-}
-
-void THoteVirtuel::DeclencheTimers() {
-    for (;;) {
-        int prochain = -1;
-        for (int t = 0; t < NbTimers; ++t)
-            if (Actif[t] && Echeance[t] <= MaintenantUs && (prochain < 0 || Echeance[t] < Echeance[prochain])) prochain = t;
-        if (prochain < 0) return;
-        Actif[prochain] = false;
-        if (Machine) Machine->TimerExpire(TTimer(prochain));
-    }
 }
 
 void THoteVirtuel::Avance(uint64_t us) {
-    const uint64_t fin = MaintenantUs + us;
-    for (;;) {
-        uint64_t prochaine = fin;
-        for (int t = 0; t < NbTimers; ++t)
-            if (Actif[t] && Echeance[t] < prochaine) prochaine = Echeance[t];
-        if (prochaine > MaintenantUs) MaintenantUs = prochaine;
-        DeclencheTimers();
-        if (MaintenantUs >= fin) break;
-    }
+    Synchronise(Machine);
+    THorlogeMachine::Avance(us, Machine);
     if (Distributeur) FFile.Pompe(*Distributeur);
 }
 
-// Slices end exactly at the instruction where the next timer falls due. On
-// T-states, a slice counts no more instructions than the longest could fill.
+// Slices end exactly at the instruction where the next timer falls due.
 uint32_t THoteVirtuel::TrancheMax() {
-    uint64_t max = 4096;
-    if (NsParInstruction && *NsParInstruction == 0) return uint32_t(max);
-    for (int t = 0; t < NbTimers; ++t) {
-        if (!Actif[t]) continue;
-        const uint64_t restantUs = Echeance[t] > MaintenantUs ? Echeance[t] - MaintenantUs : 0;
-        uint64_t n = 0;
-        if (NsParInstruction) {
-            n = (restantUs * 1000 + *NsParInstruction - 1) / *NsParInstruction;
-        } else {
-            const uint64_t besoin = restantUs * HorlogeKHz; // in T-states × 1000
-            const uint64_t cycles = besoin > ResteCycles ? (besoin - ResteCycles + 999) / 1000 : 0;
-            n = cycles / EtatsMaxParInstruction;
-        }
-        if (n < max) max = n;
-    }
-    return uint32_t(max < 1 ? 1 : max);
+    Synchronise(Machine);
+    return Marge(4096);
 }
 
 void THoteVirtuel::ApresTranche(uint32_t n) {
-    const uint64_t cycles = Machine ? Machine->NbCycles : 0;
-    const uint64_t nouveaux = cycles >= CyclesVus ? cycles - CyclesVus : 0;
-    CyclesVus = cycles;
-    if (NsParInstruction) {
-        const uint64_t ns = ResteNs + uint64_t(n) * *NsParInstruction;
-        MaintenantUs += ns / 1000;
-        ResteNs = ns % 1000;
-    } else if (HorlogeKHz > 0) {
-        const uint64_t x = ResteCycles + nouveaux * 1000;
-        MaintenantUs += x / HorlogeKHz;
-        ResteCycles = x % HorlogeKHz;
-    }
+    Synchronise(Machine, n);
     if (VitesseReelle) {
         using namespace std::chrono;
         const int64_t maintenant = duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
-        const int64_t attente = Cadence.Attente(cycles, maintenant);
+        const int64_t attente = Cadence.Attente(Machine ? Machine->NbCycles : 0, maintenant);
         if (attente > 0) std::this_thread::sleep_for(nanoseconds(attente));
     }
     Pompe();
+}
+
+void THoteVirtuel::ApresPas() {
+    Synchronise(Machine);
+    Declenche(Machine);
 }

@@ -12,18 +12,18 @@
 
 #include "core/Cadence.h"
 #include "core/Hote.h"
+#include "core/HorlogeMachine.h"
 #include "core/Messages.h"
 
 struct TMachine;
 
-class THoteVirtuel : public IHote {
+// The clock (MaintenantUs, HorlogeKHz, NsParInstruction) is the machine's
+// own time: every timer, including the debugger's step repeat, runs on it.
+class THoteVirtuel : public IHote, public THorlogeMachine {
 public:
     explicit THoteVirtuel(TMachine* machine = nullptr) : Machine(machine) {}
 
     TMachine* Machine;
-    uint64_t MaintenantUs = 0;        // virtual time since start, microseconds
-    uint32_t HorlogeKHz = 3000;       // processor clock: the T-states advance the clock
-    std::optional<uint64_t> NsParInstruction; // instead, a fixed time per instruction (0: none)
     // "Vitesse réelle": after each slice, sleep until the host's clock has
     // caught up with the machine's T-states at Cadence's frequency.
     bool VitesseReelle = false;
@@ -53,7 +53,7 @@ public:
     void DemarreTimer(TTimer t, uint32_t ms) override;
     void ArreteTimer(TTimer t) override;
     bool TimerActif(TTimer t) const override;
-    uint32_t TickCount() override { return uint32_t(MaintenantUs / 1000); }
+    uint32_t TickCount() override;
     THeureLocale HeureLocale() override;
     void Dors(uint32_t ms) override;
     bool Question(const std::string& t) override;
@@ -64,6 +64,7 @@ public:
     size_t MessagesEnAttente() const { return FFile.Taille(); }
     uint32_t TrancheMax() override;
     void ApresTranche(uint32_t n) override;
+    void ApresPas() override;
 
     // Move the clock on by `us` microseconds, firing every timer that falls
     // due on the way, in order, then deliver the queued messages.
@@ -73,12 +74,9 @@ public:
     void Pompe();
 
 private:
-    std::array<uint64_t, NbTimers> Echeance{};
-    std::array<bool, NbTimers> Actif{};
-    uint64_t ResteNs = 0;             // below one microsecond, by instructions
-    uint64_t ResteCycles = 0;         // below one microsecond, in T-states × 1000
-    uint64_t CyclesVus = 0;           // the machine's NbCycles at the last slice
     TFileMessages FFile;
     size_t FReponse = 0;
-    void DeclencheTimers();
+    // Something the next instruction boundary must see: the slice under way
+    // ends there.
+    void FinDeTranche();
 };

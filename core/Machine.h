@@ -71,6 +71,16 @@ constexpr int HauteurEcran = 576;
 constexpr int LargeurGCopy = 256;
 constexpr int HauteurGCopy = 7;
 
+// Who types into the machine from outside (the keys of a command line, a
+// pasted text): asked to fill the keyboard queue at the instants the machine's
+// own software makes room in it or announces it is ready, never at a point
+// that depends on how the run is cut into slices.
+class ISourceTouches {
+public:
+    virtual ~ISourceTouches() = default;
+    virtual void Alimente(struct TMachine& m) = 0;
+};
+
 struct TMachine {
     TMachine();
     TMachine(const TMachine&) = delete;
@@ -278,6 +288,14 @@ struct TMachine {
     void ExecuteUnPas();
     uint64_t NbInstructions = 0; // instructions executed since creation
     uint64_t NbCycles = 0;       // T-states of those instructions (and of the interrupts taken)
+    // Inside a slice, as a port or a write seen from outside finds it: the
+    // instructions of the slice already done (not yet in NbInstructions).
+    uint32_t FaitesTranche = 0;
+    // Set from outside an instruction under way (a timer started, a message
+    // posted, a sleep): the slice ends after it, so that the host reckons
+    // again before the next one. Every event then takes effect at the first
+    // instruction boundary where the machine's time has reached it.
+    bool FinTranche = false;
 
     // A one-shot timer of the main window has fired (called by the host).
     void TimerExpire(TTimer t);
@@ -290,6 +308,12 @@ struct TMachine {
     uint8_t LitCaractereTouche() const;
     uint8_t LitAttributTouche() const;
     void VideClavier();
+    ISourceTouches* SourceTouches = nullptr;
+    // The queue has room or the software has said it is ready: the source
+    // types what it can.
+    void OffreClavier() {
+        if (SourceTouches) SourceTouches->Alimente(*this);
+    }
 
     // Hooks filled by the device layers (renderer, printer…).
     void ReinitAffichage();   // reset step 1

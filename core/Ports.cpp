@@ -131,7 +131,10 @@ uint8_t TMachine::PortIn(uint8_t port, uint8_t a) {
     case 0xC3: return GraphZorv[size_t(GraphX) * 256 + GraphY];
     case 0xCF: return 0x0B;
     case 0xE2:
-        if (!Hote || !Hote->TimerActif(tmClavier50)) ClavierPret = true;
+        if (!ClavierPret && (!Hote || !Hote->TimerActif(tmClavier50))) {
+            ClavierPret = true;
+            OffreClavier();
+        }
         return NbCarClav > 0 ? uint8_t(LitAttributTouche() | 0x80) : 0;
     case 0xE3: return 0x80;
     case 0xEF: return Depile9512(*this);

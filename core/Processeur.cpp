@@ -213,6 +213,7 @@ struct TRegs {
     uint16_t Pc0 = 0;  // address of the instruction being executed (MemPC)
     uint16_t Prec = 0; // last completed instruction (PCPrec)
     uint64_t Cycles = 0;
+    uint32_t Faites = 0; // instructions of the slice done before this one
 };
 
 [[gnu::always_inline]] inline void Pose(TMachine& m, const TRegs& r) {
@@ -223,6 +224,7 @@ struct TRegs {
     m.MemPC = r.Pc0;
     m.PCPrec = r.Prec;
     m.NbCycles = r.Cycles;
+    m.FaitesTranche = r.Faites;
 }
 
 // Everything but the program counter, which belongs to the instruction
@@ -335,6 +337,7 @@ private:
         r.E = uint8_t(RE), r.H = uint8_t(RH), r.L = uint8_t(RL), r.F = uint8_t(RF);
         r.SP = uint16_t(RSP), r.PC = uint16_t(RPC), r.Pc0 = uint16_t(RPc0), r.Prec = uint16_t(RPrec);
         r.Cycles = RCycles;
+        r.Faites = I;
         return r;
     }
     [[gnu::always_inline]] void Prend(const TRegs& r) {
@@ -345,6 +348,7 @@ private:
     unsigned Select = 0;     // complemented bank-select byte of the instruction under way
     bool Attention = true;   // something outside may have changed: look before the next instruction
     uint32_t Limite = 0;     // the slice's count, or 0 to look at once after this instruction
+    uint32_t I = 0;          // instructions of the slice done so far
 
     // Whole state from the record: between two instructions.
     [[gnu::always_inline]] void Reprise() {
@@ -835,6 +839,7 @@ inline bool TCoeur<TChemin, UnSeul>::TraiteAttention() {
         Reglages();
     }
     if (M.EtatCPU != CPURun || M.FinEmul) return true;
+    if (M.FinTranche) [[unlikely]] return true; // the host reckons again first
     return !TChemin::Convient(M);
 }
 
@@ -857,7 +862,7 @@ inline bool TCoeur<TChemin, UnSeul>::TraiteAttention() {
 #define ZORV_SUIVANTE()                                                \
     do {                                                               \
         c.RPrec = c.RPc0;                                            \
-        if (++i >= c.Limite) [[unlikely]] goto Controle;               \
+        if (++c.I >= c.Limite) [[unlikely]] goto Controle;             \
         if constexpr (!UnSeul) {                                       \
             if (points[c.RPC] & 3) [[unlikely]] goto Drapeaux;        \
         }                                                              \
@@ -872,7 +877,6 @@ uint32_t TCoeur<TChemin, UnSeul>::Tranche(TMachine& m, TPages& pages, uint32_t n
     static const void* const Cibles[256] = {ZORV_OPCODES(ZORV_ADRESSE)};
     TCoeur c(m, pages);
     const uint8_t* const points = m.TblPtArret.data();
-    uint32_t i = 0;
     c.Limite = n;
     if (n == 0) goto Fin;
 Entree:
@@ -882,7 +886,7 @@ Entree:
     ZORV_LANCE();
 Drapeaux: __attribute__((unused));
     if constexpr (!UnSeul) {
-        if (c.ArretSurDrapeau(points[c.RPC], i)) goto Fin;
+        if (c.ArretSurDrapeau(points[c.RPC], c.I)) goto Fin;
     }
     ZORV_LANCE();
 Controle:
@@ -890,10 +894,10 @@ Controle:
     if constexpr (!UnSeul) {
         if (c.Attention && c.TraiteAttention()) goto Fin;
     }
-    if (i < n) goto Entree;
+    if (c.I < n) goto Entree;
 Fin:
     Pose(m, c.Regs());
-    return i;
+    return c.I;
 
     ZORV_OPCODES(ZORV_CODE)
 }
@@ -908,9 +912,12 @@ Fin:
 template <class TChemin>
 uint32_t TrancheSur(TMachine& m, uint32_t n) {
     TPages pages;
+    m.FinTranche = false; // what was asked before the slice, the host has seen
     const uint32_t faites = TCoeur<TChemin, false>::Tranche(m, pages, n);
     if (faites > 0) m.DebutCourse = -1;
     m.NbInstructions += faites;
+    m.FaitesTranche = 0;
+    m.FinTranche = false;
     return faites;
 }
 
@@ -921,6 +928,8 @@ void TMachine::ExecuteInstruction() {
     if (TCheminRam::Convient(*this)) TCoeur<TCheminRam, true>::Tranche(*this, pages, 1);
     else if (TCheminPages::Convient(*this)) TCoeur<TCheminPages, true>::Tranche(*this, pages, 1);
     else TCoeur<TCheminMachine, true>::Tranche(*this, pages, 1);
+    FaitesTranche = 0; // the caller counts it
+    FinTranche = false;
 }
 
 uint32_t ExecuteTranche(TMachine& m, uint32_t n) {

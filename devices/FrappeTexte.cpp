@@ -100,3 +100,9 @@ bool TFrappeTexte::Alimente(TMachine& m, const TContexteClavier& contexte, TTrad
     }
     return !Fini();
 }
+
+void TSourceFrappe::Alimente(TMachine& m) {
+    if (FFrappe.Fini() || (FAttendPret && !m.ClavierPret)) return;
+    if (Date) FContexte.Date = Date();
+    FFrappe.Alimente(m, FContexte);
+}

@@ -4,12 +4,12 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "core/Machine.h"
 #include "devices/TraductionClavier.h"
-
-struct TMachine;
 
 // The messages a text stands for. Escapes: \r and \n are the Return key,
 // \t the Tab key, \\ a backslash, \xHH the character HH (0x0D, 0x09 and 0x08
@@ -42,4 +42,32 @@ public:
 private:
     std::vector<TMessageClavier> FMessages;
     size_t FProchain = 0;
+};
+
+// A text typed at the machine's own instants: given to the machine as its
+// key source, it fills the queue when the software takes a key from it,
+// queues the ready entry, or first polls the keyboard, and once when it is
+// attached (Commence). With AttendPret, nothing goes in before the software
+// has announced its keyboard mode (ClavierPret). How the run is cut into
+// slices never changes when a key arrives.
+class TSourceFrappe : public ISourceTouches {
+public:
+    TSourceFrappe(std::vector<TMessageClavier> messages, const TContexteClavier& contexte, bool attendPret)
+        : FFrappe(std::move(messages)), FContexte(contexte), FAttendPret(attendPret) {}
+    // The date of the keys that type it (F9), read when they are typed.
+    std::function<THeureLocale()> Date;
+
+    // Becomes the machine's key source and types what it can at once.
+    void Commence(TMachine& m) {
+        m.SourceTouches = this;
+        Alimente(m);
+    }
+    void Alimente(TMachine& m) override;
+    bool Fini() const { return FFrappe.Fini(); }
+    size_t Restants() const { return FFrappe.Restants(); }
+
+private:
+    TFrappeTexte FFrappe;
+    TContexteClavier FContexte;
+    bool FAttendPret;
 };

@@ -75,35 +75,50 @@ void THoteQt::MessageStatut(const std::string& texte) { FFenetre.AfficheStatut(t
 
 void THoteQt::Repeint() { FFenetre.PaintBox1Paint(); }
 
-void THoteQt::DemarreTimer(TTimer t, uint32_t ms) { FTimers[t]->start(int(ms)); }
+void THoteQt::DemarreTimer(TTimer t, uint32_t ms) {
+    if (!SurTempsMachine(t)) {
+        FTimers[t]->start(int(ms));
+        return;
+    }
+    FTemps.Synchronise(&M);
+    FTemps.DemarreMinuterie(t, ms);
+    M.FinTranche = true; // the slice under way ends in time for it
+}
 
-void THoteQt::ArreteTimer(TTimer t) { FTimers[t]->stop(); }
+void THoteQt::ArreteTimer(TTimer t) {
+    if (SurTempsMachine(t))
+        FTemps.ArreteMinuterie(t);
+    else
+        FTimers[t]->stop();
+}
 
-bool THoteQt::TimerActif(TTimer t) const { return FTimers[t]->isActive(); }
+bool THoteQt::TimerActif(TTimer t) const {
+    return SurTempsMachine(t) ? FTemps.MinuterieActive(t) : FTimers[t]->isActive();
+}
 
 uint32_t THoteQt::TickCount() { return uint32_t(FHorloge.elapsed()); }
 
-// The machine's software may read the clock every few instructions: the
-// local time is taken from the system once a second and moved on by the
-// monotonic clock in between.
+// The clock port reads the local time of its first reading moved on by the
+// machine's own time: the same at any speed, and in "Vitesse réelle" the
+// host's clock.
 THeureLocale THoteQt::HeureLocale() {
     constexpr int64_t MsParJour = 86'400'000;
-    const int64_t maintenantMs = FHorloge.elapsed();
-    const int64_t ecart = maintenantMs - FBaseHeureMs;
-    const int64_t dansJour = FBaseDansJourMs + ecart;
-    if (!FBaseValide || ecart < 0 || ecart >= 1000 || dansJour >= MsParJour) {
+    FTemps.Synchronise(&M);
+    if (!FBaseValide) {
         const QDateTime maintenant = QDateTime::currentDateTime();
-        const QDate d = maintenant.date();
-        FBaseHeure.Annee = d.year();
-        FBaseHeure.Mois = d.month();
-        FBaseHeure.Jour = d.day();
-        FBaseHeure.JourSemaine = d.dayOfWeek() % 7;
-        FBaseDansJourMs = maintenant.time().msecsSinceStartOfDay();
-        FBaseHeureMs = maintenantMs;
+        FBaseJour = QDate(2000, 1, 1); // days counted from there: never negative
+        FBaseDansJourMs = FBaseJour.daysTo(maintenant.date()) * MsParJour +
+                          maintenant.time().msecsSinceStartOfDay() - int64_t(FTemps.MaintenantUs / 1000);
         FBaseValide = true;
-        return HeureLocale();
     }
-    THeureLocale r = FBaseHeure;
+    const int64_t ms = FBaseDansJourMs + int64_t(FTemps.MaintenantUs / 1000);
+    const QDate d = FBaseJour.addDays(ms / MsParJour);
+    const int64_t dansJour = ms % MsParJour;
+    THeureLocale r;
+    r.Annee = d.year();
+    r.Mois = d.month();
+    r.Jour = d.day();
+    r.JourSemaine = d.dayOfWeek() % 7;
     r.Heure = int(dansJour / 3'600'000);
     r.Minute = int(dansJour / 60'000 % 60);
     r.Seconde = int(dansJour / 1000 % 60);
@@ -111,9 +126,20 @@ THeureLocale THoteQt::HeureLocale() {
     return r;
 }
 
-void THoteQt::Dors(uint32_t ms) { QThread::msleep(ms); }
+// Inside an instruction (the graphics clear): the machine's time moves on;
+// the host waits as long only at the real machine's pace.
+void THoteQt::Dors(uint32_t ms) {
+    FTemps.Synchronise(&M);
+    FTemps.Ajoute(uint64_t(ms) * 1000);
+    M.FinTranche = true;
+    if (FVitesseReelle) QThread::msleep(ms);
+}
 
-void THoteQt::PosteMessage(const TMessage& msg) { QCoreApplication::postEvent(&FFenetre, new TMessageZorv(msg)); }
+void THoteQt::PosteMessage(const TMessage& msg) {
+    QCoreApplication::postEvent(&FFenetre, new TMessageZorv(msg));
+    FMessagePoste = true;
+    M.FinTranche = true; // handled at the next instruction boundary
+}
 
 void THoteQt::RelacheMajMin() { FFenetre.RelacheMajMin(); }
 
@@ -122,7 +148,26 @@ void THoteQt::CaptureClavier(bool active) { FFenetre.CaptureClavier(active); }
 // The run loop hands over every slice; the window system gets its turn when
 // about a millisecond has passed, so every handler still runs between two
 // instructions.
+uint32_t THoteQt::TrancheMax() {
+    FTemps.Synchronise(&M);
+    return FTemps.Marge(512);
+}
+
+void THoteQt::ApresPas() {
+    FTemps.Synchronise(&M);
+    FTemps.Declenche(&M);
+}
+
 void THoteQt::ApresTranche(uint32_t) {
+    // The machine's timers first: they belong to this boundary.
+    ApresPas();
+    if (FMessagePoste) {
+        FMessagePoste = false;
+        FDernierePompe = FHorloge.nsecsElapsed();
+        ++NbPompes;
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        return;
+    }
     if (FVitesseReelle) {
         const int64_t attente = FCadence.Attente(M.NbCycles, FHorloge.nsecsElapsed());
         if (attente > 0) {
@@ -140,6 +185,8 @@ void THoteQt::ApresTranche(uint32_t) {
 void THoteQt::ChoisitVitesse(bool reelle, uint32_t kHz) {
     FVitesseReelle = reelle;
     FCadence.ChoisitHorloge(kHz);
+    FTemps.Synchronise(&M); // the time so far at the former frequency
+    FTemps.HorlogeKHz = kHz;
 }
 
 // The window system's own loop until the host clock has caught up: events

@@ -3,6 +3,7 @@
 // pump of the run loop.
 #pragma once
 
+#include <QDate>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QObject>
@@ -15,6 +16,7 @@
 
 #include "core/Cadence.h"
 #include "core/Hote.h"
+#include "core/HorlogeMachine.h"
 
 struct TMachine;
 class QWidget;
@@ -53,8 +55,15 @@ public:
     void PosteMessage(const TMessage& msg) override;
     void RelacheMajMin() override;
     void CaptureClavier(bool active) override;
-    uint32_t TrancheMax() override { return 512; }
+    uint32_t TrancheMax() override;
     void ApresTranche(uint32_t n) override;
+    void ApresPas() override;
+    // The machine's own time: the keyboard's timers, the printer's
+    // time-out and the clock port run on it, "Vitesse réelle" only paces it
+    // against the host's clock. The screen's repaint throttle and the
+    // debugger's step repeat, which the machine cannot see, stay on the
+    // host's clock.
+    const THorlogeMachine& TempsMachine() const { return FTemps; }
 
     // A modal box is open: its own event loop runs. The run loop must not
     // start from there (it would never give the box back), so a run message
@@ -92,10 +101,13 @@ private:
     bool FVitesseReelle = false;
     TCadence FCadence;
     void Attend(int64_t ns);
-    std::array<std::unique_ptr<QTimer>, NbTimers> FTimers;
-    // Local time taken from the system at FBaseHeureMs of FHorloge.
+    std::array<std::unique_ptr<QTimer>, NbTimers> FTimers; // those on the host's clock
+    THorlogeMachine FTemps;
+    bool FMessagePoste = false; // a message waits: the next boundary pumps
+    static bool SurTempsMachine(TTimer t) { return t != tmEcran && t != tmPas; }
+    // Local time taken from the system when the clock was first read, at
+    // machine time 0.
     bool FBaseValide = false;
-    THeureLocale FBaseHeure;
-    int64_t FBaseHeureMs = 0;
+    QDate FBaseJour;
     int64_t FBaseDansJourMs = 0;
 };

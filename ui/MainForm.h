@@ -166,7 +166,7 @@ private:
     TBarreEtat* FBarreEtat = nullptr;
     TAideClavierForm* FAide = nullptr;
     QMenu* FMenu = nullptr;
-    std::unique_ptr<TFrappeTexte> FCollage;
+    std::unique_ptr<TSourceFrappe> FCollage; // the machine's key source while it lasts
     QTimer FMinuterieCollage;
 
     uint64_t FInstructionsVues = 0, FCyclesVus = 0;

@@ -77,7 +77,7 @@ void TMainForm::ConstruitCommandes() {
     PaintBox1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(PaintBox1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { FMenu->popup(PaintBox1->mapToGlobal(p)); });
-    FMinuterieCollage.setInterval(2);
+    FMinuterieCollage.setInterval(20); // only to say when the paste has ended
     connect(&FMinuterieCollage, &QTimer::timeout, this, &TMainForm::AlimenteCollage);
 }
 
@@ -163,19 +163,23 @@ void TMainForm::Colle(const QString& texte) {
     std::vector<TMessageClavier> messages = MessagesDuTexte(texte.toStdU16String());
     if (messages.empty()) return;
     const size_t n = messages.size();
-    FCollage = std::make_unique<TFrappeTexte>(std::move(messages));
+    TContexteClavier ctx = FFiltre->Contexte();
+    ctx.CaptureClav = true; // a paused machine gets them when it runs again
+    if (FCollage) Machine().SourceTouches = nullptr;
+    FCollage = std::make_unique<TSourceFrappe>(std::move(messages), ctx, false);
     ActArretColle->setEnabled(true);
     AfficheStatut("Collage de " + std::to_string(n) + " caract\u00e8res\u2026");
     FMinuterieCollage.start();
+    // As many characters as the queue has room for now; the others as the
+    // machine's software takes keys from it.
+    FCollage->Commence(Machine());
     AlimenteCollage();
 }
 
-// Between two instructions: as many characters as the queue has room for.
+// The paste has ended: said in the status bar.
 void TMainForm::AlimenteCollage() {
-    if (!FCollage) return;
-    TContexteClavier ctx = FFiltre->Contexte();
-    ctx.CaptureClav = true; // a paused machine gets them when it runs again
-    if (FCollage->Alimente(Machine(), ctx)) return;
+    if (!FCollage || !FCollage->Fini()) return;
+    Machine().SourceTouches = nullptr;
     FCollage.reset();
     FMinuterieCollage.stop();
     ActArretColle->setEnabled(false);
@@ -185,6 +189,7 @@ void TMainForm::AlimenteCollage() {
 void TMainForm::ArreteCollage() {
     if (!FCollage) return;
     const size_t reste = FCollage->Restants();
+    Machine().SourceTouches = nullptr;
     FCollage.reset();
     FMinuterieCollage.stop();
     ActArretColle->setEnabled(false);

@@ -158,9 +158,13 @@ TEST_F(Ports, KeyboardHandshakeQueuesReadyEntryOneMillisecondLater) {
     Lance({MVI_A, 0x00, OUT, 0xC2, MVI_A, 0x80, OUT, 0xC2, HLT});
     EXPECT_EQ(m->NbCarClav, 0);
     EXPECT_EQ(m->ModeClavier, 0);
+    // The acknowledge is the fourth instruction: 34 T-states at 3 MHz, so
+    // the timer runs from 11 µs on, not from the start of the slice.
     AvanceJusqua(t0, 990);
     EXPECT_EQ(m->NbCarClav, 0);
     AvanceJusqua(t0, 1010);
+    EXPECT_EQ(m->NbCarClav, 0);
+    AvanceJusqua(t0, 1011);
     ASSERT_EQ(m->NbCarClav, 1);
     EXPECT_EQ(m->BufClav[0], 0x037F);
     // Further pulses inside the window count the mode up from outside the
