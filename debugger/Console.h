@@ -71,6 +71,8 @@ public:
     bool CmdRemplit(const TArgumentsConsole& a);
     bool CmdCopie(const TArgumentsConsole& a);
     bool CmdCherche(const TArgumentsConsole& a);
+    bool CmdChargeMem(const TArgumentsConsole& a);
+    bool CmdSauveMem(const TArgumentsConsole& a);
     // Watches, stack view, converter and code windows (ConsoleVariables.cpp).
     bool CmdVar(const TArgumentsConsole& a);
     bool CmdVarMoins(const TArgumentsConsole& a);

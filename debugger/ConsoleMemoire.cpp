@@ -23,6 +23,17 @@ TVueMemoire VueFinale(TArgumentsConsole& a, size_t minimum) {
     return TVueMemoire::CPU;
 }
 
+// The same, a bank number standing for its bank as well: the memory blocks
+// name their bank ("0", "1") as the monitors of the time did.
+TVueMemoire VueOuBanque(TArgumentsConsole& a, size_t minimum) {
+    if (a.size() > minimum && (a.back() == "0" || a.back() == "1")) {
+        const bool data = a.back() == "1";
+        a.pop_back();
+        return data ? TVueMemoire::Banque1 : TVueMemoire::Banque0;
+    }
+    return VueFinale(a, minimum);
+}
+
 std::optional<int32_t> Adresse(const std::string& mot) {
     const auto v = LitHexa(mot, 0xFFFF);
     if (!v) return std::nullopt;
@@ -123,5 +134,31 @@ bool TConsoleDebogueur::CmdCherche(const TArgumentsConsole& arguments) {
     }
     if (trouves == 0)
         Ecrit(Format("cherche : s\u00e9quence absente de %.4XH \u00e0 %.4XH", unsigned(*debut), unsigned(*fin)));
+    return true;
+}
+
+bool TConsoleDebogueur::CmdChargeMem(const TArgumentsConsole& arguments) {
+    TArgumentsConsole a = arguments;
+    const TVueMemoire vue = VueOuBanque(a, 2);
+    if (a.size() != 2) return Malforme();
+    const auto adr = Adresse(a[1]);
+    if (!adr) return Malforme();
+    const TBilanMemoire b = ChargeFichier(M, a[0], *adr, {vue, 0});
+    if (b.Refuse) return Erreur("charge-mem : " + b.Message);
+    D.MajFenDonnees();
+    D.MajFenPile();
+    Ecrit("charge-mem : " + b.Message + " (" + NomVue(vue) + ")");
+    return true;
+}
+
+bool TConsoleDebogueur::CmdSauveMem(const TArgumentsConsole& arguments) {
+    TArgumentsConsole a = arguments;
+    const TVueMemoire vue = VueOuBanque(a, 3);
+    if (a.size() != 3) return Malforme();
+    const auto debut = Adresse(a[1]), fin = Adresse(a[2]);
+    if (!debut || !fin || *fin < *debut) return Malforme();
+    const TBilanMemoire b = SauveZone(M, a[0], *debut, *fin, {vue, 0});
+    if (b.Refuse) return Erreur("sauve-mem : " + b.Message);
+    Ecrit("sauve-mem : " + b.Message + " (" + NomVue(vue) + ")");
     return true;
 }

@@ -1,8 +1,11 @@
 #include "debugger/HexDataForm.h"
 #include "debugger/ControlesQt.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,11 +15,12 @@
 #include "debugger/Debogueur.h"
 #include "debugger/EditAdresseQt.h"
 #include "debugger/HexEditQt.h"
+#include "debugger/OutilsMemoire.h"
 #include "debugger/RempliForm.h"
 
 namespace {
 
-constexpr int Largeur = 337, Hauteur = 408;
+constexpr int Largeur = 337, Hauteur = 440;
 
 } // namespace
 
@@ -87,6 +91,18 @@ void THexDataForm::CreeBoutons() {
     BtnRechercher->setGeometry(236, 380, 85, 24);
     connect(BtnRechercher, &QPushButton::clicked, this, [this] { Rechercher(); });
     connect(EditRecherche, &QLineEdit::returnPressed, this, [this] { Rechercher(); });
+    BtnCharger = new QPushButton(QStringLiteral("Charger un fichier\u2026"), this);
+    BtnCharger->setGeometry(16, 410, 150, 24);
+    BtnCharger->setToolTip(QStringLiteral("Les octets d'un fichier en m\u00e9moire, depuis la premi\u00e8re adresse"));
+    BtnEnregistrer = new QPushButton(QStringLiteral("Enregistrer la zone\u2026"), this);
+    BtnEnregistrer->setGeometry(171, 410, 150, 24);
+    BtnEnregistrer->setToolTip(QStringLiteral("Les octets des adresses choisies dans un fichier"));
+    connect(BtnCharger, &QPushButton::clicked, this, [this] { Charger(); });
+    connect(BtnEnregistrer, &QPushButton::clicked, this, [this] { Enregistrer(); });
+    ChoisitFichier = [this](bool enregistrer) {
+        return enregistrer ? QFileDialog::getSaveFileName(this, QStringLiteral("Enregistrer la zone"))
+                           : QFileDialog::getOpenFileName(this, QStringLiteral("Charger un fichier"));
+    };
 }
 
 void THexDataForm::Affiche() {
@@ -96,6 +112,8 @@ void THexDataForm::Affiche() {
     CBMaj->setEnabled(actif);
     EditRecherche->setEnabled(actif);
     BtnRechercher->setEnabled(actif);
+    BtnCharger->setEnabled(actif);
+    BtnEnregistrer->setEnabled(actif);
     const QSignalBlocker bloque(CBMaj);
     CBMaj->setChecked(F.MajAuto);
     RBVueCPU->setEnabled(F.VueCPUActive());
@@ -139,4 +157,24 @@ void THexDataForm::Rechercher() {
     const auto r = F.Recherche(EditRecherche->text().toStdString());
     if (!r.Message.empty() && D.Machine().Hote) D.Machine().Hote->MessageInfo(r.Message);
     if (r.Adresse) HexEdit->setFocus();
+}
+
+void THexDataForm::Charger() {
+    LitAdresses();
+    const QString chemin = ChoisitFichier(false);
+    if (chemin.isEmpty()) return;
+    const TBilanMemoire b = ChargeFichier(D.Machine(), chemin.toStdString(), EdtAdr->Adr1(), {F.Vue(), 0});
+    if (IHote* h = D.Machine().Hote) b.Refuse ? h->MessageErreur(b.Message) : h->MessageInfo(b.Message);
+    F.ApresDialogue();
+}
+
+void THexDataForm::Enregistrer() {
+    LitAdresses();
+    const QString chemin = ChoisitFichier(true);
+    if (chemin.isEmpty()) return;
+    // The zone the window shows: the range, or 512 bytes without one.
+    const int32_t debut = EdtAdr->Adr1();
+    const int32_t fin = EdtAdr->Adr2() < 0 ? std::min(debut + 511, 0xFFFF) : EdtAdr->Adr2();
+    const TBilanMemoire b = SauveZone(D.Machine(), chemin.toStdString(), debut, fin, {F.Vue(), 0});
+    if (IHote* h = D.Machine().Hote) b.Refuse ? h->MessageErreur(b.Message) : h->MessageInfo(b.Message);
 }

@@ -5,6 +5,8 @@
 // dialogs and the search.
 #pragma once
 
+#include <functional>
+
 #include <QWidget>
 
 #include "debugger/FenetreDonnees.h"
@@ -33,6 +35,10 @@ public:
     QPushButton *BtnCopier = nullptr, *BtnRemplir = nullptr;
     QLineEdit* EditRecherche = nullptr;
     QPushButton* BtnRechercher = nullptr;
+    QPushButton *BtnCharger = nullptr, *BtnEnregistrer = nullptr;
+    // The host file to load (false) or to write (true); empty when the user
+    // cancels. A file dialog; the tests answer on their own.
+    std::function<QString(bool)> ChoisitFichier;
 
     // The controls brought up to date with the logic.
     void Affiche();
@@ -51,4 +57,6 @@ private:
     void Copier();
     void Remplir();
     void Rechercher();
+    void Charger();
+    void Enregistrer();
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/Fichiers.h"
 #include "core/Nombres.h"
 #include "core/Texte.h"
 #include "devices/JeuCaracteres.h"
@@ -205,4 +206,58 @@ std::optional<int32_t> Cherche(const TMachine& m, int32_t debut, int32_t fin, in
         if (k == n) return a;
     }
     return std::nullopt;
+}
+
+TBilanMemoire ChargeFichier(TMachine& m, const std::string& chemin, int32_t adresse, TAccesMemoire acces) {
+    TBilanMemoire r;
+    r.Refuse = true;
+    std::vector<uint8_t> octets;
+    // One byte more than the memory holds tells a file that cannot fit.
+    const TLectureFichier lu = LitFichierEntier(chemin, octets, 0x10000);
+    if (lu == TLectureFichier::TropGros) {
+        r.Message = "Le fichier " + chemin + " d\u00e9passe 64 Ko : il ne tient pas en m\u00e9moire";
+        return r;
+    }
+    if (lu != TLectureFichier::Ok) {
+        r.Message = MessageLecture(lu, chemin);
+        return r;
+    }
+    if (octets.empty()) {
+        r.Message = "Le fichier " + chemin + " est vide";
+        return r;
+    }
+    const int64_t fin = int64_t(adresse) + int64_t(octets.size()) - 1;
+    if (adresse < 0 || fin > 0xFFFF) {
+        r.Message = Format("Le fichier %s (%zu octets) d\u00e9passerait FFFFH depuis %.4XH", chemin.c_str(),
+                           octets.size(), unsigned(adresse));
+        return r;
+    }
+    for (size_t i = 0; i < octets.size(); ++i) EcritAcces(m, uint16_t(adresse + int32_t(i)), acces, octets[i]);
+    r.Refuse = false;
+    r.Nombre = int64_t(octets.size());
+    r.Message = Format("%zu octets charg\u00e9s de %.4XH \u00e0 %.4XH", octets.size(), unsigned(adresse),
+                       unsigned(fin));
+    return r;
+}
+
+TBilanMemoire SauveZone(const TMachine& m, const std::string& chemin, int32_t debut, int32_t fin,
+                        TAccesMemoire acces) {
+    TBilanMemoire r;
+    r.Refuse = true;
+    if (debut < 0 || fin > 0xFFFF || fin < debut) {
+        r.Message = Format("Zone invalide : %.4XH \u00e0 %.4XH", unsigned(debut & 0xFFFF), unsigned(fin & 0xFFFF));
+        return r;
+    }
+    std::vector<uint8_t> octets;
+    for (int32_t a = debut; a <= fin; ++a) octets.push_back(LitAcces(m, uint16_t(a), acces));
+    std::string erreur;
+    if (!EcritFichierAtomique(chemin, octets, erreur)) {
+        r.Message = erreur;
+        return r;
+    }
+    r.Refuse = false;
+    r.Nombre = int64_t(octets.size());
+    r.Message = Format("%zu octets de %.4XH \u00e0 %.4XH enregistr\u00e9s dans %s", octets.size(), unsigned(debut),
+                       unsigned(fin), chemin.c_str());
+    return r;
 }

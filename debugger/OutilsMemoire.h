@@ -63,3 +63,13 @@ std::optional<uint8_t> CodeZorv(char32_t c);
 // debut..fin, through the view; none when there is none.
 std::optional<int32_t> Cherche(const TMachine& m, int32_t debut, int32_t fin, int32_t depuis,
                                const std::vector<uint8_t>& motif, TAccesMemoire acces);
+
+// "Charger un fichier…" and charge-mem: the bytes of a host file written
+// from `adresse` through the view, as the editor writes them. Refused with
+// nothing written when the file is not a readable regular file, is empty,
+// or would pass FFFF.
+TBilanMemoire ChargeFichier(TMachine& m, const std::string& chemin, int32_t adresse, TAccesMemoire acces);
+// "Enregistrer la zone…" and sauve-mem: debut..fin read through the view
+// (with no side effect) into a host file, replaced whole or not at all.
+TBilanMemoire SauveZone(const TMachine& m, const std::string& chemin, int32_t debut, int32_t fin,
+                        TAccesMemoire acces);
