@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -20,7 +21,7 @@
 
 namespace {
 
-constexpr int Largeur = 337, Hauteur = 440;
+constexpr int Largeur = 337, Hauteur = 408;
 
 } // namespace
 
@@ -91,14 +92,21 @@ void THexDataForm::CreeBoutons() {
     BtnRechercher->setGeometry(236, 380, 85, 24);
     connect(BtnRechercher, &QPushButton::clicked, this, [this] { Rechercher(); });
     connect(EditRecherche, &QLineEdit::returnPressed, this, [this] { Rechercher(); });
-    BtnCharger = new QPushButton(QStringLiteral("Charger un fichier\u2026"), this);
-    BtnCharger->setGeometry(16, 410, 150, 24);
-    BtnCharger->setToolTip(QStringLiteral("Les octets d'un fichier en m\u00e9moire, depuis la premi\u00e8re adresse"));
-    BtnEnregistrer = new QPushButton(QStringLiteral("Enregistrer la zone\u2026"), this);
-    BtnEnregistrer->setGeometry(171, 410, 150, 24);
-    BtnEnregistrer->setToolTip(QStringLiteral("Les octets des adresses choisies dans un fichier"));
-    connect(BtnCharger, &QPushButton::clicked, this, [this] { Charger(); });
-    connect(BtnEnregistrer, &QPushButton::clicked, this, [this] { Enregistrer(); });
+    // The window keeps its layout: the memory blocks are in its context menu,
+    // with their shortcuts.
+    ActCharger = new QAction(QStringLiteral("Charger un fichier\u2026"), this);
+    ActCharger->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    ActCharger->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    ActCharger->setToolTip(QStringLiteral("Les octets d'un fichier en m\u00e9moire, depuis la premi\u00e8re adresse"));
+    ActEnregistrer = new QAction(QStringLiteral("Enregistrer la zone\u2026"), this);
+    ActEnregistrer->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    ActEnregistrer->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    ActEnregistrer->setToolTip(QStringLiteral("Les octets des adresses choisies dans un fichier"));
+    connect(ActCharger, &QAction::triggered, this, [this] { Charger(); });
+    connect(ActEnregistrer, &QAction::triggered, this, [this] { Enregistrer(); });
+    addAction(ActCharger);
+    addAction(ActEnregistrer);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
     ChoisitFichier = [this](bool enregistrer) {
         return enregistrer ? QFileDialog::getSaveFileName(this, QStringLiteral("Enregistrer la zone"))
                            : QFileDialog::getOpenFileName(this, QStringLiteral("Charger un fichier"));
@@ -112,8 +120,8 @@ void THexDataForm::Affiche() {
     CBMaj->setEnabled(actif);
     EditRecherche->setEnabled(actif);
     BtnRechercher->setEnabled(actif);
-    BtnCharger->setEnabled(actif);
-    BtnEnregistrer->setEnabled(actif);
+    ActCharger->setEnabled(actif);
+    ActEnregistrer->setEnabled(actif);
     const QSignalBlocker bloque(CBMaj);
     CBMaj->setChecked(F.MajAuto);
     RBVueCPU->setEnabled(F.VueCPUActive());

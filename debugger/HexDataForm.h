@@ -11,6 +11,7 @@
 
 #include "debugger/FenetreDonnees.h"
 
+class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -35,7 +36,7 @@ public:
     QPushButton *BtnCopier = nullptr, *BtnRemplir = nullptr;
     QLineEdit* EditRecherche = nullptr;
     QPushButton* BtnRechercher = nullptr;
-    QPushButton *BtnCharger = nullptr, *BtnEnregistrer = nullptr;
+    QAction *ActCharger = nullptr, *ActEnregistrer = nullptr; // context menu, Ctrl+O and Ctrl+S
     // The host file to load (false) or to write (true); empty when the user
     // cancels. A file dialog; the tests answer on their own.
     std::function<QString(bool)> ChoisitFichier;

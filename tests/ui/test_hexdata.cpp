@@ -251,6 +251,35 @@ TEST_F(FenetreDonnees, FillAndCopyDialogs) {
     EXPECT_EQ(a->HexEdit->ScrollBar()->value(), a->Logique().Editeur.OffsetAdr() / 8);
 }
 
+TEST_F(FenetreDonnees, LoadAFileAndSaveTheZoneShown) {
+    THexDataForm* a = Ouvre();
+    ASSERT_NE(a, nullptr);
+    TMachine& m = f->Machine();
+    EXPECT_EQ(a->ActCharger->text(), QString::fromUtf8("Charger un fichier\u2026"));
+    EXPECT_EQ(a->ActEnregistrer->text(), QString::fromUtf8("Enregistrer la zone\u2026"));
+    EXPECT_TRUE(a->actions().contains(a->ActCharger)); // the window's context menu
+    EXPECT_EQ(a->size(), QSize(337, 408));
+    Ecrit("bloc.bin", {0x11, 0x22, 0x33});
+    a->RBData->click();
+    a->EdtAdr->Edit()->setText("4000 4002");
+    QString choisi = QString::fromStdString((dossier / "bloc.bin").string());
+    a->ChoisitFichier = [&](bool) { return choisi; };
+    a->ActCharger->trigger();
+    EXPECT_EQ(m.ReadBank(0x4001, 1), 0x22);
+    ASSERT_FALSE(boites.empty());
+    EXPECT_EQ(boites.back(), "3 octets charg\u00e9s de 4000H \u00e0 4002H");
+    choisi = QString::fromStdString((dossier / "zone.bin").string());
+    a->ActEnregistrer->trigger();
+    std::ifstream in(dossier / "zone.bin", std::ios::binary);
+    const std::vector<uint8_t> lu{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(lu, (std::vector<uint8_t>{0x11, 0x22, 0x33}));
+    // Cancelled: nothing happens.
+    const size_t n = boites.size();
+    choisi.clear();
+    a->ActCharger->trigger();
+    EXPECT_EQ(boites.size(), n);
+}
+
 TEST_F(FenetreDonnees, OneBankModelForcesTheProcessorView) {
     THexDataForm* a = Ouvre();
     ASSERT_NE(a, nullptr);
