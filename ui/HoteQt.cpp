@@ -98,27 +98,29 @@ bool THoteQt::TimerActif(TTimer t) const {
 
 uint32_t THoteQt::TickCount() { return uint32_t(FHorloge.elapsed()); }
 
-// The clock port reads the local time of its first reading moved on by the
-// machine's own time: the same at any speed, and in "Vitesse réelle" the
-// host's clock.
+// The clock port reads the host's local time: at "Vitesse maximale" a clock
+// moved on by the machine's time would run many times too fast under the
+// user's eyes (the monitor's cursor blinks by it). The software may read it
+// every few instructions: the local time is taken from the system once a
+// second and moved on by the monotonic clock in between.
 THeureLocale THoteQt::HeureLocale() {
     constexpr int64_t MsParJour = 86'400'000;
-    FTemps.Synchronise(&M);
-    if (!FBaseValide) {
+    const int64_t maintenantMs = FHorloge.elapsed();
+    const int64_t ecart = maintenantMs - FBaseHeureMs;
+    const int64_t dansJour = FBaseDansJourMs + ecart;
+    if (!FBaseValide || ecart < 0 || ecart >= 1000 || dansJour >= MsParJour) {
         const QDateTime maintenant = QDateTime::currentDateTime();
-        FBaseJour = QDate(2000, 1, 1); // days counted from there: never negative
-        FBaseDansJourMs = FBaseJour.daysTo(maintenant.date()) * MsParJour +
-                          maintenant.time().msecsSinceStartOfDay() - int64_t(FTemps.MaintenantUs / 1000);
+        const QDate d = maintenant.date();
+        FBaseHeure.Annee = d.year();
+        FBaseHeure.Mois = d.month();
+        FBaseHeure.Jour = d.day();
+        FBaseHeure.JourSemaine = d.dayOfWeek() % 7;
+        FBaseDansJourMs = maintenant.time().msecsSinceStartOfDay();
+        FBaseHeureMs = maintenantMs;
         FBaseValide = true;
+        return HeureLocale();
     }
-    const int64_t ms = FBaseDansJourMs + int64_t(FTemps.MaintenantUs / 1000);
-    const QDate d = FBaseJour.addDays(ms / MsParJour);
-    const int64_t dansJour = ms % MsParJour;
-    THeureLocale r;
-    r.Annee = d.year();
-    r.Mois = d.month();
-    r.Jour = d.day();
-    r.JourSemaine = d.dayOfWeek() % 7;
+    THeureLocale r = FBaseHeure;
     r.Heure = int(dansJour / 3'600'000);
     r.Minute = int(dansJour / 60'000 % 60);
     r.Seconde = int(dansJour / 1000 % 60);

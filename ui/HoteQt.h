@@ -3,7 +3,6 @@
 // pump of the run loop.
 #pragma once
 
-#include <QDate>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QObject>
@@ -58,11 +57,11 @@ public:
     uint32_t TrancheMax() override;
     void ApresTranche(uint32_t n) override;
     void ApresPas() override;
-    // The machine's own time: the keyboard's timers, the printer's
-    // time-out and the clock port run on it, "Vitesse réelle" only paces it
-    // against the host's clock. The screen's repaint throttle and the
-    // debugger's step repeat, which the machine cannot see, stay on the
-    // host's clock.
+    // The machine's own time: the keyboard's timers and the printer's
+    // time-out run on it, "Vitesse réelle" only paces it against the host's
+    // clock. The screen's repaint throttle and the debugger's step repeat,
+    // which the machine cannot see, and the clock port (the local time the
+    // user reads) stay on the host's clock.
     const THorlogeMachine& TempsMachine() const { return FTemps; }
 
     // A modal box is open: its own event loop runs. The run loop must not
@@ -105,9 +104,9 @@ private:
     THorlogeMachine FTemps;
     bool FMessagePoste = false; // a message waits: the next boundary pumps
     static bool SurTempsMachine(TTimer t) { return t != tmEcran && t != tmPas; }
-    // Local time taken from the system when the clock was first read, at
-    // machine time 0.
+    // Local time taken from the system at FBaseHeureMs of FHorloge.
     bool FBaseValide = false;
-    QDate FBaseJour;
+    THeureLocale FBaseHeure;
+    int64_t FBaseHeureMs = 0;
     int64_t FBaseDansJourMs = 0;
 };
