@@ -21,20 +21,6 @@ TGenreHote GenreDe(mode_t m) {
     return TGenreHote::Special;
 }
 
-bool EcritTout(int fd, const uint8_t* p, size_t n, int& err) {
-    while (n > 0) {
-        const ssize_t k = ::write(fd, p, n);
-        if (k < 0 && errno == EINTR) continue;
-        if (k <= 0) {
-            err = k < 0 ? errno : EIO;
-            return false;
-        }
-        p += k;
-        n -= size_t(k);
-    }
-    return true;
-}
-
 std::string AvecBarre(std::string chemin) {
     if (chemin.empty() || chemin.back() != '/') chemin += '/';
     return chemin;

@@ -60,13 +60,12 @@ TLectureFichier LitFichierTexte(const std::string& chemin, std::string& texte, u
     return r;
 }
 
-namespace {
-
-bool EcritTout(int fd, const uint8_t* p, size_t n) {
+bool EcritTout(int fd, const uint8_t* p, size_t n, int& err) {
     while (n > 0) {
         const ssize_t k = ::write(fd, p, n);
-        if (k < 0) {
-            if (errno == EINTR) continue;
+        if (k < 0 && errno == EINTR) continue;
+        if (k <= 0) {
+            err = k < 0 ? errno : EIO;
             return false;
         }
         p += k;
@@ -74,8 +73,6 @@ bool EcritTout(int fd, const uint8_t* p, size_t n) {
     }
     return true;
 }
-
-} // namespace
 
 namespace {
 
@@ -102,7 +99,8 @@ std::string EcritTemporaire(const std::string& chemin, const void* donnees, size
     if (fd < 0) return {};
     const std::string temp(nom.data());
     ::fchmod(fd, mode);
-    bool ok = EcritTout(fd, static_cast<const uint8_t*>(donnees), taille);
+    int err = 0;
+    bool ok = EcritTout(fd, static_cast<const uint8_t*>(donnees), taille, err);
     ok = (::fsync(fd) == 0) && ok;
     ok = (::close(fd) == 0) && ok;
     if (ok) return temp;
@@ -199,7 +197,8 @@ bool EcritFichierNouveau(const std::string& chemin, const void* donnees, size_t 
     const mode_t masque = ::umask(0);
     ::umask(masque);
     ::fchmod(fd, 0666 & ~masque);
-    bool ok = EcritTout(fd, static_cast<const uint8_t*>(donnees), taille);
+    int err = 0;
+    bool ok = EcritTout(fd, static_cast<const uint8_t*>(donnees), taille, err);
     ok = (::close(fd) == 0) && ok;
     bool lie = false;
     if (ok) {

@@ -60,6 +60,10 @@ bool EcritFichiersAtomiques(const std::vector<TFichierAEcrire>& fichiers, std::s
 bool EcritFichierNouveau(const std::string& chemin, const void* donnees, size_t taille, bool& existe,
                          std::string& erreur);
 
+// Writes all `n` bytes to the open descriptor `fd`, going on after
+// interruptions and short writes. False with the host's error number in `err`.
+bool EcritTout(int fd, const uint8_t* p, size_t n, int& err);
+
 // True when both paths name the same existing file (or the same path text).
 bool MemeFichier(const std::string& a, const std::string& b);
 bool FichierExiste(const std::string& chemin);

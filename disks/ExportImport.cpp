@@ -402,11 +402,10 @@ bool TExportImport::ImporteUn(TSystemeFichiers& fs, IDialogue& dialogue, const T
     std::vector<uint8_t> octets;
     int err = 0;
     const TLectureFichier lu = dossier.Lit(e.Nom, octets, uint64_t(fs.Secteurs().NbSecteurs()) * TailleSecteur, err);
+    // Swapped since the listing (for a link, a FIFO, a folder) or gone: said
+    // for what it is now.
     if (lu == TLectureFichier::PasOrdinaire || lu == TLectureFichier::Dossier || lu == TLectureFichier::Absent) {
-        FIgnores.push_back(Ignore(chemin, RaisonGenre(lu == TLectureFichier::Absent ? TGenreHote::Inconnu
-                                                       : lu == TLectureFichier::Dossier ? TGenreHote::Dossier
-                                                       : dossier.Genre(e.Nom) == TGenreHote::Lien ? TGenreHote::Lien
-                                                                                                 : TGenreHote::Special)));
+        FIgnores.push_back(Ignore(chemin, RaisonGenre(dossier.Genre(e.Nom))));
         return true;
     }
     if (lu == TLectureFichier::Illisible) {

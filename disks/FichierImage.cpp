@@ -1,6 +1,8 @@
 #include "disks/FichierImage.h"
 
 #include "core/DossierHote.h"
+#include "core/Fichiers.h"
+#include "core/Texte.h"
 
 #include <cerrno>
 #include <climits>
@@ -17,31 +19,7 @@
 
 namespace {
 
-std::string Dossier(const std::string& chemin) {
-    const size_t p = chemin.rfind('/');
-    return p == std::string::npos ? "." : p == 0 ? "/" : chemin.substr(0, p);
-}
-
-std::string Base(const std::string& chemin) {
-    const size_t p = chemin.rfind('/');
-    return p == std::string::npos ? chemin : chemin.substr(p + 1);
-}
-
 bool MemeInode(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
-
-bool EcritTout(int fd, const uint8_t* p, int64_t n, int& err) {
-    while (n > 0) {
-        const ssize_t k = ::write(fd, p, size_t(n));
-        if (k < 0 && errno == EINTR) continue;
-        if (k <= 0) {
-            err = k < 0 ? errno : EIO;
-            return false;
-        }
-        p += k;
-        n -= k;
-    }
-    return true;
-}
 
 void SyncDossier(const std::string& dossier) {
     const int d = ::open(dossier.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -123,8 +101,8 @@ std::string MessageVerrou(const std::string& chemin, int fd, bool ecritureVoulue
 }
 
 void NettoieTemporaires(const std::string& chemin) {
-    const std::string base = Base(chemin);
-    TDossierHote::Ouvre(Dossier(chemin)).NettoieTemporaires([&](const std::string& nom) { return nom == base; });
+    const std::string base = NomSansDossier(chemin);
+    TDossierHote::Ouvre(DossierDe(chemin).empty() ? "." : DossierDe(chemin)).NettoieTemporaires([&](const std::string& nom) { return nom == base; });
 }
 
 TFichierImage::TFichierImage(TFichierImage&& autre) noexcept
@@ -238,7 +216,7 @@ void TFichierImage::Remplace(const uint8_t* octets, int64_t n) {
         Echec("l'image a \u00e9t\u00e9 d\u00e9plac\u00e9e ou remplac\u00e9e depuis son insertion");
     const std::string cible = reel;
     NettoieTemporaires(cible);
-    std::string modele = Dossier(cible) + "/." + Base(cible) + ".XXXXXX";
+    std::string modele = DossierDe(cible) + "." + NomSansDossier(cible) + ".XXXXXX";
     const int fd = ::mkostemp(modele.data(), O_CLOEXEC);
     if (fd < 0) Echec(RaisonHoteFr(errno));
     // Locked before it bears the image's name: no other writer can take it.
@@ -246,7 +224,7 @@ void TFichierImage::Remplace(const uint8_t* octets, int64_t n) {
     ::fchmod(fd, tenu.st_mode & 07777);
     if (::geteuid() == 0 && ::fchown(fd, tenu.st_uid, tenu.st_gid) != 0) { /* kept as root's */ }
     int err = 0;
-    bool ok = EcritTout(fd, octets, n, err);
+    bool ok = EcritTout(fd, octets, size_t(n), err);
     if (ok && ::fsync(fd) != 0) {
         err = errno;
         ok = false;
@@ -260,7 +238,7 @@ void TFichierImage::Remplace(const uint8_t* octets, int64_t n) {
         ::unlink(modele.c_str());
         Echec(RaisonHoteFr(err));
     }
-    SyncDossier(Dossier(cible));
+    SyncDossier(DossierDe(cible));
     ::close(FDesc);
     FDesc = fd;
 }
