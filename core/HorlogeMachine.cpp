@@ -76,3 +76,17 @@ void THorlogeMachine::Avance(uint64_t us, TMachine* m) {
         if (MaintenantUs >= fin) break;
     }
 }
+
+TEtatHorloge THorlogeMachine::Etat() const {
+    return {MaintenantUs, FEcheance, FActif, FResteNs, FResteCycles, FCyclesVus, FInstructionsVues};
+}
+
+void THorlogeMachine::Restaure(const TEtatHorloge& e) {
+    MaintenantUs = e.MaintenantUs;
+    FEcheance = e.Echeance;
+    FActif = e.Actif;
+    FResteNs = e.ResteNs;
+    FResteCycles = e.ResteCycles;
+    FCyclesVus = e.CyclesVus;
+    FInstructionsVues = e.InstructionsVues;
+}

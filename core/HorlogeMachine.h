@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/EtatsMachine.h"
 #include "core/Hote.h"
 
 struct TMachine;
@@ -43,6 +44,10 @@ public:
     // every timer that falls due on the way fires, in order).
     void Ajoute(uint64_t us);
     void Avance(uint64_t us, TMachine* m);
+
+    // The time and the timers as a value, for a saved state.
+    TEtatHorloge Etat() const;
+    void Restaure(const TEtatHorloge& e);
 
 private:
     std::array<uint64_t, NbTimers> FEcheance{};

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/RapportArret.h"
+
 enum TEtatCPU : uint8_t { CPURun = 0, CPUStop = 1, CPUHalt = 2 };
 
 // One-shot timers of the main window.
@@ -105,6 +107,9 @@ public:
     virtual void AfficheEtatCPU(TEtatCPU) {}
     // Entry to and exit from the run loop, and HLT (the debugger window).
     virtual void EtatDuCPU(TEtatCPU) {}
+    // A run of the loop has ended, after the exit's EtatDuCPU: why and where
+    // (the status bar, the CPU window, the console hear the same report).
+    virtual void Arret(const TRapportArret&) {}
 };
 
 class IPortImprimante {

@@ -54,3 +54,9 @@ void TMachine::ChoisitModele(int32_t machine) {
     Machine = machine;
     MaxAdrRam = MaxAdrRamModele(machine);
 }
+
+void TMachine::ApresRestauration() {
+    FonteSelect &= 1;
+    PtrFonte80 = FonteSelect ? &Fonte80APL : &Fonte80;
+    PtrFonte128 = FonteSelect ? &Fonte128APL : &Fonte128;
+}
