@@ -155,8 +155,10 @@ int CommandeDebug(int argc, char** argv) {
         UneLigne(e);
         return SortieArguments;
     }
+    if (!ChargeEtatDesOptions(poste, o, UneLigne)) return 1;
     TConsoleDebogueur console(poste);
     int statut = Dialogue(console, d);
+    if (!SauveEtatDesOptions(poste, o, UneLigne) && statut == 0) statut = 1;
     // The session ends: the open print job with it.
     if (std::string erreur; !imprimante.Termine(erreur)) {
         if (!erreur.empty()) UneLigne(erreur);

@@ -113,6 +113,7 @@ int CommandeRun(int argc, char** argv) {
         UneLigne(e);
         return SortieArguments;
     }
+    if (!ChargeEtatDesOptions(poste, o, UneLigne)) return SortieCapture;
     TMachine* m = &poste.Machine();
     THoteVirtuel& hote = poste.HoteVirtuel;
     // Keys wait for the software to announce its keyboard mode (which
@@ -124,6 +125,7 @@ int CommandeRun(int argc, char** argv) {
     const std::clock_t debutCpu = std::clock();
     int statut = Fait(*m, o);
     m->SourceTouches = nullptr;
+    if (!SauveEtatDesOptions(poste, o, UneLigne) && statut == SortieOk) statut = SortieCapture;
     const double secondes = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
     const double secondesCpu = double(std::clock() - debutCpu) / CLOCKS_PER_SEC;
     // The program ends: the open print job with it.

@@ -7,3 +7,4 @@ int CommandeDasm(int argc, char** argv); // zorv dasm
 int CommandeRun(int argc, char** argv);  // zorv run
 int CommandeDebug(int argc, char** argv); // zorv debug
 int CommandeDisk(int argc, char** argv); // zorv disk
+int CommandeState(int argc, char** argv); // zorv state

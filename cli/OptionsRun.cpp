@@ -95,7 +95,10 @@ TOptions TableOptionsRun(TOptionsRun& o, const std::string& commande, const std:
         .Option({"--bdos"}, "FICHIER", "programme console chargé en 0100H, toute la mémoire en RAM\n"
                                        "(appels 2 et 9 en 0005H ; fin en 0000H)", Chemin(o.Bdos))
         .Option({"--disk"}, "N=IMAGE[:ro]", "image disquette dans le lecteur N (1, 2, 9 à 12) ;\n"
-                                            "« :ro » la protège en écriture (répétable)", Ajoute(o.Disques));
+                                            "« :ro » la protège en écriture (répétable)", Ajoute(o.Disques))
+        .Option({"--state-in"}, "FICHIER", "part d'un état enregistré (modèle, mémoire, registres,\nlecteurs) au lieu de la mise sous tension",
+                Chemin(o.EtatEntree))
+        .Drapeau({"--state-force"}, "remet les images disquettes changées depuis l'enregistrement\nde l'état", o.EtatForce);
     // Keyboard and printer.
     t.Option({"--keys"}, "TEXTE", "frappe au clavier (\\r \\n \\t \\\\ \\xHH)", Texte(o.Touches))
         .Drapeau({"--keys-now"}, "les touches entrent dès le départ, sans attendre le logiciel", o.TouchesImmediates)
@@ -126,6 +129,7 @@ TOptions TableOptionsRun(TOptionsRun& o, const std::string& commande, const std:
                 });
     // What is shown at the end.
     t.Drapeau({"--screen-text"}, "affiche l'écran en texte à la fin", o.TexteEcran)
+        .Option({"--state-out"}, "FICHIER", "enregistre l'état de la machine à la fin", Chemin(o.EtatSortie))
         .Option({"--screenshot", "--screen-png"}, "FICHIER", "enregistre l'écran en PNG à la fin", Chemin(o.EcranPng))
         .Option({"--text-colour"}, "N", "couleur du texte : 0 vert, 1 ambre, 2 blanc", Entier(o.CouleurTexte, 0, 2))
         .Option({"--planes"}, "N", "plans graphiques affichés, 1 à 4", Entier(o.Plans, 1, 4))

@@ -33,6 +33,8 @@ struct TOptionsRun {
     std::string ImprimanteBrute; // --printer-raw: the strobed bytes
     std::vector<std::string> Disques;  // --disk N=IMAGE[:ro]
     int CouleurTexte = 0, Plans = 4, Schema = 0; // display settings of the picture
+    std::string EtatEntree, EtatSortie; // --state-in, --state-out
+    bool EtatForce = false;             // --state-force: images changed since the save go back in
 };
 
 // The option table of `zorv run`, storing into `o`.

@@ -9,6 +9,7 @@
 #include "cli/ConsoleBdos.h"
 #include "cli/ImprimanteRun.h"
 #include "config/ChargeRoms.h"
+#include "config/EtatPoste.h"
 #include "config/Modeles.h"
 #include "config/Parametres.h"
 #include "config/Poste.h"
@@ -142,4 +143,24 @@ std::string PreparePoste(TPosteVirtuel& poste, const TOptionsRun& o, TImprimante
     hote.SurMessage = ligne;
     if (std::string e = PrepareMachine(poste, o); !e.empty()) return e;
     return imprimante.Prepare(poste, o);
+}
+
+bool ChargeEtatDesOptions(TPosteVirtuel& poste, const TOptionsRun& o, void (*ligne)(const std::string&)) {
+    if (o.EtatEntree.empty()) return true;
+    TChargementEtat c;
+    const bool force = o.EtatForce;
+    c.SurImageChangee = [force](const std::string&) { return force ? TChoixDisque::Remettre : TChoixDisque::Refuser; };
+    const bool ok = ChargeEtat(poste, &poste.HoteVirtuel, o.EtatEntree, c);
+    for (const std::string& m : c.Messages) ligne(m);
+    if (!ok) ligne(c.Erreur + (c.Erreur.find("a changé") != std::string::npos ? " (--state-force le remet quand même)" : ""));
+    return ok;
+}
+
+bool SauveEtatDesOptions(TPosteVirtuel& poste, const TOptionsRun& o, void (*ligne)(const std::string&)) {
+    if (o.EtatSortie.empty()) return true;
+    DessineEcran(poste.Machine());
+    std::string erreur;
+    if (SauveEtat(poste, &poste.HoteVirtuel, o.EtatSortie, erreur)) return true;
+    ligne(erreur);
+    return false;
 }

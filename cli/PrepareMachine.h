@@ -33,3 +33,11 @@ std::string PreparePoste(TPosteVirtuel& poste, const TOptionsRun& o, TImprimante
 
 // The virtual clock starts from the host's local date and time.
 THeureLocale HeureDeDepart();
+
+// --state-in: the state replaces the power-on machine (its drives too). An
+// image changed since the save is refused unless --state-force; false when
+// the state was not loaded (the reason on `ligne`), the machine untouched.
+bool ChargeEtatDesOptions(TPosteVirtuel& poste, const TOptionsRun& o, void (*ligne)(const std::string&));
+// --state-out: the state of the machine now (its screen drawn for the
+// thumbnail); false when it could not be written.
+bool SauveEtatDesOptions(TPosteVirtuel& poste, const TOptionsRun& o, void (*ligne)(const std::string&));

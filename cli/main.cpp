@@ -14,6 +14,7 @@ void Usage(FILE* f) {
                "  run   fait tourner la machine sans fenêtre\n"
                "  debug fait tourner la machine sous les commandes du débogueur\n"
                "  disk  crée, formate, liste, vérifie, exporte et importe des images disquette\n"
+               "  state ce que contient un état enregistré\n"
                "zorv <commande> --help donne les options de chaque commande ;\n"
                "zorv --version donne la version du programme.\n",
                f);
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
     if (!std::strcmp(cmd, "asm")) return CommandeAsm(argc - 1, argv + 1);
     if (!std::strcmp(cmd, "dasm")) return CommandeDasm(argc - 1, argv + 1);
     if (!std::strcmp(cmd, "run")) return CommandeRun(argc - 1, argv + 1);
+    if (!std::strcmp(cmd, "state")) return CommandeState(argc - 1, argv + 1);
     if (!std::strcmp(cmd, "debug")) return CommandeDebug(argc - 1, argv + 1);
     if (!std::strcmp(cmd, "disk")) return CommandeDisk(argc - 1, argv + 1);
     std::fprintf(stderr, "zorv : commande inconnue « %s »\n", cmd);

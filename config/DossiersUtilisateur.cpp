@@ -60,3 +60,9 @@ TDossiers ChoisitDossiers(const std::string& dossierExe, const TEnvironnementDos
 }
 
 std::string DossierCaptures(const TDossiers& d) { return d.Donnees + "Captures/"; }
+
+std::string DossierEtats(const TDossiers& d) { return d.Donnees + "\u00c9tats/"; }
+
+std::string FichierEtatRapide(const TDossiers& d, int numero) {
+    return DossierEtats(d) + "Rapide-" + std::to_string(numero) + ".zetat";
+}

@@ -30,3 +30,10 @@ TDossiers ChoisitDossiers(const std::string& dossierExe, const TEnvironnementDos
 
 // The "Captures" folder of the screenshots.
 std::string DossierCaptures(const TDossiers& d);
+
+// The "États" folder of the saved states, beside the captures.
+std::string DossierEtats(const TDossiers& d);
+// The quick states, numbered 1 … NbEtatsRapides: "Rapide-2.zetat" in the
+// "États" folder.
+constexpr int NbEtatsRapides = 4;
+std::string FichierEtatRapide(const TDossiers& d, int numero);

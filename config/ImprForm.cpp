@@ -165,11 +165,9 @@ void TImprForm::BtnParamsImpClick() {
 }
 
 std::optional<TEffetsImprimante> TImprForm::Montre(TPoste& poste, THoteQt& hote) {
-    TMachine& m = poste.Machine();
-    PrendTailleFonte(m);
-    FormActivate(LitReglagesImprimante(m, poste.Parametres, EditTemps->text().toStdString()),
-                 DossierImpressions(poste.Parametres));
+    poste.PrendTailleFonte();
+    FormActivate(poste.LitReglagesImprimante(EditTemps->text().toStdString()), DossierImpressions(poste.Parametres));
     CentreSurParent(*this);
     if (!hote.Modale([this] { return exec() == QDialog::Accepted; })) return std::nullopt;
-    return AppliqueReglagesImprimante(Reglages(), m, poste.Parametres);
+    return poste.AppliqueReglagesImprimante(Reglages());
 }

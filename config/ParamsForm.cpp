@@ -136,8 +136,8 @@ TReglagesEmulateur TFormParams::Reglages() const {
 }
 
 std::optional<TEffetsEmulateur> TFormParams::Montre(TPoste& poste, THoteQt& hote) {
-    FormActivate(LitReglagesEmulateur(poste.Machine(), poste.Parametres));
+    FormActivate(poste.LitReglagesEmulateur());
     CentreSurParent(*this);
     if (!hote.Modale([this] { return exec() == QDialog::Accepted; })) return std::nullopt;
-    return AppliqueReglagesEmulateur(Reglages(), poste.Machine(), poste.Parametres, poste.FenetresDebogueur);
+    return poste.AppliqueReglagesEmulateur(Reglages());
 }

@@ -5,6 +5,7 @@
 
 #include "config/Demarrage.h"
 #include "debugger/Debogueur.h"
+#include "devices/Imprimante.h"
 
 uint32_t GraineAleatoire() {
     std::random_device entropie;
@@ -45,9 +46,33 @@ void TPoste::RecoitMessagePrincipal(const TMessage& message) {
         if (SurDemandeLancement)
             SurDemandeLancement();
         else
-            FMachine->LanceEmulation();
+            FDernierArret = FMachine->LanceEmulation();
     }
     if (message.Numero == MsgFermeture && SurFermeture) SurFermeture();
+}
+
+TReglagesEmulateur TPoste::LitReglagesEmulateur() const { return ::LitReglagesEmulateur(*FMachine, Parametres); }
+
+TEffetsEmulateur TPoste::AppliqueReglagesEmulateur(const TReglagesEmulateur& r) {
+    return ::AppliqueReglagesEmulateur(r, *FMachine, Parametres, FenetresDebogueur);
+}
+
+void TPoste::PrendTailleFonte() { ::PrendTailleFonte(*FMachine); }
+
+TReglagesImprimante TPoste::LitReglagesImprimante(const std::string& texteTemps) const {
+    return ::LitReglagesImprimante(*FMachine, Parametres, texteTemps);
+}
+
+TEffetsImprimante TPoste::AppliqueReglagesImprimante(const TReglagesImprimante& r) {
+    return ::AppliqueReglagesImprimante(r, *FMachine, Parametres);
+}
+
+bool TPoste::EcritParametres() const { return EcrireParametres(*FMachine, Parametres); }
+
+bool TPoste::EnregistreImages() { return GestionDisques.EnregistreImages(*FMachine, Parametres); }
+
+std::unique_ptr<TImprimante> TPoste::NouvelleImprimante(ISurfaceImpression& surface) {
+    return std::make_unique<TImprimante>(*FMachine, surface);
 }
 
 bool TPoste::Demarre(const std::string& progDir) {

@@ -10,10 +10,12 @@
 
 #include "config/Parametres.h"
 #include "config/ReglagesEmulateur.h"
+#include "config/ReglagesImprimante.h"
 #include "core/HoteVirtuel.h"
 #include "core/ImprimanteBrute.h"
 #include "core/Machine.h"
 #include "core/Messages.h"
+#include "debugger/Inspection.h"
 #include "disks/ActiviteLecteurs.h"
 #include "disks/GestionDisques.h"
 #include "disks/Lecteurs.h"
@@ -23,6 +25,8 @@
 uint32_t GraineAleatoire();
 
 class TDebogueur;
+class TImprimante;
+class ISurfaceImpression;
 
 class TPoste {
 public:
@@ -33,6 +37,8 @@ public:
 
     TMachine& Machine() { return *FMachine; }
     const TMachine& Machine() const { return *FMachine; }
+    // The windows' door on the machine.
+    TInspection Inspection() { return TInspection(*FMachine); }
     TLecteurs Lecteurs;
     // The disk manager's state over the drive table: selected row, export
     // and import folders, recent images.
@@ -61,6 +67,28 @@ public:
     void RetireObservateur(IObservateurCPU* o);
     void ConnecteImprimante(IPortImprimante* imprimante) { FMachine->Imprimante = imprimante; }
 
+    // The report of the last run of the loop the run message started
+    // (Budget, at 0, before the first).
+    const TRapportArret& DernierArret() const { return FDernierArret; }
+
+    // The settings windows' part on the machine and the settings
+    // (config/ReglagesEmulateur.h, config/ReglagesImprimante.h): what is in
+    // force, and what is applied on OK.
+    TReglagesEmulateur LitReglagesEmulateur() const;
+    TEffetsEmulateur AppliqueReglagesEmulateur(const TReglagesEmulateur& r);
+    // The printer dialog opens: the font size chosen becomes the one in use.
+    void PrendTailleFonte();
+    TReglagesImprimante LitReglagesImprimante(const std::string& texteTemps) const;
+    TEffetsImprimante AppliqueReglagesImprimante(const TReglagesImprimante& r);
+    // The settings file written with what is in force; false when it cannot be.
+    bool EcritParametres() const;
+    // The disk manager's "Enregistrer": the images in the drives become the
+    // images of the next start.
+    bool EnregistreImages();
+    // The window's printer, composing on `surface`; connect it with
+    // ConnecteImprimante.
+    std::unique_ptr<TImprimante> NouvelleImprimante(ISurfaceImpression& surface);
+
     // The start-up sequence for the program folder `progDir` (settings, ROM
     // images) without the run message; false when an image is missing. The
     // drive table takes the geometry of the settings. Mounting the images
@@ -73,6 +101,7 @@ public:
 private:
     std::unique_ptr<TMachine> FMachine;
     std::unique_ptr<TDebogueur> FDebogueur; // after the machine: it refers to it
+    TRapportArret FDernierArret;
     void RecoitMessagePrincipal(const TMessage& message);
 };
 

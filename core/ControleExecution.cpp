@@ -21,6 +21,16 @@ void TMachine::SignaleEtatDuCPU(TEtatCPU etat) {
     for (IObservateurCPU* o : Observateurs) o->EtatDuCPU(etat);
 }
 
+namespace {
+
+// The stop report to every observer, in order. A copy of the list: an
+// observer may leave it while it is told.
+void SignaleArret(std::vector<IObservateurCPU*> observateurs, const TRapportArret& rapport) {
+    for (IObservateurCPU* o : observateurs) o->Arret(rapport);
+}
+
+} // namespace
+
 void TMachine::ReinitAffichage() {
     GraphZorv.fill(0);
     Mode128Col = false;
@@ -146,6 +156,8 @@ TRapportArret TMachine::BoucleEmulation(uint64_t budget) {
     if (Hote) Hote->CaptureClavier(false);
     CaptureClav = false;
     BoucleActive = false;
+    // Told once the loop is left: an observer may start another run.
+    SignaleArret(Observateurs, rapport);
     return rapport;
 }
 

@@ -29,12 +29,6 @@ using TMsgCtrlZorv = std::array<uint8_t, 256>;
 constexpr int LargeurGCopy = 256;
 constexpr int HauteurGCopy = 7;
 
-// A colour as stored in the 24-bit bitmap: blue, green, red.
-struct TRGB {
-    uint8_t B = 0, G = 0, R = 0;
-    bool operator==(const TRGB&) const = default;
-};
-
 // Floppy controller protocol states, in their documented order.
 enum TEtatCtrlDsq : uint8_t {
     ecdAttente, ecdEmetBuf, ecdIgnore, ecdEntete, ecdMessage, ecdPreambEcr,
@@ -126,7 +120,8 @@ struct TImagesRom {
     template <class S, class V> static void Champs(S& s, V& v) { v(s.RomBoot), v(s.Rom9512), v(s.Rom128K); }
 };
 
-// Text mode, graphics plane and colours.
+// Text mode, graphics plane and the character set in use (the colours
+// they are shown in are the window's settings).
 struct TEtatEcran {
     static constexpr char Id[5] = "ECRN";
     static constexpr uint16_t Version = 1;
@@ -134,17 +129,9 @@ struct TEtatEcran {
     TGraphZorv GraphZorv{};
     uint8_t GraphX = 0, GraphY = 0, GraphZ = 0;
     uint8_t FonteSelect = 0;
-    int32_t IndCoulTxt = 0;
-    int32_t IndCoulGrph = 0;
-    uint8_t PlansGraph = 4;
-    TRGB CouleurTexte{};
-    TRGB CouleurFond{};
-    std::array<TRGB, 16> CoulGraph{};
     bool operator==(const TEtatEcran&) const = default;
     template <class S, class V> static void Champs(S& s, V& v) {
         v(s.Mode128Col), v(s.GraphZorv), v(s.GraphX), v(s.GraphY), v(s.GraphZ), v(s.FonteSelect);
-        v(s.IndCoulTxt), v(s.IndCoulGrph), v(s.PlansGraph), v(s.CouleurTexte), v(s.CouleurFond);
-        v(s.CoulGraph);
     }
 };
 

@@ -25,6 +25,12 @@ using PFonte80 = const TFonte80*;
 using PFonte128 = const TFonte128*;
 using TTblPtArret = std::array<uint8_t, 0x10000>;
 
+// A colour as stored in the 24-bit bitmap: blue, green, red.
+struct TRGB {
+    uint8_t B = 0, G = 0, R = 0;
+    bool operator==(const TRGB&) const = default;
+};
+
 constexpr int LargeurEcran = 1024;
 constexpr int HauteurEcran = 576;
 
@@ -68,6 +74,13 @@ struct TMachine : TEtatProcesseur, TEtatMemoire, TImagesRom, TEtatEcran, TEtatCl
     bool SondeMemoire = false;
 
     // --- Display ------------------------------------------------------------
+    // Colours of the picture, from the settings (see ChoisitCouleurs).
+    int32_t IndCoulTxt = 0;
+    int32_t IndCoulGrph = 0;
+    uint8_t PlansGraph = 4;
+    TRGB CouleurTexte{};
+    TRGB CouleurFond{};
+    std::array<TRGB, 16> CoulGraph{};
     TFonte80 Fonte80{}, Fonte80APL{};
     TFonte128 Fonte128{}, Fonte128APL{};
     PFonte80 PtrFonte80 = &Fonte80;

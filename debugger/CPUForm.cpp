@@ -20,6 +20,7 @@
 #include "debugger/PtArrForm.h"
 #include "debugger/SymbForm.h"
 #include "debugger/SaisieRegistre.h"
+#include "debugger/TexteArret.h"
 
 namespace {
 
@@ -257,7 +258,7 @@ void TCPUForm::AfficheRegistres() {
         const QString t = QString::fromStdString(D.TexteRegistre(TRegistreCPU(r)));
         if (EditReg[size_t(r)]->text() != t) EditReg[size_t(r)]->setText(t);
     }
-    const TRegistresCPU regs = LitRegistres(D.Machine());
+    const TRegistresCPU regs = TInspection(D).Registres();
     CBFlagS->setChecked(regs.Drapeau(drS));
     CBFlagZ->setChecked(regs.Drapeau(drZ));
     CBFlagAC->setChecked(regs.Drapeau(drAC));
@@ -330,6 +331,12 @@ void TCPUForm::AfficheControles() {
     PanelEtat->setText(QString::fromStdString(etat.Texte));
     Colore(PanelEtat, QPalette::Window, Couleur(etat.Fond));
     Colore(PanelEtat, QPalette::WindowText, Couleur(etat.Encre));
+}
+
+void TCPUForm::Arret(const TRapportArret& rapport) {
+    if (!ArretAnnonce(rapport)) return;
+    FTexteArret = TexteRapportArret(rapport, D.Sondes);
+    PanelEtat->setToolTip(QString::fromStdString(FTexteArret));
 }
 
 // --- Keys and the mouse over the listing ---------------------------------------

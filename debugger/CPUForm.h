@@ -29,7 +29,10 @@ public:
     static void Installe();
 };
 
-class TCPUForm : public QWidget {
+// It hears the run loop's stop report (the main window adds it to the
+// workstation's observers): the state panel's hint tells why and where the
+// last run stopped.
+class TCPUForm : public QWidget, public IObservateurCPU {
 public:
     TCPUForm(TDebogueur& debogueur, QWidget* parent);
     ~TCPUForm() override;
@@ -56,6 +59,9 @@ public:
 
     // Brings every control up to date with the logic.
     void Affiche();
+    void Arret(const TRapportArret& rapport) override;
+    // "arrêt : point d'arrêt à 2010H" of the last stop told, or empty.
+    const std::string& TexteArret() const { return FTexteArret; }
 
     // The watch window, the stack window and the converter: single windows
     // made with the CPU window; code windows are made by "Code"
@@ -72,6 +78,7 @@ private:
     TDebogueur& D;
     uint32_t FGeneration = UINT32_MAX;
     std::string FTexteAdresses;
+    std::string FTexteArret;
 
     void CreeListing();
     void CreeRegistres();

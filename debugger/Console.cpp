@@ -9,26 +9,6 @@
 #include "debugger/PointsArret.h"
 #include "debugger/SaisieRegistre.h"
 
-const char* TexteCauseArret(TCauseArret cause) {
-    switch (cause) {
-    case TCauseArret::PointArret: return "point d'arrêt";
-    case TCauseArret::ArretTemporaire: return "arrêt temporaire";
-    case TCauseArret::Pause: return "pause";
-    case TCauseArret::Halte: return "HLT";
-    case TCauseArret::FinEmul: return "fin de l'émulation";
-    case TCauseArret::Budget: return "nombre d'instructions atteint";
-    case TCauseArret::PointSurveillance: return "point de surveillance";
-    case TCauseArret::DejaEnCours: return "déjà en cours";
-    }
-    return "?";
-}
-
-std::string TexteRapportArret(const TRapportArret& r) { return TexteRapportArret(TexteCauseArret(r.Cause), r.Adresse); }
-
-std::string TexteRapportArret(const char* cause, uint16_t adresse) {
-    return Format("arrêt : %s à %.4XH", cause, unsigned(adresse));
-}
-
 const std::vector<TCommandeConsole>& TConsoleDebogueur::Table() {
     static const std::vector<TCommandeConsole> table = {
         {"reg", "[R=VALEUR]", "registres et drapeaux ; R=VALEUR change un registre (hexadécimal)",
@@ -60,6 +40,10 @@ const std::vector<TCommandeConsole>& TConsoleDebogueur::Table() {
          &TConsoleDebogueur::CmdChargeMem},
         {"sauve-mem", "FICHIER DEBUT FIN [VUE]", "enregistre la mémoire de DEBUT à FIN dans un fichier de l'hôte",
          &TConsoleDebogueur::CmdSauveMem},
+        {"sauve-etat", "FICHIER", "enregistre l'état complet de la machine (mémoire, registres, périphériques, lecteurs)",
+         &TConsoleDebogueur::CmdSauveEtat},
+        {"charge-etat", "FICHIER", "reprend la machine dans l'état enregistré (refusé si une image de disquette a changé)",
+         &TConsoleDebogueur::CmdChargeEtat},
         {"sym", "[NOM ADR]", "ajoute un symbole ; sym charge FICHIER, sym tri nom|adresse, sym efface ; seul : la liste",
          &TConsoleDebogueur::CmdSym},
         {"surv", "[DEBUT [FIN] [l|e|le] [cpu|logiciel|data]]",

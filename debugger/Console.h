@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Machine.h"
+#include "debugger/TexteArret.h"
 
 class TPosteVirtuel;
 class TDebogueur;
@@ -23,14 +24,6 @@ struct TCommandeConsole {
     const char* Aide;
     bool (TConsoleDebogueur::*Gestionnaire)(const TArgumentsConsole&);
 };
-
-// "point d'arrêt", "arrêt temporaire", "HLT" … for each cause.
-const char* TexteCauseArret(TCauseArret cause);
-// The console's own stop: a run or a stepping stopped by Ctrl+C.
-inline constexpr const char* CauseInterruption = "interruption";
-// "arrêt : point d'arrêt à 2010H"
-std::string TexteRapportArret(const TRapportArret& rapport);
-std::string TexteRapportArret(const char* cause, uint16_t adresse);
 
 class TConsoleDebogueur {
 public:
@@ -73,6 +66,8 @@ public:
     bool CmdCherche(const TArgumentsConsole& a);
     bool CmdChargeMem(const TArgumentsConsole& a);
     bool CmdSauveMem(const TArgumentsConsole& a);
+    bool CmdSauveEtat(const TArgumentsConsole& a);
+    bool CmdChargeEtat(const TArgumentsConsole& a);
     // Watches, stack view, converter and code windows (ConsoleVariables.cpp).
     bool CmdVar(const TArgumentsConsole& a);
     bool CmdVarMoins(const TArgumentsConsole& a);

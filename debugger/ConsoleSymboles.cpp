@@ -27,9 +27,7 @@ bool NomSymboleAdmis(const std::string& nom) {
 } // namespace
 
 std::string TConsoleDebogueur::TexteRapport(const TRapportArret& r) const {
-    const auto& d = D.Sondes.Declenchement();
-    if (r.Cause == TCauseArret::PointSurveillance && d) return "arrêt : " + TexteDeclenchement(*d);
-    return TexteRapportArret(r);
+    return TexteRapportArret(r, D.Sondes);
 }
 
 bool TConsoleDebogueur::CmdPaEtendu(const TArgumentsConsole& a) {

@@ -89,6 +89,6 @@ void TCopieForm::OK() {
     L.Source.Vue = VueCochee(RBSrcLog, RBSrcData);
     L.Destination.Vue = VueCochee(RBDstLog, RBDstData);
     const TBilanMemoire b = L.Valide();
-    if (D.Machine().Hote) D.Machine().Hote->MessageInfo(b.Message);
+    TInspection(D).MessageInfo(b.Message);
     accept();
 }

@@ -163,7 +163,7 @@ void THexDataForm::Remplir() {
 
 void THexDataForm::Rechercher() {
     const auto r = F.Recherche(EditRecherche->text().toStdString());
-    if (!r.Message.empty() && D.Machine().Hote) D.Machine().Hote->MessageInfo(r.Message);
+    if (!r.Message.empty()) TInspection(D).MessageInfo(r.Message);
     if (r.Adresse) HexEdit->setFocus();
 }
 
@@ -171,8 +171,9 @@ void THexDataForm::Charger() {
     LitAdresses();
     const QString chemin = ChoisitFichier(false);
     if (chemin.isEmpty()) return;
-    const TBilanMemoire b = ChargeFichier(D.Machine(), chemin.toStdString(), EdtAdr->Adr1(), {F.Vue(), 0});
-    if (IHote* h = D.Machine().Hote) b.Refuse ? h->MessageErreur(b.Message) : h->MessageInfo(b.Message);
+    TInspection porte(D);
+    const TBilanMemoire b = porte.ChargeFichier(chemin.toStdString(), EdtAdr->Adr1(), {F.Vue(), 0});
+    b.Refuse ? porte.MessageErreur(b.Message) : porte.MessageInfo(b.Message);
     F.ApresDialogue();
 }
 
@@ -183,6 +184,7 @@ void THexDataForm::Enregistrer() {
     // The zone the window shows: the range, or 512 bytes without one.
     const int32_t debut = EdtAdr->Adr1();
     const int32_t fin = EdtAdr->Adr2() < 0 ? std::min(debut + 511, 0xFFFF) : EdtAdr->Adr2();
-    const TBilanMemoire b = SauveZone(D.Machine(), chemin.toStdString(), debut, fin, {F.Vue(), 0});
-    if (IHote* h = D.Machine().Hote) b.Refuse ? h->MessageErreur(b.Message) : h->MessageInfo(b.Message);
+    TInspection porte(D);
+    const TBilanMemoire b = porte.SauveZone(chemin.toStdString(), debut, fin, {F.Vue(), 0});
+    b.Refuse ? porte.MessageErreur(b.Message) : porte.MessageInfo(b.Message);
 }

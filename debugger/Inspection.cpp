@@ -1,6 +1,14 @@
 #include "debugger/Inspection.h"
 
+#include "config/CommandesPoste.h"
+#include "core/HorlogeMachine.h"
 #include "core/Texte.h"
+#include "debugger/Debogueur.h"
+#include "debugger/OutilsMemoire.h"
+#include "debugger/PointsArret.h"
+#include "devices/Capture.h"
+#include "devices/Ecran.h"
+#include "devices/TraductionClavier.h"
 
 namespace {
 
@@ -79,3 +87,74 @@ uint8_t LitMemoire(const TMachine& m, uint16_t adresse, TVueMemoire vue) {
     }
     return 0xFF;
 }
+
+void EcritMemoire(TMachine& m, uint16_t adresse, TVueMemoire vue, uint8_t octet, uint8_t banqueCPU) {
+    EcritAcces(m, adresse, {vue, banqueCPU}, octet);
+}
+
+// --- The windows' door ---------------------------------------------------------------
+
+TInspection::TInspection(TDebogueur& d) : M(&d.Machine()) {}
+
+uint8_t TInspection::LitMemoire(uint16_t adresse, TVueMemoire vue, uint8_t banqueCPU) const {
+    return LitAcces(*M, adresse, {vue, banqueCPU});
+}
+
+TBilanMemoire TInspection::ChargeFichier(const std::string& chemin, int32_t adresse, const TAccesMemoire& acces) {
+    return ::ChargeFichier(*M, chemin, adresse, acces);
+}
+
+TBilanMemoire TInspection::SauveZone(const std::string& chemin, int32_t debut, int32_t fin,
+                                     const TAccesMemoire& acces) const {
+    return ::SauveZone(*M, chemin, debut, fin, acces);
+}
+
+bool TInspection::EstPtArret(uint16_t a) const { return ::EstPtArret(M->TblPtArret, a); }
+
+bool TInspection::AjoutePtArret(uint64_t adresse) { return ::AjoutePtArret(M->TblPtArret, adresse); }
+
+bool TInspection::RetirePtArret(uint16_t a) { return ::RetirePtArret(M->TblPtArret, a); }
+
+bool TInspection::BasculePtArret(uint16_t a) { return ::BasculePtArret(M->TblPtArret, a); }
+
+std::vector<uint16_t> TInspection::PtsArret() const { return ListePtArret(M->TblPtArret); }
+
+void TInspection::DemandeLancement() {
+    if (M->Hote) M->Hote->PosteMessage(MsgLanceEmulation);
+}
+
+void TInspection::DemandeArret() {
+    if (M->EtatCPU == CPURun) M->ChangeEtatCPU(CPUStop);
+}
+
+bool TInspection::BasculePause() { return ::BasculePause(*M); }
+
+void TInspection::PousseEntrees(const TTraduction& t) { ::PousseEntrees(*M, t); }
+
+void TInspection::ChoisitSourceTouches(ISourceTouches* source) {
+    M->SourceTouches = source;
+    M->OffreClavier();
+}
+
+THeureLocale TInspection::HeureLocale() const { return M->Hote ? M->Hote->HeureLocale() : THeureLocale{}; }
+
+const uint8_t* TInspection::DessineEcran() {
+    ::DessineEcran(*M);
+    return M->BmpEcran.data();
+}
+
+std::string TInspection::EnregistreCapture(const std::string& dossier, const THeureLocale& h, std::string& erreur) {
+    return ::EnregistreCapture(*M, dossier, h, erreur);
+}
+
+void TInspection::MessageInfo(const std::string& texte) const {
+    if (M->Hote) M->Hote->MessageInfo(texte);
+}
+
+void TInspection::MessageErreur(const std::string& texte) const {
+    if (M->Hote) M->Hote->MessageErreur(texte);
+}
+
+void TInspection::SynchroniseHorloge(THorlogeMachine& h) const { h.Synchronise(M); }
+
+void TInspection::DeclencheHorloge(THorlogeMachine& h) { h.Declenche(M); }

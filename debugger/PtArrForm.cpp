@@ -86,7 +86,7 @@ bool TNouvPtArrForm::AjoutePtArret() {
             return false;
         }
     }
-    const bool ajoute = ::AjoutePtArret(D.Machine().TblPtArret, a);
+    const bool ajoute = TInspection(D).AjoutePtArret(a);
     if (!SansBlancs(condition).empty()) D.Sondes.PoseCondition(a, condition);
     if (ajoute || !SansBlancs(condition).empty()) {
         D.ReDasmDebug();
@@ -226,7 +226,7 @@ bool TPtArrForm::event(QEvent* e) {
 void TPtArrForm::MajListe() {
     D.Sondes.OublieSansPtArret();
     LVPtArr->clear();
-    for (const TLignePtArret& l : LignesPtArret(D.Machine().TblPtArret, D.Symboles, D.Sondes)) {
+    for (const TLignePtArret& l : LignesPtArret(TInspection(D).TablePtArret(), D.Symboles, D.Sondes)) {
         auto* item = new QTreeWidgetItem({QString::fromStdString(l.Texte), QString::fromStdString(l.Symbole),
                                           QString::fromStdString(l.Condition)});
         item->setData(0, Qt::UserRole, int(l.Adresse));
@@ -248,7 +248,7 @@ void TPtArrForm::Supprime() {
     const int ligne = LigneChoisie(LVPtArr);
     if (ligne < 0) return;
     const uint16_t a = uint16_t(LVPtArr->topLevelItem(ligne)->data(0, Qt::UserRole).toInt());
-    RetirePtArret(D.Machine().TblPtArret, a);
+    TInspection(D).RetirePtArret(a);
     delete LVPtArr->takeTopLevelItem(ligne);
     D.ReDasmDebug();
 }

@@ -68,6 +68,6 @@ void TRempliForm::OK() {
                  : RBSrcData->isChecked() ? TVueMemoire::Banque1
                                           : TVueMemoire::CPU;
     const TBilanMemoire b = L.Valide();
-    if (D.Machine().Hote) D.Machine().Hote->MessageInfo(b.Message);
+    TInspection(D).MessageInfo(b.Message);
     accept();
 }

@@ -437,6 +437,6 @@ void TFormGesDsq::TmExportFichierClick() {
 void TFormGesDsq::BtnEnregClick() {
     // A failure has its own box (the settings file cannot be written); a
     // success is told in the main window's status bar.
-    if (G.EnregistreImages(FPoste.Machine(), FPoste.Parametres))
+    if (FPoste.EnregistreImages())
         FHote.MessageStatut("Images enregistr\u00e9es dans " + CheminParametres(FPoste.Parametres));
 }

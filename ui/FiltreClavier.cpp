@@ -5,8 +5,6 @@
 #include <QKeyEvent>
 #include <QLocale>
 
-#include "core/Machine.h"
-
 namespace {
 
 char16_t SeparateurDate() {
@@ -18,19 +16,19 @@ char16_t SeparateurDate() {
 
 } // namespace
 
-TFiltreClavier::TFiltreClavier(TMachine& m, QObject* parent) : QObject(parent), M(m) {}
+TFiltreClavier::TFiltreClavier(TInspection porte, QObject* parent) : QObject(parent), FPorte(porte) {}
 
 TContexteClavier TFiltreClavier::Contexte() const {
     TContexteClavier ctx;
-    ctx.ModeClavier = M.ModeClavier;
-    ctx.Date = M.Hote ? M.Hote->HeureLocale() : THeureLocale{};
+    ctx.ModeClavier = FPorte.ModeClavier();
+    ctx.Date = FPorte.HeureLocale();
     ctx.SeparateurDate = SeparateurDate();
-    ctx.CaptureClav = M.CaptureClav;
+    ctx.CaptureClav = FPorte.CaptureClavier();
     return ctx;
 }
 
 bool TFiltreClavier::Pousse(const TTraduction& t) {
-    PousseEntrees(M, t);
+    FPorte.PousseEntrees(t);
     return t.Consomme;
 }
 

@@ -10,16 +10,16 @@
 #include <string>
 
 #include "devices/ToucheMorte.h"
+#include "debugger/Inspection.h"
 #include "devices/TraductionClavier.h"
 
-struct TMachine;
 class QKeyEvent;
 class QInputMethodEvent;
 
 class TFiltreClavier : public QObject {
     Q_OBJECT
 public:
-    explicit TFiltreClavier(TMachine& m, QObject* parent = nullptr);
+    explicit TFiltreClavier(TInspection porte, QObject* parent = nullptr);
 
     // Called after each key has gone through the rules (its entries, if any,
     // are then in the queue).
@@ -31,7 +31,7 @@ protected:
     bool eventFilter(QObject* cible, QEvent* e) override;
 
 private:
-    TMachine& M;
+    TInspection FPorte;
     const QEvent* FDernier = nullptr; // the key event already seen (window, then widget)
     TAccent FAccent = TAccent::Aucun; // dead key waiting for the next letter
 

@@ -7,7 +7,6 @@
 #include <QMessageBox>
 #include <QThread>
 
-#include "core/Machine.h"
 #include "ui/MainForm.h"
 
 QEvent::Type TMessageZorv::Type() {
@@ -15,15 +14,15 @@ QEvent::Type TMessageZorv::Type() {
     return type;
 }
 
-THoteQt::THoteQt(TMachine& m, TMainForm& fenetre, TBoite boite)
-    : M(m), FFenetre(fenetre), FBoite(std::move(boite)) {
+THoteQt::THoteQt(TInspection porte, TMainForm& fenetre, TBoite boite)
+    : FPorte(porte), FFenetre(fenetre), FBoite(std::move(boite)) {
     FHorloge.start();
     for (int t = 0; t < NbTimers; ++t) {
         auto& timer = FTimers[size_t(t)];
         timer = std::make_unique<QTimer>(this);
         timer->setSingleShot(true);
         timer->setTimerType(Qt::PreciseTimer);
-        connect(timer.get(), &QTimer::timeout, this, [this, t] { M.TimerExpire(TTimer(t)); });
+        connect(timer.get(), &QTimer::timeout, this, [this, t] { FPorte.ExpireTimer(TTimer(t)); });
     }
     if (!FBoite) {
         FBoite = [this](TTypeBoite type, const std::string& texte) {
@@ -80,9 +79,9 @@ void THoteQt::DemarreTimer(TTimer t, uint32_t ms) {
         FTimers[t]->start(int(ms));
         return;
     }
-    FTemps.Synchronise(&M);
+    FPorte.SynchroniseHorloge(FTemps);
     FTemps.DemarreMinuterie(t, ms);
-    M.FinTranche = true; // the slice under way ends in time for it
+    FPorte.FinitTranche(); // the slice under way ends in time for it
 }
 
 void THoteQt::ArreteTimer(TTimer t) {
@@ -131,16 +130,16 @@ THeureLocale THoteQt::HeureLocale() {
 // Inside an instruction (the graphics clear): the machine's time moves on;
 // the host waits as long only at the real machine's pace.
 void THoteQt::Dors(uint32_t ms) {
-    FTemps.Synchronise(&M);
+    FPorte.SynchroniseHorloge(FTemps);
     FTemps.Ajoute(uint64_t(ms) * 1000);
-    M.FinTranche = true;
+    FPorte.FinitTranche();
     if (FVitesseReelle) QThread::msleep(ms);
 }
 
 void THoteQt::PosteMessage(const TMessage& msg) {
     QCoreApplication::postEvent(&FFenetre, new TMessageZorv(msg));
     FMessagePoste = true;
-    M.FinTranche = true; // handled at the next instruction boundary
+    FPorte.FinitTranche(); // handled at the next instruction boundary
 }
 
 void THoteQt::RelacheMajMin() { FFenetre.RelacheMajMin(); }
@@ -151,13 +150,13 @@ void THoteQt::CaptureClavier(bool active) { FFenetre.CaptureClavier(active); }
 // about a millisecond has passed, so every handler still runs between two
 // instructions.
 uint32_t THoteQt::TrancheMax() {
-    FTemps.Synchronise(&M);
+    FPorte.SynchroniseHorloge(FTemps);
     return FTemps.Marge(512);
 }
 
 void THoteQt::ApresPas() {
-    FTemps.Synchronise(&M);
-    FTemps.Declenche(&M);
+    FPorte.SynchroniseHorloge(FTemps);
+    FPorte.DeclencheHorloge(FTemps);
 }
 
 void THoteQt::ApresTranche(uint32_t) {
@@ -171,7 +170,7 @@ void THoteQt::ApresTranche(uint32_t) {
         return;
     }
     if (FVitesseReelle) {
-        const int64_t attente = FCadence.Attente(M.NbCycles, FHorloge.nsecsElapsed());
+        const int64_t attente = FCadence.Attente(FPorte.Cycles(), FHorloge.nsecsElapsed());
         if (attente > 0) {
             Attend(attente);
             return;
@@ -187,7 +186,7 @@ void THoteQt::ApresTranche(uint32_t) {
 void THoteQt::ChoisitVitesse(bool reelle, uint32_t kHz) {
     FVitesseReelle = reelle;
     FCadence.ChoisitHorloge(kHz);
-    FTemps.Synchronise(&M); // the time so far at the former frequency
+    FPorte.SynchroniseHorloge(FTemps); // the time so far at the former frequency
     FTemps.HorlogeKHz = kHz;
 }
 

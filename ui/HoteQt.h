@@ -16,8 +16,8 @@
 #include "core/Cadence.h"
 #include "core/Hote.h"
 #include "core/HorlogeMachine.h"
+#include "debugger/Inspection.h"
 
-struct TMachine;
 class QWidget;
 class TMainForm;
 
@@ -37,7 +37,7 @@ using TBoite = std::function<bool(TTypeBoite, const std::string&)>;
 class THoteQt : public QObject, public IHote {
     Q_OBJECT
 public:
-    THoteQt(TMachine& m, TMainForm& fenetre, TBoite boite);
+    THoteQt(TInspection porte, TMainForm& fenetre, TBoite boite);
 
     void MessageErreur(const std::string& texte) override;
     void MessageInfo(const std::string& texte) override;
@@ -63,6 +63,10 @@ public:
     // which the machine cannot see, and the clock port (the local time the
     // user reads) stay on the host's clock.
     const THorlogeMachine& TempsMachine() const { return FTemps; }
+    THorlogeMachine& TempsMachine() { return FTemps; }
+    // The machine's count jumped (a state was loaded): "Vitesse réelle"
+    // paces from the new count on instead of chasing or waiting out the jump.
+    void RecaleCadence() { FCadence.Recale(); }
 
     // A modal box is open: its own event loop runs. The run loop must not
     // start from there (it would never give the box back), so a run message
@@ -89,7 +93,7 @@ public:
     uint64_t NbPompes = 0;
 
 private:
-    TMachine& M;
+    TInspection FPorte;
     TMainForm& FFenetre;
     TBoite FBoite;
     int FBoitesOuvertes = 0;

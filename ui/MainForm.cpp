@@ -19,10 +19,10 @@
 #include "config/ImprForm.h"
 #include "config/ParamsForm.h"
 #include "debugger/CPUForm.h"
+#include "debugger/TexteArret.h"
 #include "disks/GesDsqForm.h"
 #include "config/Modeles.h"
 #include "core/Texte.h"
-#include "devices/Ecran.h"
 #include "devices/TraductionClavier.h"
 #include "devices/PlacementEcran.h"
 #include "ui/BarreEtat.h"
@@ -35,7 +35,7 @@ constexpr int LargeurClient = 1060, HauteurClient = 650;
 
 } // namespace
 
-TMyPaintBox::TMyPaintBox(TMachine& m, QWidget* parent) : QWidget(parent), M(m) {
+TMyPaintBox::TMyPaintBox(TInspection porte, QWidget* parent) : QWidget(parent), FPorte(porte) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     // No input method over the screen: dead keys reach the keyboard hook as
@@ -47,8 +47,7 @@ TMyPaintBox::TMyPaintBox(TMachine& m, QWidget* parent) : QWidget(parent), M(m) {
 
 // One copy of the bitmap per repaint: 1:1, or scaled by the painter.
 void TMyPaintBox::paintEvent(QPaintEvent*) {
-    DessineEcran(M);
-    const QImage image(M.BmpEcran.data(), LargeurEcran, HauteurEcran, LargeurEcran * 3, QImage::Format_BGR888);
+    const QImage image(FPorte.DessineEcran(), LargeurEcran, HauteurEcran, LargeurEcran * 3, QImage::Format_BGR888);
     QPainter p(this);
     if (size() == QSize(LargeurEcran, HauteurEcran)) {
         p.drawImage(0, 0, image);
@@ -77,27 +76,29 @@ void TMyPaintBox::dropEvent(QDropEvent* e) {
 
 TMainForm::TMainForm(const TOptionsFenetre& options)
     : FPoste(GraineAleatoire()), FImages(ImagesBarreOutils()),
-      FDossiers(ChoisitDossiers(options.ProgDir, TEnvironnementDossiers::DuProcessus())) {
+      FDossiers(ChoisitDossiers(options.ProgDir, TEnvironnementDossiers::DuProcessus())),
+      FEtatAuDemarrage(options.EtatAuDemarrage) {
     setWindowTitle(QStringLiteral("Emulateur Zorvex 2.2a"));
     setMinimumSize(320, 240);
     resize(LargeurClient, HauteurClient);
-    FHote = std::make_unique<THoteQt>(Machine(), *this, options.Boite);
+    FHote = std::make_unique<THoteQt>(FPorte, *this, options.Boite);
     FPoste.ConnecteHote(FHote.get());
     FPoste.AjouteObservateur(this);
     FPoste.SurFermeture = [this] { close(); };
     FSurfaceImpr = std::make_unique<TSurfaceImpressionQt>(
         FPoste.Parametres, [this](const std::string& texte) { FHote->MessageStatut(texte); }, options.ImpressionPdf);
-    FImprimante = std::make_unique<TImprimante>(Machine(), *FSurfaceImpr);
+    FImprimante = FPoste.NouvelleImprimante(*FSurfaceImpr);
     FPoste.ConnecteImprimante(FImprimante.get());
     FPoste.Parametres.DossierParametres = FDossiers.Parametres;
     FPoste.Parametres.DossierDonnees = FDossiers.Donnees;
-    FFiltre = new TFiltreClavier(Machine(), this);
+    FFiltre = new TFiltreClavier(FPorte, this);
     ConstruitBarre();
     ConstruitVitesse();
-    PaintBox1 = new TMyPaintBox(Machine(), this);
+    PaintBox1 = new TMyPaintBox(FPorte, this);
     PaintBox1->SurDepot = [this](const QString& texte) { Colle(texte); };
     PaintBox1->setFocus();
     FCPUForm = new TCPUForm(FPoste.Debogueur(), this);
+    FPoste.AjouteObservateur(FCPUForm);
     FFormGesDsq = new TFormGesDsq(FPoste, *FHote, this);
     PaintBox1->SurDepotFichier = [this](const QString& chemin) {
         if (FFormGesDsq->InsereImage(1, chemin))
@@ -106,7 +107,7 @@ TMainForm::TMainForm(const TOptionsFenetre& options)
     FBarreEtat = new TBarreEtat(FPoste.Activite, this);
     FBarreEtat->Horloge = FHote.get();
     FPoste.AjouteObservateur(FBarreEtat);
-    FBarreEtat->AfficheEtatCPU(Machine().EtatCPU);
+    FBarreEtat->AfficheEtatCPU(FPorte.EtatCPU());
     AfficheVitesse();
     ConstruitCommandes();
     BullesBarre();
@@ -121,7 +122,7 @@ void TMainForm::Demarre() {
     if (FDemarree) return;
     FDemarree = true;
     FChargementReussi = FPoste.Demarre(FDossiers.Programme);
-    FBarreEtat->AfficheModele(LibelleModele(Machine().Machine));
+    FBarreEtat->AfficheModele(LibelleModele(FPorte.Modele()));
     MajTitre();
     ActiveTBPrint();
     FHote->ChoisitVitesse(Parametres().VitesseReelle, Parametres().HorlogeKHz);
@@ -132,6 +133,9 @@ void TMainForm::Demarre() {
     // machine runs its first instruction.
     MonteImages();
     FHote->PosteMessage(MsgLanceEmulation);
+    // As "Charger l'état…" would: from inside the run, between two instructions.
+    if (!FEtatAuDemarrage.empty())
+        QMetaObject::invokeMethod(this, [this] { ChargeEtatFichier(FEtatAuDemarrage); }, Qt::QueuedConnection);
 }
 
 void TMainForm::MonteImages() {
@@ -140,10 +144,11 @@ void TMainForm::MonteImages() {
 }
 
 TMainForm::~TMainForm() {
+    FPoste.RetireObservateur(FCPUForm);
     delete FCPUForm; // before the workstation it shows
     FCPUForm = nullptr;
     CaptureClavier(false);
-    Machine().FinEmul = true;
+    FPorte.TermineEmulation();
     FImprimante->FinProgramme();
     FPoste.ConnecteImprimante(nullptr);
     FPoste.Activite.SurActivite = nullptr;
@@ -191,7 +196,7 @@ void TMainForm::ConstruitBarre() {
     ActiveTBPrint();
     connect(TBPrint, &QToolButton::clicked, this, &TMainForm::TBPrintClick);
     TBKbd->setCheckable(true);
-    connect(TBKbd, &QToolButton::toggled, this, [this](bool enfonce) { Machine().TBKbdDown = enfonce; });
+    connect(TBKbd, &QToolButton::toggled, this, [this](bool enfonce) { FPorte.EnfonceMajMin(enfonce); });
     connect(TBRaz, &QToolButton::clicked, this, &TMainForm::TBRazClick);
     connect(TBInt, &QToolButton::clicked, this, &TMainForm::TBIntClick);
     connect(TBCPU, &QToolButton::clicked, this, &TMainForm::TBCPUClick);
@@ -220,27 +225,26 @@ void TMainForm::TBVitesseClick(bool reelle) {
     if (reelle == FHote->VitesseReelle()) return;
     FHote->ChoisitVitesse(reelle, Parametres().HorlogeKHz);
     Parametres().VitesseReelle = reelle;
-    if (FDemarree) EcrireParametres(Machine(), Parametres());
+    if (FDemarree) FPoste.EcritParametres();
     AfficheVitesse();
 }
 
 // Instructions per second and the share of the real machine's speed over
 // the last half second.
 void TMainForm::AfficheVitesse() {
-    const TMachine& m = Machine();
     const int64_t maintenant = FHorlogeVitesse.nsecsElapsed();
     const double secondes = double(maintenant - FMesureNs) / 1e9;
     const QString mode = FHote->VitesseReelle() ? QStringLiteral("Vitesse r\u00e9elle") : QStringLiteral("Vitesse maximale");
     QString texte = mode;
-    if (secondes > 0 && m.NbCycles >= FCyclesVus && FMesureNs > 0) {
-        const double mips = double(m.NbInstructions - FInstructionsVues) / secondes / 1e6;
-        const double pourcent = double(m.NbCycles - FCyclesVus) / secondes / (double(FHote->HorlogeKHz()) * 1000.0) * 100.0;
+    if (secondes > 0 && FPorte.Cycles() >= FCyclesVus && FMesureNs > 0) {
+        const double mips = double(FPorte.Instructions() - FInstructionsVues) / secondes / 1e6;
+        const double pourcent = double(FPorte.Cycles() - FCyclesVus) / secondes / (double(FHote->HorlogeKHz()) * 1000.0) * 100.0;
         texte += QStringLiteral(" : %1 % (%2 MIPS)")
                      .arg(QLocale::system().toString(pourcent, 'f', 0), QLocale::system().toString(mips, 'f', 2));
     }
     if (FBarreEtat) FBarreEtat->AfficheVitesse(texte.toStdString());
-    FInstructionsVues = m.NbInstructions;
-    FCyclesVus = m.NbCycles;
+    FInstructionsVues = FPorte.Instructions();
+    FCyclesVus = FPorte.Cycles();
     FMesureNs = maintenant;
 }
 
@@ -258,6 +262,10 @@ void TMainForm::AfficheEtatCPU(TEtatCPU etat) {
     MajTitre();
 }
 
+void TMainForm::Arret(const TRapportArret& rapport) {
+    if (ArretAnnonce(rapport)) AfficheStatut(TexteRapportArret(rapport, FPoste.Debogueur().Sondes));
+}
+
 void TMainForm::RelacheMajMin() { TBKbd->setChecked(false); }
 
 void TMainForm::CaptureClavier(bool active) {
@@ -267,9 +275,9 @@ void TMainForm::CaptureClavier(bool active) {
         qApp->removeEventFilter(FFiltre);
 }
 
-void TMainForm::TBRazClick() { Machine().TBRazClick(); }
+void TMainForm::TBRazClick() { FPorte.Raz(); }
 
-void TMainForm::TBIntClick() { Machine().TBIntClick(); }
+void TMainForm::TBIntClick() { FPorte.Int(); }
 
 void TMainForm::TBAboutClick() { FHote->MessageInfo("Emulateur Zorvex\nVersion 2.2a"); }
 
@@ -281,20 +289,20 @@ void TMainForm::TBCPUClick() {
 
 void TMainForm::TBPrintClick() { FImprimante->TBPrintClick(); }
 
-void TMainForm::ActiveTBPrint() { TBPrint->setEnabled(Machine().TimeOutImpr == -1); }
+void TMainForm::ActiveTBPrint() { TBPrint->setEnabled(FPorte.ImpressionManuelle()); }
 
 // The settings windows take the keyboard: the hook is off while they are
 // open and comes back as it was (on while the machine runs).
 bool TMainForm::SuspendCapture() {
-    const bool capture = Machine().CaptureClav;
+    const bool capture = FPorte.CaptureClavier();
     CaptureClavier(false);
-    Machine().CaptureClav = false;
+    FPorte.ChoisitCaptureClavier(false);
     return capture;
 }
 
 void TMainForm::RetablitCapture(bool capture) {
     CaptureClavier(capture);
-    Machine().CaptureClav = capture;
+    FPorte.ChoisitCaptureClavier(capture);
 }
 
 TFormParams& TMainForm::FormParams() {
@@ -329,14 +337,14 @@ void TMainForm::TBDsqClick() {
 }
 
 void TMainForm::TBExitClick() {
-    Machine().FinEmul = true;
+    FPorte.TermineEmulation();
     close();
 }
 
 // The program ends with the window: an open print job ends so that its
 // pages print.
 void TMainForm::closeEvent(QCloseEvent* e) {
-    Machine().FinEmul = true;
+    FPorte.TermineEmulation();
     FImprimante->FinProgramme();
     ArreteCollage();
     e->accept();
@@ -348,7 +356,7 @@ void TMainForm::closeEvent(QCloseEvent* e) {
 void TMainForm::keyPressEvent(QKeyEvent* e) {
     const bool alt = e->modifiers() & Qt::AltModifier;
     if (alt && e->key() == Qt::Key_F4) {
-        Machine().FinEmul = true;
+        FPorte.TermineEmulation();
         close();
         return;
     }
@@ -359,9 +367,9 @@ void TMainForm::keyPressEvent(QKeyEvent* e) {
     msg.Ctrl = e->modifiers() & Qt::ControlModifier;
     msg.Alt = alt;
     const TTraduction t = FormKeyDown(msg, FFiltre->Contexte());
-    PousseEntrees(Machine(), t);
+    FPorte.PousseEntrees(t);
     if (t.FinEmul) {
-        Machine().FinEmul = true;
+        FPorte.TermineEmulation();
         close();
         return;
     }
@@ -374,7 +382,7 @@ void TMainForm::keyPressEvent(QKeyEvent* e) {
 bool TMainForm::event(QEvent* e) {
     if (e->type() != TMessageZorv::Type()) return QWidget::event(e);
     const TMessage& message = static_cast<TMessageZorv*>(e)->Message;
-    if (message.Numero == MsgLanceEmulation && FHote->BoiteOuverte() && !Machine().BoucleActive) {
+    if (message.Numero == MsgLanceEmulation && FHote->BoiteOuverte() && !FPorte.BoucleActive()) {
         FHote->DiffereLancement();
         return true;
     }

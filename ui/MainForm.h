@@ -6,8 +6,10 @@
 #include <QElapsedTimer>
 #include <QWidget>
 
+#include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "config/DossiersUtilisateur.h"
@@ -37,7 +39,7 @@ class TImprForm;
 class TMyPaintBox : public QWidget {
     Q_OBJECT
 public:
-    TMyPaintBox(TMachine& m, QWidget* parent);
+    TMyPaintBox(TInspection porte, QWidget* parent);
     // Scaled pictures are smoothed (fitted zoom) or kept sharp (×1, ×2).
     bool Lisse = false;
     // A text dropped on the screen.
@@ -51,13 +53,14 @@ protected:
     void dropEvent(QDropEvent* e) override;
 
 private:
-    TMachine& M;
+    TInspection FPorte;
 };
 
 struct TOptionsFenetre {
     std::string ProgDir;  // folder of the executable (settings, ROM images; see config/DossiersUtilisateur.h)
     TBoite Boite;         // message boxes; empty = real modal boxes
     bool ImpressionPdf = false; // print jobs to PDF files even with a printer installed
+    std::string EtatAuDemarrage; // a state file loaded once the machine runs (--load-state)
 };
 
 // The start-up runs once the message loop runs, over the shown window: the
@@ -70,7 +73,10 @@ public:
     ~TMainForm() override;
 
     TPoste& Poste() { return FPoste; }
+    // The machine record, for the widget tests only: the window itself goes
+    // through its door (Porte).
     TMachine& Machine() { return FPoste.Machine(); }
+    TInspection& Porte() { return FPorte; }
     TParametres& Parametres() { return FPoste.Parametres; }
     THoteQt& Hote() { return *FHote; }
     TFiltreClavier& FiltreClavier() { return *FFiltre; }
@@ -88,6 +94,8 @@ public:
     // Renders the screen and shows it at once.
     void PaintBox1Paint();
     void AfficheEtatCPU(TEtatCPU etat) override;
+    // A run stopped: its report in the status bar.
+    void Arret(const TRapportArret& rapport) override;
     void RelacheMajMin();
     void CaptureClavier(bool active);
     bool ChargementReussi() const { return FChargementReussi; }
@@ -116,6 +124,25 @@ public:
     void AfficheStatut(const std::string& texte);
     // Places the screen for the window's size and zoom.
     void PlaceEcran();
+
+    // Saved states (ui/MainFormEtats.cpp): "Enregistrer l'état…", "Charger
+    // l'état…" and the quick states 1 … 4 of the "États" folder.
+    QAction *ActEnregistreEtat = nullptr, *ActChargeEtat = nullptr;
+    std::array<QAction*, NbEtatsRapides> ActEnregistreRapide{}, ActChargeRapide{};
+    // The machine into `chemin`, its folder made when needed; false after
+    // the error box.
+    bool EnregistreEtatFichier(const std::string& chemin);
+    // The machine taken back from `chemin`, at once (the window's handlers
+    // run between two instructions); a drive image changed since the save
+    // is a question. False after the error box, the machine unchanged.
+    bool ChargeEtatFichier(const std::string& chemin);
+    void EnregistreEtatRapide(int numero);
+    void ChargeEtatRapide(int numero);
+    void DialogueEnregistreEtat();
+    void DialogueChargeEtat();
+    // Stands for the file dialogs when set (the widget tests): the file
+    // chosen, nullopt for Cancel.
+    std::function<std::optional<QString>(bool charger)> ChoixFichierEtat;
 
 signals:
     // The window has been closed (its run loop is ending).
@@ -149,6 +176,7 @@ protected:
 
 private:
     TPoste FPoste;
+    TInspection FPorte{FPoste.Inspection()};
     std::unique_ptr<THoteQt> FHote;
     std::unique_ptr<TSurfaceImpressionQt> FSurfaceImpr;
     std::unique_ptr<TImprimante> FImprimante;
@@ -177,6 +205,13 @@ private:
     void AfficheVitesse();
     void ConstruitBarre();
     void ConstruitCommandes();
+    QAction* NouvelleAction(QMenu* menu, const QString& texte, const QList<QKeySequence>& touches,
+                            const std::function<void()>& fait);
+    void ConstruitEtats();
+    void MajEtatsRapides();
+    std::optional<QString> ChoisitFichierEtat(bool charger);
+    void ApresChargement(int32_t modeleAvant);
+    std::string FEtatAuDemarrage;
     void BullesBarre();
     void AlimenteCollage();
     void MajTitre();

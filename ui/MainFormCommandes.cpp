@@ -1,5 +1,6 @@
 // The main window's own commands around the machine: zoom and full screen,
-// screenshots, paste, pause, the keyboard help, the tooltips and the title.
+// screenshots, paste, pause, the keyboard help, the tooltips and the title
+// (the saved states are in ui/MainFormEtats.cpp).
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -9,9 +10,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "config/CommandesPoste.h"
 #include "config/Modeles.h"
-#include "devices/Capture.h"
 #include "devices/PlacementEcran.h"
 #include "ui/AideClavierForm.h"
 #include "ui/BarreEtat.h"
@@ -31,19 +30,13 @@ void TMainForm::BullesBarre() {
     PoseBulle(TBCPU, QStringLiteral("CPU : le d\u00e9bogueur ; l'image montre l'\u00e9tat du processeur"), {});
     PoseBulle(TBInfo, QStringLiteral("Info : version de l'\u00e9mulateur"), {});
     PoseBulle(TBExit, QStringLiteral("Quitter : arr\u00eate l'\u00e9mulation et ferme la fen\u00eatre"), {});
-    PoseBulle(TBMenu, QStringLiteral("Commandes de la fen\u00eatre : zoom, plein \u00e9cran, capture, coller, pause, aide du clavier"), {});
+    PoseBulle(TBMenu, QStringLiteral("Commandes de la fen\u00eatre : zoom, plein \u00e9cran, capture, coller, pause, \u00e9tats enregistr\u00e9s, aide du clavier"), {});
 }
 
 void TMainForm::ConstruitCommandes() {
     FMenu = new QMenu(this);
-    auto action = [this](const QString& texte, QList<QKeySequence> touches, auto&& fait) {
-        auto* a = new QAction(texte, this);
-        a->setShortcuts(touches);
-        a->setShortcutContext(Qt::WindowShortcut);
-        connect(a, &QAction::triggered, this, fait);
-        addAction(a);
-        FMenu->addAction(a);
-        return a;
+    auto action = [this](const QString& texte, const QList<QKeySequence>& touches, const std::function<void()>& fait) {
+        return NouvelleAction(FMenu, texte, touches, fait);
     };
     ActZoom1 = action(QStringLiteral("Zoom \u00d71"), {QKeySequence(Qt::CTRL | Qt::Key_1)}, [this] { ChoisitZoom(TZoom::X1); });
     ActZoom2 = action(QStringLiteral("Zoom \u00d72"), {QKeySequence(Qt::CTRL | Qt::Key_2)}, [this] { ChoisitZoom(TZoom::X2); });
@@ -61,10 +54,11 @@ void TMainForm::ConstruitCommandes() {
     ActArretColle->setEnabled(false);
     ActPause = action(QStringLiteral("Pause / reprise du processeur"),
                       {QKeySequence(Qt::Key_Pause), QKeySequence(Qt::CTRL | Qt::Key_P)}, [this] { BasculePause(); });
+    ConstruitEtats();
     FMenu->addSeparator();
     ActAide = action(QStringLiteral("Clavier\u2026"), {QKeySequence(Qt::Key_F1)}, [this] {
         if (!FAide) FAide = new TAideClavierForm(this);
-        FAide->Montre(Machine().ModeClavier);
+        FAide->Montre(FPorte.ModeClavier());
     });
     // Right of the documented buttons.
     auto* ressort = new QWidget(FBarre);
@@ -79,6 +73,19 @@ void TMainForm::ConstruitCommandes() {
             [this](const QPoint& p) { FMenu->popup(PaintBox1->mapToGlobal(p)); });
     FMinuterieCollage.setInterval(20); // only to say when the paste has ended
     connect(&FMinuterieCollage, &QTimer::timeout, this, &TMainForm::AlimenteCollage);
+}
+
+// A window command: in `menu`, and its keys work wherever the focus is in
+// the window.
+QAction* TMainForm::NouvelleAction(QMenu* menu, const QString& texte, const QList<QKeySequence>& touches,
+                                   const std::function<void()>& fait) {
+    auto* a = new QAction(texte, this);
+    a->setShortcuts(touches);
+    a->setShortcutContext(Qt::WindowShortcut);
+    connect(a, &QAction::triggered, this, fait);
+    addAction(a);
+    menu->addAction(a);
+    return a;
 }
 
 void TMainForm::PlaceEcran() {
@@ -154,7 +161,7 @@ void TMainForm::AppliqueChoix() {
 
 std::string TMainForm::Capture() {
     std::string erreur;
-    const std::string chemin = EnregistreCapture(Machine(), DossierCaptures(FDossiers), FHote->HeureLocale(), erreur);
+    const std::string chemin = FPorte.EnregistreCapture(DossierCaptures(FDossiers), FHote->HeureLocale(), erreur);
     FHote->MessageStatut(chemin.empty() ? "Capture impossible : " + erreur : "Capture enregistr\u00e9e : " + chemin);
     return chemin;
 }
@@ -165,21 +172,21 @@ void TMainForm::Colle(const QString& texte) {
     const size_t n = messages.size();
     TContexteClavier ctx = FFiltre->Contexte();
     ctx.CaptureClav = true; // a paused machine gets them when it runs again
-    if (FCollage) Machine().SourceTouches = nullptr;
+    if (FCollage) FPorte.ChoisitSourceTouches(nullptr);
     FCollage = std::make_unique<TSourceFrappe>(std::move(messages), ctx, false);
     ActArretColle->setEnabled(true);
     AfficheStatut("Collage de " + std::to_string(n) + " caract\u00e8res\u2026");
     FMinuterieCollage.start();
     // As many characters as the queue has room for now; the others as the
     // machine's software takes keys from it.
-    FCollage->Commence(Machine());
+    FPorte.ChoisitSourceTouches(FCollage.get());
     AlimenteCollage();
 }
 
 // The paste has ended: said in the status bar.
 void TMainForm::AlimenteCollage() {
     if (!FCollage || !FCollage->Fini()) return;
-    Machine().SourceTouches = nullptr;
+    FPorte.ChoisitSourceTouches(nullptr);
     FCollage.reset();
     FMinuterieCollage.stop();
     ActArretColle->setEnabled(false);
@@ -189,14 +196,14 @@ void TMainForm::AlimenteCollage() {
 void TMainForm::ArreteCollage() {
     if (!FCollage) return;
     const size_t reste = FCollage->Restants();
-    Machine().SourceTouches = nullptr;
+    FPorte.ChoisitSourceTouches(nullptr);
     FCollage.reset();
     FMinuterieCollage.stop();
     ActArretColle->setEnabled(false);
     AfficheStatut("Collage interrompu (" + std::to_string(reste) + " caract\u00e8res non tap\u00e9s)");
 }
 
-void TMainForm::BasculePause() { ::BasculePause(Machine()); }
+void TMainForm::BasculePause() { FPorte.BasculePause(); }
 
 void TMainForm::AfficheStatut(const std::string& texte) {
     if (FBarreEtat) FBarreEtat->AfficheMessage(texte);
@@ -207,7 +214,7 @@ void TMainForm::MajTitre() {
     QString titre = QStringLiteral("Emulateur Zorvex 2.2a");
     if (FDemarree)
         titre += QStringLiteral(" - %1 - %2")
-                     .arg(QString::fromStdString(LibelleModele(Machine().Machine)),
-                          QLatin1String(Etats[Machine().EtatCPU <= CPUHalt ? Machine().EtatCPU : 0]));
+                     .arg(QString::fromStdString(LibelleModele(FPorte.Modele())),
+                          QLatin1String(Etats[FPorte.EtatCPU() <= CPUHalt ? FPorte.EtatCPU() : 0]));
     if (windowTitle() != titre) setWindowTitle(titre);
 }

@@ -1,4 +1,5 @@
 // emulzorv: the emulator's main window.
+//   emulzorv [--load-state FICHIER]  (see ui/OptionsLigne.h)
 //   EMULZORV_MESURE=s  run s seconds, print the instructions per second, the
 //                      T-states per second against the clock, the processor
 //                      time the program used, and the slowest key delivery,
@@ -14,9 +15,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
+#include <vector>
 
 #include "ui/FiltreClavier.h"
 #include "ui/MainForm.h"
+#include "ui/OptionsLigne.h"
 
 namespace {
 
@@ -35,22 +39,22 @@ struct TMesure {
 };
 
 void LanceMesure(TMainForm& f, TMesure& mesure, double secondes) {
-    TMachine& m = f.Machine();
+    TInspection& porte = f.Porte();
     mesure.Horloge.start();
-    f.FiltreClavier().SurTraduction = [&mesure, &m] {
+    f.FiltreClavier().SurTraduction = [&mesure, &porte] {
         if (mesure.EnvoiCle < 0) return;
         const qint64 delai = mesure.Horloge.nsecsElapsed() - mesure.EnvoiCle;
         mesure.PireDelaiNs = std::max(mesure.PireDelaiNs, delai);
         mesure.TotalDelaiNs += delai;
         mesure.EnvoiCle = -1;
         ++mesure.Cles;
-        m.VideClavier();
+        porte.VideClavier();
     };
     // Starts once the run loop runs (the run message was posted first).
-    QTimer::singleShot(0, &f, [&mesure, &m] {
+    QTimer::singleShot(0, &f, [&mesure, &porte] {
         mesure.Debut = mesure.Horloge.nsecsElapsed();
-        mesure.Instructions0 = m.NbInstructions;
-        mesure.Cycles0 = m.NbCycles;
+        mesure.Instructions0 = porte.Instructions();
+        mesure.Cycles0 = porte.Cycles();
         mesure.Cpu0 = std::clock();
     });
     const char* repos = std::getenv("EMULZORV_MESURE_REPOS");
@@ -62,11 +66,11 @@ void LanceMesure(TMainForm& f, TMesure& mesure, double secondes) {
         QCoreApplication::postEvent(f.PaintBox1, new QKeyEvent(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, "a"));
     });
     if (!sansTouches) cles->start(50);
-    QTimer::singleShot(int(secondes * 1000), &f, [&f, &mesure, &m] {
+    QTimer::singleShot(int(secondes * 1000), &f, [&f, &mesure, &porte] {
         const double duree = double(mesure.Horloge.nsecsElapsed() - mesure.Debut) / 1e9;
-        const double ips = duree > 0 ? double(m.NbInstructions - mesure.Instructions0) / duree : 0;
+        const double ips = duree > 0 ? double(porte.Instructions() - mesure.Instructions0) / duree : 0;
         std::printf("instructions par seconde : %.0f\n", ips);
-        const double etats = duree > 0 ? double(m.NbCycles - mesure.Cycles0) / duree : 0;
+        const double etats = duree > 0 ? double(porte.Cycles() - mesure.Cycles0) / duree : 0;
         const double khz = double(f.Hote().HorlogeKHz());
         std::printf("états T par seconde : %.0f (%.2f %% de %.0f kHz, %s)\n", etats, etats / (khz * 10.0), khz,
                     f.Hote().VitesseReelle() ? "vitesse réelle" : "vitesse maximale");
@@ -86,6 +90,13 @@ void LanceMesure(TMainForm& f, TMesure& mesure, double secondes) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The help needs no window system (the options of the window system are
+    // only known once it has taken its own).
+    const auto arguments = [&] { return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc); };
+    if (const TOptionsLigne brute = LitOptionsLigne(arguments()); brute.Aide && brute.Erreur.empty()) {
+        std::fputs(UsageEmulZorv().c_str(), stdout);
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("EmulZorv"));
     QTranslator traduction;
@@ -93,8 +104,19 @@ int main(int argc, char** argv) {
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&traduction);
 
+    // What the window system left of the command line.
+    const TOptionsLigne ligne = LitOptionsLigne(arguments());
+    if (!ligne.Erreur.empty()) {
+        std::fprintf(stderr, "emulzorv : %s\n%s", ligne.Erreur.c_str(), UsageEmulZorv().c_str());
+        return 2;
+    }
+    if (ligne.Aide) {
+        std::fputs(UsageEmulZorv().c_str(), stdout);
+        return 0;
+    }
     TOptionsFenetre options;
     options.ProgDir = QApplication::applicationDirPath().toStdString();
+    options.EtatAuDemarrage = ligne.EtatACharger;
     TMainForm fenetre(options);
     fenetre.show();
 

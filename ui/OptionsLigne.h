@@ -1,0 +1,17 @@
+// The options of emulzorv's command line (after the window system took its
+// own, -platform and the like).
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct TOptionsLigne {
+    std::string EtatACharger; // --load-state FICHIER: loaded once the machine has started
+    bool Aide = false;        // --help, -h
+    std::string Erreur;       // a bad command line, in French; empty when it is sound
+};
+
+// `arguments` without the program's name.
+TOptionsLigne LitOptionsLigne(const std::vector<std::string>& arguments);
+// The usage text printed by --help and after an error.
+std::string UsageEmulZorv();
