@@ -5,22 +5,12 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <zlib.h>
 
 #include "core/Fichiers.h"
 #include "core/Machine.h"
 
 namespace {
-
-constexpr std::array<uint32_t, 256> FaitTableCrc() {
-    std::array<uint32_t, 256> t{};
-    for (uint32_t n = 0; n < 256; ++n) {
-        uint32_t c = n;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        t[n] = c;
-    }
-    return t;
-}
-constexpr std::array<uint32_t, 256> TableCrc = FaitTableCrc();
 
 void Ajoute32(std::vector<uint8_t>& v, uint32_t x) {
     for (int s = 24; s >= 0; s -= 8) v.push_back(uint8_t(x >> s));
@@ -57,9 +47,13 @@ std::vector<uint8_t> FluxZlibStocke(const std::vector<uint8_t>& brut) {
 } // namespace
 
 uint32_t Crc32(const uint8_t* p, size_t n, uint32_t crc) {
-    crc = ~crc;
-    for (size_t i = 0; i < n; ++i) crc = TableCrc[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
+    // zlib's, several bytes per step: a state file checks some 300 KB.
+    while (n > 0) {
+        const uInt tranche = uInt(std::min<size_t>(n, 1u << 30));
+        crc = uint32_t(crc32(crc, p, tranche));
+        p += tranche, n -= tranche;
+    }
+    return crc;
 }
 
 uint32_t Adler32(const uint8_t* p, size_t n, uint32_t adler) {

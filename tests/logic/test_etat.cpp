@@ -19,6 +19,7 @@
 #include "config/Poste.h"
 #include "core/Fichiers.h"
 #include "core/SerieEtat.h"
+#include "debugger/Console.h"
 #include "devices/FrappeTexte.h"
 #include "devices/Png.h"
 
@@ -226,6 +227,39 @@ TEST(EtatMachine, AStateFileRoundTripsEveryRecordAndItsThumbnail) {
     TEtatArith a;
     a.Tos = std::numeric_limits<double>::quiet_NaN();
     EXPECT_EQ(a, TEtatArith(a));
+}
+
+// The console saves and takes back the whole machine; with no one to ask, an
+// image changed since the save is a refusal that leaves the machine as it was.
+TEST(EtatMachine, TheConsoleSavesAndTakesBackTheMachine) {
+    TDossierTemp dossier;
+    const std::string image = dossier.Image("d.img", 788480), etat = dossier.Chemin("e.zetat");
+    TCourse c(image, "H\\r");
+    TConsoleDebogueur console(*c.Poste);
+    std::vector<std::string> sortie;
+    ASSERT_TRUE(console.Execute("lance 300000", sortie));
+    ASSERT_TRUE(console.Execute("sauve-etat " + etat, sortie));
+    EXPECT_NE(sortie.back().find("300000 instructions"), std::string::npos) << sortie.back();
+    const uint64_t sauve = c.Hache();
+    const uint16_t pc = c.M.RegPC;
+    ASSERT_TRUE(console.Execute("lance 5000", sortie));
+    ASSERT_TRUE(console.Execute("ecris 3000 AA BB", sortie));
+    ASSERT_TRUE(console.Execute("charge-etat " + etat, sortie));
+    EXPECT_EQ(sortie.back(), Format("charge-etat : état repris, PC=%.4XH, 300000 instructions", unsigned(pc)));
+    EXPECT_EQ(c.M.EtatCPU, CPUStop);
+    EXPECT_EQ(c.M.ZorvMem[0x3000], 0);
+    EXPECT_EQ(c.Hache(), sauve);
+    {
+        std::fstream f(image, std::ios::in | std::ios::out | std::ios::binary);
+        f.put('!');
+    }
+    ASSERT_TRUE(console.Execute("lance 5000", sortie));
+    const uint64_t avant = c.Hache();
+    EXPECT_FALSE(console.Execute("charge-etat " + etat, sortie));
+    EXPECT_NE(sortie.back().find("a changé"), std::string::npos) << sortie.back();
+    EXPECT_EQ(c.Hache(), avant);
+    EXPECT_FALSE(console.Execute("charge-etat " + dossier.Chemin("absent.zetat"), sortie));
+    EXPECT_FALSE(console.Execute("sauve-etat", sortie));
 }
 
 // Every golden state of tests/data/etats loads; the newest holds every
