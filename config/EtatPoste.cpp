@@ -50,6 +50,14 @@ std::vector<uint8_t> VignetteEcran(const TMachine& m) {
     return CodePngBgr(bgr.data(), l, h);
 }
 
+TEtatHorloge EtatHorlogeMachine(const THorlogeMachine& horloge) {
+    TEtatHorloge h = horloge.Etat();
+    // The debugger's step repeat belongs to the window, not to the machine.
+    h.Actif[tmPas] = false;
+    h.Echeance[tmPas] = 0;
+    return h;
+}
+
 TEtatComplet CaptureEtat(const TPoste& poste, const THorlogeMachine* horloge, bool vignette) {
     const TMachine& m = poste.Machine();
     TEtatComplet e;
@@ -69,9 +77,7 @@ TEtatComplet CaptureEtat(const TPoste& poste, const THorlogeMachine* horloge, bo
     e.Arith = m;
     e.DisqueDur = m;
     e.Ports = m;
-    if (horloge) e.Horloge = horloge->Etat();
-    // The debugger's step repeat belongs to the window, not to the machine.
-    e.Horloge.Actif[tmPas] = false;
+    if (horloge) e.Horloge = EtatHorlogeMachine(*horloge);
     return e;
 }
 
@@ -110,7 +116,7 @@ uint64_t HacheMachine(const TMachine& m, const THorlogeMachine* horloge) {
     e.Enregistrement<TEtatArith>(m);
     e.Enregistrement<TEtatDisqueDur>(m);
     e.Enregistrement<TEtatPorts>(m);
-    if (horloge) e.Enregistrement(horloge->Etat());
+    if (horloge) e.Enregistrement(EtatHorlogeMachine(*horloge));
     return HacheOctets(e.Octets);
 }
 

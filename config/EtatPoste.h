@@ -22,6 +22,8 @@ struct TMachine;
 TEtatComplet CaptureEtat(const TPoste& poste, const THorlogeMachine* horloge, bool vignette = true);
 // The records of `e` put into the machine (and the clock), drives aside.
 void RestaureMachine(TMachine& m, THorlogeMachine* horloge, const TEtatComplet& e);
+// The clock's record without the debugger's step repeat (the window's).
+TEtatHorloge EtatHorlogeMachine(const THorlogeMachine& horloge);
 // A hash of the machine's whole state (every record and the clock).
 uint64_t HacheMachine(const TMachine& m, const THorlogeMachine* horloge);
 

@@ -282,5 +282,6 @@ std::string ControleEtat(const TEtatComplet& e) {
         return "L'état de l'imprimante est incohérent";
     if (!Dans(e.Ports.IndDateHeure, 0, 12)) return "L'état de l'horloge est incohérent";
     if (e.Arith.IndTos9512 > 15) return "L'état du processeur arithmétique est incohérent";
+    if (e.Ecran.FonteSelect > 1) return "L'état de l'écran est incohérent";
     return {};
 }

@@ -52,22 +52,36 @@ void Entier(std::vector<uint8_t>& o, uint64_t v, size_t n) {
     for (size_t i = 0; i < n; ++i) o.push_back(uint8_t(v >> (8 * i)));
 }
 
-// The chunks written back unpacked, each with a CRC that matches.
-std::vector<uint8_t> Recode(uint16_t version, const std::vector<TMorceauEtat>& morceaux) {
-    std::vector<uint8_t> o{'Z', 'O', 'R', 'V', 'E', 'T', 'A', 'T'};
-    Entier(o, version, 2);
-    for (const TMorceauEtat& k : morceaux) {
-        std::string id = k.Id;
-        id.resize(4, ' ');
-        o.insert(o.end(), id.begin(), id.end());
-        Entier(o, k.Version, 2);
-        o.push_back(0);
-        Entier(o, k.Octets.size(), 4);
-        Entier(o, k.Octets.size(), 4);
-        Entier(o, Crc32(k.Octets.data(), k.Octets.size()), 4);
-        o.insert(o.end(), k.Octets.begin(), k.Octets.end());
-    }
+// A chunk as it goes into a file: unpacked, with a CRC that matches.
+std::vector<uint8_t> Morceau(const TMorceauEtat& k) {
+    std::vector<uint8_t> o;
+    std::string id = k.Id;
+    id.resize(4, ' ');
+    o.insert(o.end(), id.begin(), id.end());
+    Entier(o, k.Version, 2);
+    o.push_back(0);
+    Entier(o, k.Octets.size(), 4);
+    Entier(o, k.Octets.size(), 4);
+    Entier(o, Crc32(k.Octets.data(), k.Octets.size()), 4);
+    o.insert(o.end(), k.Octets.begin(), k.Octets.end());
     return o;
+}
+
+// The chunks of the sound file as it holds them (packed), and unpacked.
+struct TMorceaux {
+    std::vector<std::vector<uint8_t>> Bruts;
+    std::vector<TMorceauEtat> Lus;
+};
+
+TMorceaux Decoupe(const std::vector<uint8_t>& bon, const std::vector<TMorceauEtat>& lus) {
+    TMorceaux m{{}, lus};
+    size_t pos = 10;
+    for (const TMorceauEtat& k : lus) {
+        const size_t n = 19 + k.LongueurStockee;
+        m.Bruts.emplace_back(bon.begin() + std::ptrdiff_t(pos), bon.begin() + std::ptrdiff_t(pos + n));
+        pos += n;
+    }
+    return m;
 }
 
 class TGenerateur {
@@ -107,10 +121,20 @@ private:
     std::mt19937_64 Alea;
 };
 
-bool MemesEnregistrements(const TEtatComplet& a, const TEtatComplet& b) {
-    return a.Roms == b.Roms && a.Processeur == b.Processeur && a.Memoire == b.Memoire && a.Ecran == b.Ecran &&
-           a.Clavier == b.Clavier && a.Imprimante == b.Imprimante && a.Dsq == b.Dsq && a.Arith == b.Arith &&
-           a.DisqueDur == b.DisqueDur && a.Ports == b.Ports && a.Horloge == b.Horloge;
+// The first record that differs, or nullptr.
+const char* EnregistrementDifferent(const TEtatComplet& a, const TEtatComplet& b) {
+    if (!(a.Roms == b.Roms)) return TImagesRom::Id;
+    if (!(a.Processeur == b.Processeur)) return TEtatProcesseur::Id;
+    if (!(a.Memoire == b.Memoire)) return TEtatMemoire::Id;
+    if (!(a.Ecran == b.Ecran)) return TEtatEcran::Id;
+    if (!(a.Clavier == b.Clavier)) return TEtatClavier::Id;
+    if (!(a.Imprimante == b.Imprimante)) return TEtatImprimante::Id;
+    if (!(a.Dsq == b.Dsq)) return TEtatControleurDsq::Id;
+    if (!(a.Arith == b.Arith)) return TEtatArith::Id;
+    if (!(a.DisqueDur == b.DisqueDur)) return TEtatDisqueDur::Id;
+    if (!(a.Ports == b.Ports)) return TEtatPorts::Id;
+    if (!(a.Horloge == b.Horloge)) return TEtatHorloge::Id;
+    return nullptr;
 }
 
 } // namespace
@@ -123,6 +147,7 @@ int main(int argc, char** argv) {
     std::vector<TMorceauEtat> morceaux;
     std::string erreur;
     if (!LitMorceaux(bon.data(), bon.size(), version, morceaux, erreur)) Echec("état de départ : " + erreur, 0);
+    const TMorceaux decoupe = Decoupe(bon, morceaux);
     TGenerateur g(graine);
     TPosteVirtuel poste(7u);
     uint64_t acceptes = 0;
@@ -132,11 +157,19 @@ int main(int argc, char** argv) {
             fichier = bon;
             g.Abime(fichier);
         } else {
-            std::vector<TMorceauEtat> k = morceaux;
-            for (uint32_t i = 1 + g.N(3); i; --i) g.Abime(k[g.N(uint32_t(k.size()))].Octets);
-            if (g.N(16) == 0) k[g.N(uint32_t(k.size()))].Version = uint16_t(g.N(3));
+            // Some chunks damaged inside, the others as they were.
+            std::vector<std::vector<uint8_t>> k = decoupe.Bruts;
+            for (uint32_t i = 1 + g.N(3); i; --i) {
+                const size_t j = g.N(uint32_t(k.size()));
+                TMorceauEtat abime = decoupe.Lus[j];
+                g.Abime(abime.Octets);
+                if (g.N(16) == 0) abime.Version = uint16_t(g.N(3));
+                k[j] = Morceau(abime);
+            }
             if (g.N(32) == 0) k.erase(k.begin() + g.N(uint32_t(k.size())));
-            fichier = Recode(g.N(64) ? version : uint16_t(g.N(4)), k);
+            fichier = {'Z', 'O', 'R', 'V', 'E', 'T', 'A', 'T'};
+            Entier(fichier, g.N(64) ? version : uint16_t(g.N(4)), 2);
+            for (const auto& b : k) fichier.insert(fichier.end(), b.begin(), b.end());
         }
         TEtatComplet etat;
         erreur.clear();
@@ -148,13 +181,16 @@ int main(int argc, char** argv) {
         // A damaged drive list could name any file of the host: none is
         // mounted here.
         for (TDisqueEtat& d : etat.Disques.Lecteurs) d.Chemin.clear();
+        // The step repeat in a file is not the machine's and is not taken.
+        etat.Horloge.Actif[tmPas] = false;
+        etat.Horloge.Echeance[tmPas] = 0;
         TChargementEtat c;
         if (!AppliqueEtat(poste, &poste.HoteVirtuel, etat, c)) {
             if (c.Erreur.empty()) Echec("refus sans raison à l'application", e);
             continue;
         }
-        if (!MemesEnregistrements(CaptureEtat(poste, &poste.HoteVirtuel, false), etat))
-            Echec("l'état repris n'est pas l'état lu", e);
+        if (const char* id = EnregistrementDifferent(CaptureEtat(poste, &poste.HoteVirtuel, false), etat))
+            Echec(std::string("l'état repris n'est pas l'état lu : bloc ") + id, e);
         TMachine& m = poste.Machine();
         if (m.EtatCPU == CPUStop) m.ChangeEtatCPU(CPURun);
         m.LanceEmulation(1000);
