@@ -8,11 +8,12 @@ BUILD      ?= build
 BUILD_ASAN ?= build-asan
 PAQUETS    := cmake ninja-build g++ make libgtest-dev libbenchmark-dev \
               qt6-base-dev libgl-dev qt6-translations-l10n fonts-liberation xvfb xauth xdotool \
-              poppler-utils libzstd-dev libssl-dev zlib1g-dev pkg-config
+              poppler-utils libzstd-dev libssl-dev zlib1g-dev pkg-config \
+              dpkg-dev lintian desktop-file-utils appstream
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build test run bench asan clean
+.PHONY: all deps build test run deb bench asan clean
 
 all: build
 
@@ -42,6 +43,9 @@ run: build
 	  echo "La fenêtre de l'émulateur n'existe pas encore. Programmes construits :"; \
 	  ls $(BUILD)/programme $(BUILD)/tests $(BUILD)/bench 2>/dev/null; \
 	fi
+
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: build
 	$(BUILD)/bench/bench_zorv

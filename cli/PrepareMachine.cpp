@@ -9,6 +9,7 @@
 #include "cli/ConsoleBdos.h"
 #include "cli/ImprimanteRun.h"
 #include "config/ChargeRoms.h"
+#include "config/DossiersUtilisateur.h"
 #include "config/EtatPoste.h"
 #include "config/Modeles.h"
 #include "config/Parametres.h"
@@ -77,7 +78,11 @@ std::string SeparateurMilliers() {
 std::string PrepareMachine(TPoste& poste, const TOptionsRun& o) {
     TMachine& m = poste.Machine();
     TParametres& p = poste.Parametres;
-    p.ProgDir = DossierProgramme();
+    // The window's folders: beside the executable in a build folder, the
+    // images in share/emulzorv and the settings in ~/.config once installed.
+    const TDossiers dossiers = ChoisitDossiers(DossierProgramme(), TEnvironnementDossiers::DuProcessus());
+    p.ProgDir = dossiers.Programme;
+    p.DossierParametres = dossiers.Parametres;
     m.Machines = ListeModeles();
     LitParametresSansEcrire(m, p); // never written from here
     m.InitMachine();
