@@ -8,12 +8,14 @@
 #include "cli/Commandes.h"
 #include "cli/Options.h"
 #include "core/Fichiers.h"
+#include "core/Texte.h"
 #include "debugger/Assembleur.h"
+#include "debugger/CarteSource.h"
 
 namespace {
 
 struct TOptionsAsm {
-    std::string Source, Image, Symboles, Listing;
+    std::string Source, Image, Symboles, Listing, Carte;
     std::optional<uint64_t> Taille;
     std::optional<uint32_t> Remplissage;
 };
@@ -21,7 +23,7 @@ struct TOptionsAsm {
 TOptions Table(TOptionsAsm& o) {
     TOptions t("asm",
                "usage : zorv asm SOURCE -o IMAGE [--size N] [--fill OCTET] [--symbols FICHIER]\n"
-               "                 [--listing FICHIER]\n",
+               "                 [--listing FICHIER] [--debug-info FICHIER.zdbg]\n",
                "Assemble un source 8085 (mnémoniques Intel) en image binaire brute qui commence\n"
                "à la plus basse adresse assemblée. Les sorties sont écrites toutes ou aucune.\n");
     t.Option({"-o", "--output"}, "IMAGE", "image produite", Chemin(o.Image))
@@ -31,6 +33,9 @@ TOptions Table(TOptionsAsm& o) {
                 Hexa(o.Remplissage, 0xFF))
         .Option({"--symbols"}, "FICHIER", "liste des étiquettes, lisible par « Charger une liste »", Chemin(o.Symboles))
         .Option({"--listing"}, "FICHIER", "listing d'assemblage", Chemin(o.Listing))
+        .Option({"--debug-info"}, "FICHIER",
+                "carte des sources (JSON) : fichiers, lignes de chaque octet émis et\nsymboles, pour le débogueur",
+                Chemin(o.Carte))
         .Arguments([&o](const std::string& a) -> std::string {
             if (!o.Source.empty()) return "un seul fichier source est accepté";
             o.Source = a;
@@ -50,7 +55,7 @@ int LitOptions(int argc, char** argv, TOptionsAsm& o) {
     if (statut >= 0) return statut;
     if (o.Source.empty()) return t.Refus("fichier source manquant (zorv asm --help)");
     if (o.Image.empty()) return t.Refus("image de sortie manquante (-o IMAGE)");
-    const std::string* sorties[] = {&o.Image, &o.Symboles, &o.Listing};
+    const std::string* sorties[] = {&o.Image, &o.Symboles, &o.Listing, &o.Carte};
     for (const std::string* s : sorties) {
         if (s->empty()) continue;
         if (MemeFichier(*s, o.Source)) return t.Refus("refus d'écraser le source « " + *s + " »");
@@ -84,7 +89,7 @@ int CommandeAsm(int argc, char** argv) {
         return Refus(MessageLecture(g, o.Source));
     TResultatAsm r = AssembleFichier(o.Source);
     for (const std::string& lu : r.Fichiers) // INCLUDE'd files are inputs too
-        for (const std::string* s : {&o.Image, &o.Symboles, &o.Listing})
+        for (const std::string* s : {&o.Image, &o.Symboles, &o.Listing, &o.Carte})
             if (!s->empty() && MemeFichier(*s, lu))
                 return Refus("refus d'écraser le source « " + *s + " »");
     if (!r.Ok()) {
@@ -92,8 +97,8 @@ int CommandeAsm(int argc, char** argv) {
         return 1;
     }
     if (o.Taille && r.Octets.size() > *o.Taille) {
-        std::fprintf(stderr, "zorv asm : le code (%zu octets) dépasse --size %u\n",
-                     r.Octets.size(), unsigned(*o.Taille));
+        std::fprintf(stderr, "zorv asm : le code (%s octets) dépasse --size %s\n",
+                     NombreFr(int64_t(r.Octets.size())).c_str(), NombreFr(int64_t(*o.Taille)).c_str());
         return 1;
     }
     // Image, symbols and listing: all of them or none.
@@ -104,6 +109,8 @@ int CommandeAsm(int argc, char** argv) {
         sorties.push_back({o.Symboles, s.str()});
     }
     if (!o.Listing.empty()) sorties.push_back({o.Listing, r.Listing});
+    if (!o.Carte.empty())
+        sorties.push_back({o.Carte, CodeCarteSource(CarteDe(r, std::filesystem::path(o.Image).filename().string()))});
     std::string erreur;
     if (!EcritFichiersAtomiques(sorties, erreur)) {
         AfficheUneLigne("zorv asm : " + erreur + " ; aucune sortie n'est écrite");

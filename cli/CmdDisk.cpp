@@ -5,13 +5,16 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/PrepareMachine.h"
 #include "cli/Commandes.h"
 #include "cli/Options.h"
 #include "core/Fichiers.h"
+#include "core/Texte.h"
 #include "disks/ExportImport.h"
+#include "disks/FichierSeul.h"
 #include "disks/Lecteurs.h"
 #include "disks/Secteurs.h"
 #include "disks/SystemeFichiers.h"
@@ -33,6 +36,11 @@ const char* const Aide =
     "  import IMAGE DOSSIER [--format]    ajoute au disque les fichiers de DOSSIER\n"
     "                                     (--format : formate le disque d'abord)\n"
     "  check IMAGE                        vérifie catalogue, répertoires et chaînes\n"
+    "  put IMAGE FICHIER [--nom NOM] [--c1 N] [--c2 N]\n"
+    "                                     ajoute au disque un fichier de l'hôte (NOM, C1\n"
+    "                                     et C2 lus dans un nom NOM_C1_C2 par défaut)\n"
+    "  get IMAGE NOM [DOSSIER]            écrit le fichier NOM (ou REP/NOM) du disque dans\n"
+    "                                     DOSSIER (. par défaut) sous NOM_C1_C2\n"
     "zorv disk ACTION --help donne l'aide d'une action.\n";
 
 // The end of every help text, the general one's and each action's.
@@ -107,7 +115,22 @@ struct TArguments {
     std::vector<std::string> Positions;
     int64_t Taille = 788480; // --size, 800K by default
     bool Formate = false;
+    std::optional<std::string> Nom;    // put --nom
+    std::optional<uint64_t> C1, C2;    // put --c1, --c2
 };
+
+// How many names follow the action: at least, at most.
+std::pair<size_t, size_t> NbPositions(const std::string& action) {
+    if (action == "export" || action == "import" || action == "put") return {2, 2};
+    if (action == "get") return {2, 3};
+    return {1, 1};
+}
+
+const char* PositionsAttendues(const std::string& action) {
+    if (action == "put") return "IMAGE et FICHIER attendus";
+    if (action == "get") return "IMAGE et NOM attendus";
+    return NbPositions(action).first == 2 ? "IMAGE et DOSSIER attendus" : "IMAGE attendue";
+}
 
 std::string Description(const std::string& action) {
     if (action == "new") return "Crée une image vierge pleine taille ; refuse un fichier existant.\n";
@@ -117,17 +140,27 @@ std::string Description(const std::string& action) {
         return "Écrit chaque fichier du disque dans DOSSIER (créé s'il n'existe pas ;\n"
                "rien n'est jamais écrasé).\n";
     if (action == "import") return "Ajoute au disque les fichiers de DOSSIER.\n";
+    if (action == "put")
+        return "Ajoute au disque le fichier FICHIER de l'hôte, sous NOM (REP/NOM dans un répertoire,\n"
+               "créé s'il manque) avec C1 et C2. Sans option, ils sont lus dans un nom NOM_C1_C2 ;\n"
+               "un autre nom donne un fichier chaîné (C1 1, C2 0). Un nom déjà sur le disque est refusé.\n";
+    if (action == "get")
+        return "Écrit le fichier NOM (REP/NOM pour un fichier de répertoire, dans le sous-dossier REP)\n"
+               "dans DOSSIER, créé s'il n'existe pas, sous le nom NOM_C1_C2 de l'export ;\n"
+               "rien n'est jamais écrasé.\n";
     return "Vérifie catalogue, répertoires et chaînes ; statut 1 si le disque est endommagé.\n";
 }
 
 // The option table of one action: its own usage line and options; --help,
 // -h and --version come with the table.
 TOptions TableAction(const std::string& action, TArguments& a) {
-    const bool deux = action == "export" || action == "import";
+    const size_t maxi = NbPositions(action).second;
     std::string usage = "usage : zorv disk " + action + " IMAGE";
-    if (deux) usage += " DOSSIER";
+    if (action == "export" || action == "import") usage += " DOSSIER";
     if (action == "new") usage += " [--size 800K|400K|1.2M]";
     if (action == "import") usage += " [--format]";
+    if (action == "put") usage += " FICHIER [--nom NOM] [--c1 N] [--c2 N]";
+    if (action == "get") usage += " NOM [DOSSIER]";
     TOptions t("disk " + action, usage + "\n", Description(action));
     if (action == "new")
         t.Option({"--size"}, "TAILLE", "800K (défaut), 400K ou 1.2M", [&a](const std::string& v) -> std::string {
@@ -142,8 +175,15 @@ TOptions TableAction(const std::string& action, TArguments& a) {
             return {};
         });
     if (action == "import") t.Drapeau({"--format"}, "formate le disque avant d'importer", a.Formate);
-    t.Arguments([&a, deux](const std::string& v) -> std::string {
-        if (a.Positions.size() >= (deux ? 2u : 1u)) return "argument en trop « " + v + " »";
+    if (action == "put") {
+        t.Option({"--nom"}, "NOM", "nom sur le disque, REP/NOM dans un répertoire", Chemin(a.Nom));
+        t.Option({"--c1"}, "N", "C1 de l'entrée, décimal de 0 à 65535", Decimal(a.C1, 0, 0xFFFF));
+        t.Option({"--c2"}, "N", "C2 de l'entrée, décimal de 0 à 65535\n"
+                                "(C1 = 256 et C2 = 0 : texte au nom de 15 caractères)",
+                 Decimal(a.C2, 0, 0xFFFF));
+    }
+    t.Arguments([&a, maxi](const std::string& v) -> std::string {
+        if (a.Positions.size() >= maxi) return "argument en trop « " + v + " »";
         a.Positions.push_back(v);
         return {};
     });
@@ -156,10 +196,8 @@ int LitArguments(int argc, char** argv, const std::string& action, TArguments& a
     const TOptions t = TableAction(action, a);
     // The table reads from its second argument: the action stands first.
     if (const int s = t.Analyse(argc - 1, argv + 1); s >= 0) return s;
-    const size_t attendus = action == "export" || action == "import" ? 2 : 1;
-    if (a.Positions.size() != attendus)
-        return t.Refus(std::string(attendus == 2 ? "IMAGE et DOSSIER attendus" : "IMAGE attendue") +
-                       " (zorv disk " + action + " --help)");
+    if (a.Positions.size() < NbPositions(action).first)
+        return t.Refus(std::string(PositionsAttendues(action)) + " (zorv disk " + action + " --help)");
     return -1;
 }
 
@@ -218,6 +256,43 @@ int Importe(TImage& img, const std::string& dossier, bool formate) {
     return dlg.Messages ? 1 : 0;
 }
 
+// The name, C1 and C2 of `put`: the options, else what the host name says.
+// Returns -1 when they are good, else the exit status.
+int ValeursPut(const TArguments& a, TFichierAImporter& f) {
+    const std::string& fichier = a.Positions[1];
+    if (const TLectureFichier g = GenreFichier(fichier); g != TLectureFichier::Ok) return Refus(MessageLecture(g, fichier));
+    f = ValeursImport(fichier);
+    if (a.Nom) f.Nom = *a.Nom;
+    if (a.C1) f.C1 = int64_t(*a.C1);
+    if (a.C2) f.C2 = int64_t(*a.C2);
+    if (const std::string r = RefusImport(f); !r.empty()) return Refus(r + " (--nom, --c1, --c2)");
+    return -1;
+}
+
+int Depose(TImage& img, const std::string& fichier, const TFichierAImporter& f) {
+    TDialogueCli dlg(stdout);
+    TDialogueDiffere differe(dlg); // the summary once the image is written
+    ModifieImage(*img.Lecteurs, img.Slot,
+                 [&](ISecteurs& disque) { ImporteFichierSeul(disque, differe, fichier, f); });
+    differe.Libere();
+    return dlg.Messages ? 1 : 0;
+}
+
+int Retire(ISecteurs& disque, const std::string& nom, const std::string& dossier) {
+    TDialogueCli dlg(stdout, dossier);
+    TSystemeFichiers sf(disque, dlg);
+    const TCatalogueAffiche c = sf.AfficheCatalogue();
+    if (!c.Formate) return Echec("Le disque n'est pas format\u00e9");
+    const TEntreeListee* e = TrouveFichier(c, nom);
+    if (!e) return Echec("Le fichier " + TexteVisible(nom) + " n'est pas sur le disque (zorv disk ls donne la liste)");
+    std::error_code ec;
+    if (!fs::is_directory(dossier, ec) && !fs::create_directories(dossier, ec))
+        return Refus("dossier impossible \u00e0 cr\u00e9er « " + dossier + " »");
+    TExportImport ei;
+    ei.ExporteFichier(disque, dlg, *e);
+    return dlg.Messages ? 1 : 0;
+}
+
 int Verifie(ISecteurs& disque) {
     const TVerification v = VerifieDisque(disque);
     if (!v.Formate) return Echec("Le disque n'est pas format\u00e9");
@@ -245,14 +320,17 @@ int CommandeDisk(int argc, char** argv) {
         std::printf("zorv %s\n", VersionZorv);
         return 0;
     }
-    static const char* const Actions[] = {"new", "format", "ls", "export", "import", "check"};
+    static const char* const Actions[] = {"new", "format", "ls", "export", "import", "check", "put", "get"};
     bool connue = false;
     for (const char* a : Actions) connue = connue || action == a;
     if (!connue) return Refus("action inconnue « " + action + " » (zorv disk --help)");
     TArguments a;
     if (int s = LitArguments(argc, argv, action, a); s >= 0) return s;
     if (action == "new") return Nouvelle(a);
-    const bool ecriture = action == "format" || action == "import";
+    TFichierAImporter depot;
+    if (action == "put")
+        if (const int s = ValeursPut(a, depot); s >= 0) return s;
+    const bool ecriture = action == "format" || action == "import" || action == "put";
     TImage img;
     if (int s = Ouvre(a.Positions[0], ecriture, img); s >= 0) return s;
     try {
@@ -260,6 +338,8 @@ int CommandeDisk(int argc, char** argv) {
         if (action == "ls") return Liste(*img.Secteurs);
         if (action == "export") return Exporte(*img.Secteurs, a.Positions[1]);
         if (action == "import") return Importe(img, a.Positions[1], a.Formate);
+        if (action == "put") return Depose(img, a.Positions[1], depot);
+        if (action == "get") return Retire(*img.Secteurs, a.Positions[1], a.Positions.size() > 2 ? a.Positions[2] : ".");
         return Verifie(*img.Secteurs);
     } catch (const TErreurES& e) {
         return Echec(e.what());

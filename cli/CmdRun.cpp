@@ -18,6 +18,7 @@
 #include "config/Parametres.h"
 #include "config/Poste.h"
 #include "core/Fichiers.h"
+#include "core/Texte.h"
 #include "devices/Ecran.h"
 #include "devices/FrappeTexte.h"
 #include "devices/JeuCaracteres.h"
@@ -147,12 +148,13 @@ int CommandeRun(int argc, char** argv) {
     }
     if (o.Stats) {
         const double n = double(m->NbInstructions);
-        std::fprintf(stderr,
-                     "instructions : %llu\nétats T : %llu\ntemps virtuel : %.6f s\ntemps réel : %.6f s\n"
-                     "temps processeur : %.6f s\nMIPS : %.2f (%.2f en temps processeur)\n",
-                     static_cast<unsigned long long>(m->NbInstructions),
-                     static_cast<unsigned long long>(m->NbCycles), double(hote.MaintenantUs) / 1e6, secondes,
-                     secondesCpu, secondes > 0 ? n / secondes / 1e6 : 0.0, secondesCpu > 0 ? n / secondesCpu / 1e6 : 0.0);
+        const std::string texte =
+            "instructions : " + NombreFr(int64_t(m->NbInstructions)) + "\nétats T : " + NombreFr(int64_t(m->NbCycles)) +
+            "\ntemps virtuel : " + NombreFr(double(hote.MaintenantUs) / 1e6, 6) + " s\ntemps réel : " +
+            NombreFr(secondes, 6) + " s\ntemps processeur : " + NombreFr(secondesCpu, 6) + " s\nMIPS : " +
+            NombreFr(secondes > 0 ? n / secondes / 1e6 : 0.0, 2) + " (" +
+            NombreFr(secondesCpu > 0 ? n / secondesCpu / 1e6 : 0.0, 2) + " en temps processeur)\n";
+        std::fputs(texte.c_str(), stderr);
     }
     return statut;
 }

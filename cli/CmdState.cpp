@@ -27,11 +27,7 @@ std::string Date(int64_t secondes) {
     return texte;
 }
 
-std::string Milliers(uint64_t n) {
-    std::string t = std::to_string(n);
-    for (int i = int(t.size()) - 3; i > 0; i -= 3) t.insert(size_t(i), "\u202F");
-    return t;
-}
+std::string Milliers(uint64_t n) { return NombreFr(int64_t(n)); }
 
 void AfficheInfo(const TEtatComplet& e, const std::vector<TMorceauEtat>& morceaux, size_t taille) {
     std::printf("format : %u\n", unsigned(e.VersionFormat));

@@ -10,7 +10,8 @@ namespace {
 const char* const Fin =
     "Sans --rom, --chargen ni --prom, les images sont celles de la fenêtre : celles que\n"
     "nomme EmulZorv.ini à côté du programme, sinon QBM71K.bin, G-CAR-T9.bin et\n"
-    "T318-C.bin de ce dossier. Le modèle par défaut est aussi celui d'EmulZorv.ini.\n"
+    "T318-C.bin de ce dossier ; installé, celles de share/emulzorv et les réglages de\n"
+    "~/.config/EmulZorv. Le modèle par défaut est aussi celui d'EmulZorv.ini.\n"
     "Les touches de --keys attendent que le logiciel de la machine ait annoncé son mode\n"
     "clavier ou lu le clavier une première fois.\n"
     "Code de sortie : 0 fin normale, 2 arguments incorrects, 3 nombre maximal\n"

@@ -1,6 +1,5 @@
 #include "cli/PrepareMachine.h"
 
-#include <clocale>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -64,15 +63,7 @@ std::string ChargeImages(TMachine& m, TParametres& p, const TOptionsRun& o) {
 
 } // namespace
 
-std::string SeparateurMilliers() {
-    std::string sep = ",";
-    if (std::setlocale(LC_NUMERIC, "")) {
-        const char* s = std::localeconv()->thousands_sep;
-        if (s && *s) sep = s;
-    }
-    std::setlocale(LC_NUMERIC, "C");
-    return sep;
-}
+std::string SeparateurMilliers() { return SeparateurMilliersFr; }
 
 // Set-up of the machine from the options; an empty text when it went well.
 std::string PrepareMachine(TPoste& poste, const TOptionsRun& o) {

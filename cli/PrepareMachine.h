@@ -13,8 +13,9 @@ class TPoste;
 // went well.
 std::string PrepareMachine(TPoste& poste, const TOptionsRun& o);
 
-// The thousands separator of the user's locale, as the window shows it in the
-// size messages of the disk images (the C locale groups with ",").
+// The thousands separator of the size messages of the disk images: the
+// narrow no-break space of every number shown to the user, whatever the
+// locale (as the window does).
 std::string SeparateurMilliers();
 
 class TPosteVirtuel;

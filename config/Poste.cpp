@@ -46,9 +46,13 @@ void TPoste::RecoitMessagePrincipal(const TMessage& message) {
         if (SurDemandeLancement)
             SurDemandeLancement();
         else
-            FDernierArret = FMachine->LanceEmulation();
+            LanceBoucle();
     }
     if (message.Numero == MsgFermeture && SurFermeture) SurFermeture();
+}
+
+void TPoste::LanceBoucle(uint64_t budget) {
+    FDernierArret = FMachine->LanceEmulation(budget);
 }
 
 TReglagesEmulateur TPoste::LitReglagesEmulateur() const { return ::LitReglagesEmulateur(*FMachine, Parametres); }

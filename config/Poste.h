@@ -59,6 +59,9 @@ public:
     // Who handles the run message 0x401: the machine's run loop, unless the
     // debugger console takes the request to run it with its own budget.
     std::function<void()> SurDemandeLancement;
+    // The run loop with a budget of instructions, its report kept (what the
+    // run message does when no one takes it).
+    void LanceBoucle(uint64_t budget = UINT64_MAX);
 
     // The host the machine talks to; nullptr detaches it.
     void ConnecteHote(IHote* hote);

@@ -1,5 +1,7 @@
 #include "core/Texte.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
@@ -58,6 +60,28 @@ std::string FormateMilliers(int64_t valeur, const std::string& separateur) {
         r += chiffres[i];
     }
     return negatif ? "-" + r : r;
+}
+
+std::string NombreFr(int64_t valeur) { return FormateMilliers(valeur, SeparateurMilliersFr); }
+
+// std::to_chars ignores the C locale, which a Qt program sets from the host.
+std::string NombreFr(double valeur, int decimales) {
+    if (!std::isfinite(valeur)) return std::isnan(valeur) ? "nan" : valeur < 0 ? "-inf" : "inf";
+    decimales = decimales < 0 ? 0 : decimales > 17 ? 17 : decimales;
+    char tampon[400];
+    const auto fin = std::to_chars(tampon, tampon + sizeof tampon, std::fabs(valeur), std::chars_format::fixed, decimales);
+    const std::string texte(tampon, fin.ptr);
+    const size_t point = texte.find('.');
+    const std::string entiers = texte.substr(0, point);
+    std::string r;
+    for (size_t i = 0; i < entiers.size(); ++i) {
+        if (i > 0 && (entiers.size() - i) % 3 == 0) r += SeparateurMilliersFr;
+        r += entiers[i];
+    }
+    if (point != std::string::npos) r += texte.substr(point);
+    // No "-0" or "-0.00" for a value that rounds to zero.
+    const bool nul = texte.find_first_not_of("0.") == std::string::npos;
+    return std::signbit(valeur) && !nul ? "-" + r : r;
 }
 
 std::string Format(const char* format, ...) {

@@ -22,6 +22,14 @@ std::string DossierDe(const std::string& chemin);
 std::string AvecSeparateur(const std::string& dossier);
 // 788480 with separator " " gives "788 480".
 std::string FormateMilliers(int64_t valeur, const std::string& separateur);
+
+// Numbers shown to the user, in French whatever the host's locale: digits
+// grouped by three with a narrow no-break space (U+202F), "." before the
+// decimals. 1261568 gives "1 261 568"; NombreFr(11045.4, 0) gives
+// "11 045", NombreFr(35.344, 2) "35.34".
+inline constexpr const char* SeparateurMilliersFr = "\u202f";
+std::string NombreFr(int64_t valeur);
+std::string NombreFr(double valeur, int decimales);
 // The text as it may be shown on a terminal: valid UTF-8 kept, control
 // characters and bytes that are not valid UTF-8 written \xHH.
 std::string TexteVisible(std::string_view s);

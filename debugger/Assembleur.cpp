@@ -326,7 +326,10 @@ struct TLigneListee {
 class TAssembleur {
 public:
     TAssembleur(const std::vector<TLigneSource>& lignes, std::vector<TErreurNumerotee>& erreurs)
-        : FLignes(lignes), FErreurs(erreurs), FMem(0x10000), FEcrit(0x10000) {}
+        : FLignes(lignes), FErreurs(erreurs), FMem(0x10000), FEcrit(0x10000) {
+        for (const TLigneSource& l : FLignes)
+            if (FNumerosSources.emplace(l.Fichier, uint32_t(FSources.size())).second) FSources.push_back(l.Fichier);
+    }
 
     void Passe(int numero) {
         FPasse = numero;
@@ -347,6 +350,8 @@ public:
         r.Entree = FEntree;
         r.Symboles = FSymboles;
         r.Listing = Listing();
+        r.Sources = FSources;
+        r.Plages = FPlages;
     }
 
 private:
@@ -365,6 +370,10 @@ private:
     size_t FIndex = 0;
     bool FFin = false;
     int FLgPrevue = 0; // bytes the current line takes, known before its values
+    std::vector<TPlageSource> FPlages;          // second pass
+    std::vector<std::string> FSources;
+    std::map<std::string, uint32_t> FNumerosSources;
+    size_t FIndexPlage = 0;                     // the line of FPlages.back()
     TLigneListee FCour;
 
     void Erreur(const std::string& message) {
@@ -476,11 +485,27 @@ private:
             }
             FMem[FPC] = octet;
             FEcrit[FPC] = true;
+            NotePlage();
             FBas = std::min(FBas, FPC);
             FHaut = std::max(FHaut, FPC);
             FCour.Octets.push_back(octet);
         }
         ++FPC;
+    }
+
+    // The byte at FPC comes from the current line: it extends the line's
+    // range, or opens one.
+    void NotePlage() {
+        if (!FPlages.empty()) {
+            TPlageSource& p = FPlages.back();
+            if (FIndexPlage == FIndex && p.Debut + p.Longueur == uint32_t(FPC)) {
+                ++p.Longueur;
+                return;
+            }
+        }
+        const TLigneSource& l = FLignes[FIndex];
+        FPlages.push_back({uint16_t(FPC), 1, FNumerosSources.at(l.Fichier), l.Numero});
+        FIndexPlage = FIndex;
     }
 
     static std::string Decimal(int32_t v) { return std::to_string(v); }

@@ -46,6 +46,16 @@ struct TSymboleAsm {
     TGenreSymbAsm Genre = gsEtiquette;
 };
 
+// Bytes emitted by one source line: Longueur bytes from Debut, from line
+// Ligne of Sources[Source].
+struct TPlageSource {
+    uint16_t Debut = 0;
+    uint32_t Longueur = 0;
+    uint32_t Source = 0;
+    int Ligne = 0;
+    bool operator==(const TPlageSource&) const = default;
+};
+
 struct TResultatAsm {
     // Bytes from the lowest to the highest assembled address; gaps between
     // ORG blocks (and DS areas inside) hold 0 and are marked false in Ecrit.
@@ -57,6 +67,11 @@ struct TResultatAsm {
     std::vector<TErreurAsm> Erreurs;
     std::string Listing;
     std::vector<std::string> Fichiers;        // source files read (INCLUDE too)
+    // The line map: every file that gave lines (the main one first, then
+    // the INCLUDE'd ones as met), and the bytes each line emitted, in the
+    // order they were assembled.
+    std::vector<std::string> Sources;
+    std::vector<TPlageSource> Plages;
 
     bool Ok() const { return Erreurs.empty(); }
     std::string TexteErreurs() const;          // one error per line

@@ -11,10 +11,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
 #include <QToolTip>
 
+#include "debugger/Console.h"
 #include "debugger/EditAdresseQt.h"
 #include "debugger/HexDataForm.h"
 #include "debugger/PtArrForm.h"
@@ -26,6 +28,11 @@ namespace {
 
 constexpr int Largeur = 680, Hauteur = 470;
 constexpr int Droite = 368; // left edge of the register column
+// The console pane under the documented part (CPUConsoleForm.cpp): the
+// window's full height at its smallest.
+constexpr int HauteurTotale = Hauteur + 20 + 110 + 4 + 22 + 10;
+// The PC line's background, apart from the user's selection.
+const QColor CouleurLignePC(0xFF, 0xF2, 0xA8);
 
 QFont FonteListing() {
     QFont f(QStringLiteral("Courier New"));
@@ -64,12 +71,15 @@ void TMyHintWindow::Installe() {
 
 TCPUForm::TCPUForm(TDebogueur& debogueur, QWidget* parent) : QWidget(parent, Qt::Dialog), D(debogueur) {
     setWindowTitle(QStringLiteral("Debugger"));
-    setFixedSize(Largeur, Hauteur);
+    setMinimumSize(Largeur, HauteurTotale);
+    resize(Largeur, HauteurTotale);
     CreeListing();
     CreeRegistres();
     CreeDrapeaux();
     CreePanneaux();
     CreeBoutons();
+    CreeConsole();
+    CreeRaccourcis();
     TMyHintWindow::Installe();
     CreeDialoguesSymboles();
     CreeFenetresAuxiliaires(); // their address entries find the symbol picker
@@ -78,6 +88,7 @@ TCPUForm::TCPUForm(TDebogueur& debogueur, QWidget* parent) : QWidget(parent, Qt:
 }
 
 TCPUForm::~TCPUForm() {
+    FConsole.reset(); // it gives the debugger's run request back
     D.SurAffichage = nullptr;
     D.ChoisitSymbole = nullptr;
 }
@@ -117,6 +128,12 @@ void TCPUForm::CreeListing() {
     connect(LBDasm, &QListWidget::currentRowChanged, this, [this](int ligne) { D.ChoisitLigne(ligne); });
     connect(LBDasm, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { D.BasculePtArretLigne(LBDasm->row(item)); });
+    // The context menu works on the line under the pointer, chosen first.
+    LBDasm->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(LBDasm, &QListWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        if (QListWidgetItem* item = LBDasm->itemAt(p)) LBDasm->setCurrentItem(item);
+        MenuListing->popup(LBDasm->viewport()->mapToGlobal(p));
+    });
 }
 
 void TCPUForm::CreeRegistres() {
@@ -180,13 +197,13 @@ void TCPUForm::CreeBoutons() {
     };
     const int l = 41;
     SBReset = bouton(QStringLiteral("RAZ"), QStringLiteral("Remise \u00e0 z\u00e9ro"), Droite, 284, l);
-    SBRun = bouton(QStringLiteral("Lance"), QStringLiteral("Lance le processeur"), Droite + 42, 284, l);
-    SBPause = bouton(QStringLiteral("Pause"), QStringLiteral("Arr\u00eate le processeur"), Droite + 84, 284, l);
-    SBStep = bouton(QStringLiteral("Pas"), QStringLiteral("Pas \u00e0 pas (maintenir pour r\u00e9p\u00e9ter)"),
+    SBRun = bouton(QStringLiteral("Lance"), QStringLiteral("Lance le processeur (F5)"), Droite + 42, 284, l);
+    SBPause = bouton(QStringLiteral("Pause"), QStringLiteral("Arr\u00eate le processeur (F6)"), Droite + 84, 284, l);
+    SBStep = bouton(QStringLiteral("Pas"), QStringLiteral("Pas \u00e0 pas (maintenir pour r\u00e9p\u00e9ter) (F7)"),
                     Droite + 126, 284, l);
-    SBStepOver = bouton(QStringLiteral("Passe"), QStringLiteral("Pas \u00e0 pas en passant les CALL"),
+    SBStepOver = bouton(QStringLiteral("Passe"), QStringLiteral("Pas \u00e0 pas en passant les CALL (F8)"),
                         Droite + 168, 284, l);
-    SBRunTo = bouton(QStringLiteral("Jusqu'\u00e0"), QStringLiteral("Lance jusqu'\u00e0 la ligne choisie"),
+    SBRunTo = bouton(QStringLiteral("Jusqu'\u00e0"), QStringLiteral("Lance jusqu'\u00e0 la ligne choisie (F4)"),
                      Droite + 210, 284, l);
     SBJumpToPC = bouton(QStringLiteral("\u25BA PC"), QStringLiteral("Montre le PC dans le listing"),
                         Droite + 252, 284, l);
@@ -205,6 +222,8 @@ void TCPUForm::CreeBoutons() {
         rang[i]->setGeometry(x, 284, reste, 28);
         x += reste + Ecart;
     }
+    SBStepOut = bouton(QStringLiteral("Sortie"),
+                       QStringLiteral("Lance jusqu'au retour de la routine en cours (Maj+F8)"), Droite + 233, 318, 60);
     SBDec = bouton(QStringLiteral("D\u00e9c."), QStringLiteral("Registres en d\u00e9cimal"), Droite, 318, 60);
     SBHex = bouton(QStringLiteral("Hexa"), QStringLiteral("Registres en hexad\u00e9cimal"), Droite + 60, 318, 60);
     for (QToolButton* b : {SBDec, SBHex}) b->setCheckable(true);
@@ -219,7 +238,8 @@ void TCPUForm::CreeBoutons() {
     connect(SBStep, &QToolButton::released, this, [this] { D.RelachePas(); });
     connect(SBStep, &QToolButton::clicked, this, [this] { D.Pas(); });
     connect(SBStepOver, &QToolButton::clicked, this, [this] { D.PasseAuDessus(); });
-    connect(SBRunTo, &QToolButton::clicked, this, [this] { D.JusquALigne(); });
+    connect(SBRunTo, &QToolButton::clicked, this, [this] { JusquALigne(); });
+    connect(SBStepOut, &QToolButton::clicked, this, [this] { D.Sort(); });
     connect(SBJumpToPC, &QToolButton::clicked, this, [this] { D.SuitPC(); });
     connect(SBDec, &QToolButton::clicked, this, [this] { D.ChoisitDecimal(true); });
     connect(SBHex, &QToolButton::clicked, this, [this] { D.ChoisitDecimal(false); });
@@ -250,6 +270,7 @@ void TCPUForm::Affiche() {
     if (D.PrendRegistresAAfficher()) AfficheRegistres();
     AfficheListing();
     AfficheControles();
+    AfficheChangements();
 }
 
 void TCPUForm::AfficheRegistres() {
@@ -291,7 +312,15 @@ void TCPUForm::AfficheListing() {
             if (LBDasm->item(i)->text() != t) LBDasm->item(i)->setText(t);
         }
     }
+    const int pc = D.LignePC();
+    for (int i = 0; i < LBDasm->count(); ++i) {
+        QListWidgetItem* item = LBDasm->item(i);
+        const bool estPC = i == pc && D.Controles().Listing;
+        if ((item->background().style() != Qt::NoBrush) != estPC)
+            item->setBackground(estPC ? QBrush(CouleurLignePC) : QBrush());
+    }
     if (LBDasm->currentRow() != D.LigneChoisie()) LBDasm->setCurrentRow(D.LigneChoisie());
+    SuitLignePC();
     if (FTexteAdresses != D.TexteAdresses()) {
         FTexteAdresses = D.TexteAdresses();
         EdtAdr->SetTexte(FTexteAdresses);
@@ -316,6 +345,7 @@ void TCPUForm::AfficheControles() {
     SBRun->setEnabled(c.Run);
     SBStep->setEnabled(c.Step);
     SBStepOver->setEnabled(c.StepOver);
+    SBStepOut->setEnabled(c.StepOver);
     SBRunTo->setEnabled(c.RunTo);
     SBJumpToPC->setEnabled(c.JumpToPC);
     SBDec->setEnabled(c.DecHex);
@@ -357,6 +387,7 @@ bool TCPUForm::FiltreTouche(QLineEdit* entree, int registre, const QString& text
 }
 
 bool TCPUForm::eventFilter(QObject* objet, QEvent* e) {
+    if (objet == EditConsole && e->type() == QEvent::KeyPress) return ToucheConsole(static_cast<QKeyEvent*>(e));
     if (e->type() == QEvent::KeyPress) {
         for (int r = 0; r < NbRegistresCPU; ++r)
             if (objet == EditReg[size_t(r)])

@@ -6,11 +6,19 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 #include <string>
 
 #include "debugger/Debogueur.h"
+#include "debugger/HistoriqueConsole.h"
 
+class QAction;
 class QCheckBox;
+class QMenu;
+class QPlainTextEdit;
+class TConsoleDebogueur;
+class TPoste;
+class THorlogeMachine;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -51,6 +59,30 @@ public:
                 *SBHex = nullptr;
     QPushButton *BtnAffData = nullptr, *BtnAffCode = nullptr, *BtnAffVar = nullptr, *BtnAffPile = nullptr,
                 *BtnPtArr = nullptr, *BtnSymb = nullptr, *BtnHexFloat = nullptr;
+    // Step out: runs until the routine under way returns.
+    QToolButton* SBStepOut = nullptr;
+
+    // The console pane under the listing (CPUConsoleForm.cpp): the T-states,
+    // the output of the commands and their command line, with the console
+    // of `zorv debug` behind them. The line stays disabled until the
+    // console is connected (BrancheConsole).
+    QLabel* LabelEtatsT = nullptr;
+    QPlainTextEdit* MemoConsole = nullptr;
+    QLineEdit* EditConsole = nullptr;
+    void BrancheConsole(TPoste& poste, THorlogeMachine* horloge);
+    // One command line as if typed, then Enter.
+    void ExecuteConsole(const QString& ligne);
+    // A line of the pane (the reason a command did nothing, a stop report).
+    void EcritConsole(const QString& ligne);
+
+    // The listing's context menu: "Exécuter jusqu'ici", "Point d'arrêt ici".
+    QMenu* MenuListing = nullptr;
+    QAction *ActJusquIci = nullptr, *ActPtArretIci = nullptr;
+    // The function keys' commands (F4 … F9), as the buttons do them.
+    void JusquALigne();
+    void BasculePtArretChoisi();
+    // The debugger windows opened from here, closed with this one.
+    void FermeFenetresOuvertes();
 
     // What "Points arrêt" and "Symboles" open; the symbol dialog is also the
     // picker of every address entry's "Symbole" button.
@@ -73,12 +105,17 @@ public:
 protected:
     bool eventFilter(QObject* objet, QEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     TDebogueur& D;
     uint32_t FGeneration = UINT32_MAX;
     std::string FTexteAdresses;
     std::string FTexteArret;
+    std::unique_ptr<TConsoleDebogueur> FConsole;
+    THistoriqueConsole FHistorique;
+    int FLignePCVue = -2; // the PC line the listing last scrolled to
 
     void CreeListing();
     void CreeRegistres();
@@ -88,6 +125,12 @@ private:
     void CreeFenetresAuxiliaires();
     void ActiveBoutonsFenetres(bool actif);
     void CreeDialoguesSymboles();
+    void CreeConsole();
+    void CreeRaccourcis();
+    void PlaceControles();
+    void AfficheChangements();
+    void SuitLignePC();
+    bool ToucheConsole(QKeyEvent* e);
     void AfficheRegistres();
     void AfficheListing();
     void AfficheControles();

@@ -1,6 +1,8 @@
 #include "debugger/Console.h"
 
 #include <algorithm>
+#include <string_view>
+#include <utility>
 
 #include "config/Poste.h"
 #include "core/Nombres.h"
@@ -20,7 +22,10 @@ const std::vector<TCommandeConsole>& TConsoleDebogueur::Table() {
          &TConsoleDebogueur::CmdLance},
         {"raz", "", "remise à zéro, processeur arrêté en 0000H", &TConsoleDebogueur::CmdRaz},
         {"int", "", "demande d'interruption (bouton INT)", &TConsoleDebogueur::CmdInt},
-        {"etat", "", "état du processeur : RUN, STOP ou HLT", &TConsoleDebogueur::CmdEtat},
+        {"sort", "", "lance jusqu'au retour de la routine en cours", &TConsoleDebogueur::CmdSort},
+        {"pause", "", "arrête le processeur lancé", &TConsoleDebogueur::CmdPause},
+        {"etat", "[t]", "état du processeur : RUN, STOP ou HLT ; t : les états T en plus",
+         &TConsoleDebogueur::CmdEtat},
         {"pa", "[ADR [si COND]]", "pose un point d'arrêt en ADR, avec une condition ; seul : la liste",
          &TConsoleDebogueur::CmdPa},
         {"pa-", "ADR", "retire le point d'arrêt de ADR", &TConsoleDebogueur::CmdPaMoins},
@@ -46,6 +51,8 @@ const std::vector<TCommandeConsole>& TConsoleDebogueur::Table() {
          &TConsoleDebogueur::CmdChargeEtat},
         {"sym", "[NOM ADR]", "ajoute un symbole ; sym charge FICHIER, sym tri nom|adresse, sym efface ; seul : la liste",
          &TConsoleDebogueur::CmdSym},
+        {"source", "[ADR]", "fichier et ligne du source qui a assemblé ADR (PC par défaut), d'après la carte chargée",
+         &TConsoleDebogueur::CmdSource},
         {"surv", "[DEBUT [FIN] [l|e|le] [cpu|logiciel|data]]",
          "arrêt sur lecture (l) ou écriture (e) de DEBUT à FIN ; seul : la liste", &TConsoleDebogueur::CmdSurv},
         {"surv-", "[DEBUT]", "retire les points de surveillance de DEBUT (tous sans DEBUT)",
@@ -67,7 +74,8 @@ const std::vector<TCommandeConsole>& TConsoleDebogueur::Table() {
 }
 
 TConsoleDebogueur::TConsoleDebogueur(TPosteVirtuel& poste)
-    : FPoste(poste), D(poste.Debogueur()), M(poste.Machine()) {
+    : FPoste(poste), FHoteVirtuel(&poste.HoteVirtuel), FHorloge(&poste.HoteVirtuel), D(poste.Debogueur()),
+      M(poste.Machine()) {
     FPoste.SurDemandeLancement = [this] { FCourseDemandee = true; };
     if (M.EtatCPU != CPUStop) {
         M.ChangeEtatCPU(CPUStop);
@@ -76,9 +84,48 @@ TConsoleDebogueur::TConsoleDebogueur(TPosteVirtuel& poste)
     Pompe();
 }
 
-TConsoleDebogueur::~TConsoleDebogueur() { FPoste.SurDemandeLancement = nullptr; }
+TConsoleDebogueur::TConsoleDebogueur(TPoste& poste, THorlogeMachine* horloge)
+    : FPoste(poste), FHorloge(horloge), D(poste.Debogueur()), M(poste.Machine()) {
+    // The run message still starts the main window's loop, with the budget
+    // of the command that asked for it.
+    FPoste.SurDemandeLancement = [this] { LanceDepuisLaFenetre(); };
+    FDemandeCourseAvant = D.DemandeCourse;
+    D.DemandeCourse = [this] {
+        FCourseDemandee = true;
+        if (FDemandeCourseAvant) FDemandeCourseAvant();
+    };
+    FPoste.AjouteObservateur(this);
+}
 
-void TConsoleDebogueur::Pompe() { FPoste.HoteVirtuel.Pompe(); }
+TConsoleDebogueur::~TConsoleDebogueur() {
+    FPoste.SurDemandeLancement = nullptr;
+    if (PresDeLaFenetre()) {
+        D.DemandeCourse = FDemandeCourseAvant;
+        FPoste.RetireObservateur(this);
+    }
+}
+
+void TConsoleDebogueur::Pompe() {
+    if (FHoteVirtuel) FHoteVirtuel->Pompe(); // beside the window, its message loop delivers
+}
+
+void TConsoleDebogueur::LanceDepuisLaFenetre() {
+    const uint64_t budget = std::exchange(FBudgetFenetre, UINT64_MAX);
+    if (std::exchange(FAvaleLancement, false)) return; // raz keeps the processor stopped
+    FPoste.LanceBoucle(budget);
+}
+
+void TConsoleDebogueur::Arret(const TRapportArret& rapport) {
+    if (!FAttendArret || rapport.Cause == TCauseArret::DejaEnCours) return;
+    FAttendArret = false;
+    if (SurSortieDifferee) SurSortieDifferee(TexteRapport(rapport));
+}
+
+bool TConsoleDebogueur::PermiseEnCourse(const TCommandeConsole& c) {
+    for (const char* nom : {"etat", "aide", "pause", "raz", "reg"})
+        if (std::string_view(c.Nom) == nom) return true;
+    return false;
+}
 
 bool TConsoleDebogueur::Execute(const std::string& ligne, std::vector<std::string>& sortie) {
     FSortie = &sortie;
@@ -95,6 +142,8 @@ bool TConsoleDebogueur::Execute(const std::string& ligne, std::vector<std::strin
         if (EgalSansCasse(mots[0], c.Nom)) FCommande = &c;
     if (!FCommande) return Erreur("commande inconnue « " + mots[0] + " » (aide donne la liste)");
     mots.erase(mots.begin());
+    if ((M.EtatCPU == CPURun || M.BoucleActive || FAttendArret) && !PermiseEnCourse(*FCommande))
+        return Erreur(std::string(FCommande->Nom) + " : impossible, le processeur tourne (pause l'arrête)");
     FCourseDemandee = false;
     const bool ok = (this->*(FCommande->Gestionnaire))(mots);
     Pompe();
@@ -115,23 +164,20 @@ bool TConsoleDebogueur::Malforme() {
 }
 
 bool TConsoleDebogueur::Refuse(int refus) {
-    const char* pourquoi = "";
-    switch (TRefus(refus)) {
-    case TRefus::Aucun: return true;
-    case TRefus::PasArrete:
-        pourquoi = M.EtatCPU == CPUHalt ? "le processeur est arrêté par HLT (raz le relance)"
-                                        : "le processeur n'est pas arrêté";
-        break;
-    case TRefus::PasEnCourse: pourquoi = "le processeur ne tourne pas"; break;
-    case TRefus::DansInstruction: pourquoi = "une instruction est en cours"; break;
-    }
-    return Erreur(std::string(FCommande->Nom) + " : impossible, " + pourquoi);
+    if (TRefus(refus) == TRefus::Aucun) return true;
+    return Erreur(std::string(FCommande->Nom) + " : impossible, " + TexteRefus(TRefus(refus), M.EtatCPU));
 }
 
 void TConsoleDebogueur::Court(uint64_t budget) {
     Pompe(); // the run message of the command
     if (!FCourseDemandee) return;
     FCourseDemandee = false;
+    if (PresDeLaFenetre()) {
+        // The message loop runs it; its report comes with the stop.
+        FBudgetFenetre = budget;
+        FAttendArret = true;
+        return;
+    }
     M.DemandeArret = FInterruption;
     const TRapportArret r = M.LanceEmulation(budget);
     M.DemandeArret = nullptr;
@@ -236,6 +282,9 @@ bool TConsoleDebogueur::CmdLance(const TArgumentsConsole& a) {
 
 bool TConsoleDebogueur::CmdRaz(const TArgumentsConsole& a) {
     if (!a.empty()) return Malforme();
+    // The reset posts the run message unless the processor runs.
+    if (PresDeLaFenetre() && M.EtatCPU != CPURun) FAvaleLancement = true;
+    FAttendArret = false;
     D.Raz();
     Pompe();
     // The window's reset starts the machine; the console keeps it stopped
@@ -255,8 +304,25 @@ bool TConsoleDebogueur::CmdInt(const TArgumentsConsole& a) {
 }
 
 bool TConsoleDebogueur::CmdEtat(const TArgumentsConsole& a) {
-    if (!a.empty()) return Malforme();
+    if (a.size() > 1 || (a.size() == 1 && !EgalSansCasse(a[0], "t"))) return Malforme();
     Ecrit(M.EtatCPU == CPURun ? "RUN" : M.EtatCPU == CPUStop ? "STOP" : "HLT");
+    if (!a.empty()) Ecrit(D.TexteEtatsT());
+    return true;
+}
+
+bool TConsoleDebogueur::CmdSort(const TArgumentsConsole& a) {
+    if (!a.empty()) return Malforme();
+    const TRefus refus = D.Sort();
+    if (refus != TRefus::Aucun) return Refuse(int(refus));
+    Court(BudgetParDefaut);
+    return true;
+}
+
+bool TConsoleDebogueur::CmdPause(const TArgumentsConsole& a) {
+    if (!a.empty()) return Malforme();
+    const TRefus refus = D.Pause();
+    if (refus != TRefus::Aucun) return Refuse(int(refus));
+    Ecrit(Format("pause : processeur arrêté en %.4XH", unsigned(M.RegPC)));
     return true;
 }
 

@@ -1,18 +1,23 @@
 // The debugger's command console: one table of commands (name, parameters,
 // one-line French help, handler) over the debugger's logic. `zorv debug`
-// feeds it lines from a script, from -e or from standard input; each command
-// prints its result in the CPU window's own formats, one line each.
+// feeds it lines from a script, from -e or from standard input, and the CPU
+// window's console pane feeds it what the user types; each command prints
+// its result in the CPU window's own formats, one line each.
 #pragma once
 
 #include <csignal>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/Machine.h"
 #include "debugger/TexteArret.h"
 
+class TPoste;
 class TPosteVirtuel;
+class THoteVirtuel;
+class THorlogeMachine;
 class TDebogueur;
 class TConsoleDebogueur;
 
@@ -25,12 +30,18 @@ struct TCommandeConsole {
     bool (TConsoleDebogueur::*Gestionnaire)(const TArgumentsConsole&);
 };
 
-class TConsoleDebogueur {
+class TConsoleDebogueur : public IObservateurCPU {
 public:
     // Takes the workstation's run message: runs happen inside Execute, with
     // the budget of the command. The processor is stopped at RegPC.
     explicit TConsoleDebogueur(TPosteVirtuel& poste);
-    ~TConsoleDebogueur();
+    // Beside the window (the CPU window's pane): the machine is left as it
+    // is and a run goes through the main window's message loop, which keeps
+    // running; Execute returns once the run is asked for, and the stop
+    // report comes later through SurSortieDifferee. `horloge` is the
+    // machine's time, for the saved states.
+    TConsoleDebogueur(TPoste& poste, THorlogeMachine* horloge);
+    ~TConsoleDebogueur() override;
     TConsoleDebogueur(const TConsoleDebogueur&) = delete;
     TConsoleDebogueur& operator=(const TConsoleDebogueur&) = delete;
 
@@ -45,6 +56,12 @@ public:
     // stops before its next slice and a stepping before its next step,
     // reported as an interruption; the console clears it once honoured.
     void SuitInterruption(volatile std::sig_atomic_t* demande) { FInterruption = demande; }
+    // Beside the window: the lines that come after Execute returned (the
+    // stop report of a run it asked for).
+    std::function<void(const std::string&)> SurSortieDifferee;
+    // A run asked from here has not stopped yet.
+    bool CourseEnAttente() const { return FAttendArret; }
+    void Arret(const TRapportArret& rapport) override;
 
     // Handlers of the table.
     bool CmdReg(const TArgumentsConsole& a);
@@ -55,6 +72,8 @@ public:
     bool CmdRaz(const TArgumentsConsole& a);
     bool CmdInt(const TArgumentsConsole& a);
     bool CmdEtat(const TArgumentsConsole& a);
+    bool CmdSort(const TArgumentsConsole& a);
+    bool CmdPause(const TArgumentsConsole& a);
     bool CmdPa(const TArgumentsConsole& a);
     bool CmdPaMoins(const TArgumentsConsole& a);
     bool CmdDasm(const TArgumentsConsole& a);
@@ -80,16 +99,25 @@ public:
     // Symbols, breakpoint conditions and watchpoints (ConsoleSymboles.cpp).
     bool CmdPaEtendu(const TArgumentsConsole& a); // "pa" alone, "pa ADR si CONDITION"
     bool CmdSym(const TArgumentsConsole& a);
+    bool CmdSource(const TArgumentsConsole& a);
     bool CmdSurv(const TArgumentsConsole& a);
     bool CmdSurvMoins(const TArgumentsConsole& a);
     // The stop report, a watchpoint's naming its access.
     std::string TexteRapport(const TRapportArret& r) const;
 
 private:
-    TPosteVirtuel& FPoste;
+    TPoste& FPoste;
+    THoteVirtuel* FHoteVirtuel = nullptr; // none beside the window
+    THorlogeMachine* FHorloge = nullptr;
     TDebogueur& D;
     TMachine& M;
     bool FCourseDemandee = false;
+    // Beside the window: the budget of the run asked for, the run message
+    // of a reset to let go by, a stop report to tell.
+    uint64_t FBudgetFenetre = UINT64_MAX;
+    bool FAvaleLancement = false;
+    bool FAttendArret = false;
+    std::function<void()> FDemandeCourseAvant;
     const TCommandeConsole* FCommande = nullptr;
     std::vector<std::string>* FSortie = nullptr;
     volatile std::sig_atomic_t* FInterruption = nullptr;
@@ -104,4 +132,8 @@ private:
     bool LitBudget(const TArgumentsConsole& a, uint64_t& budget);
     // True once for a Ctrl+C that came, which it clears.
     bool PrendInterruption();
+    bool PresDeLaFenetre() const { return FHoteVirtuel == nullptr; }
+    void LanceDepuisLaFenetre();
+    // The commands a running processor leaves usable.
+    static bool PermiseEnCourse(const TCommandeConsole& c);
 };

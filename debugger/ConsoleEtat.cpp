@@ -11,9 +11,10 @@
 bool TConsoleDebogueur::CmdSauveEtat(const TArgumentsConsole& a) {
     if (a.size() != 1) return Malforme();
     DessineEcran(M); // the thumbnail shows the screen as it is now
+    if (PresDeLaFenetre() && FHorloge) TInspection(M).SynchroniseHorloge(*FHorloge);
     std::string erreur;
-    if (!SauveEtat(FPoste, &FPoste.HoteVirtuel, a[0], erreur)) return Erreur("sauve-etat : " + erreur);
-    Ecrit("sauve-etat : état enregistré dans " + a[0] + " (" + std::to_string(M.NbInstructions) +
+    if (!SauveEtat(FPoste, FHorloge, a[0], erreur)) return Erreur("sauve-etat : " + erreur);
+    Ecrit("sauve-etat : état enregistré dans " + a[0] + " (" + NombreFr(int64_t(M.NbInstructions)) +
           " instructions)");
     return true;
 }
@@ -24,7 +25,8 @@ bool TConsoleDebogueur::CmdChargeEtat(const TArgumentsConsole& a) {
     // a refusal, and the machine stays as it was.
     TChargementEtat c;
     c.SurImageChangee = [](const std::string&) { return TChoixDisque::Refuser; };
-    const bool ok = ChargeEtat(FPoste, &FPoste.HoteVirtuel, a[0], c);
+    if (PresDeLaFenetre() && FHorloge) TInspection(M).SynchroniseHorloge(*FHorloge);
+    const bool ok = ChargeEtat(FPoste, FHorloge, a[0], c);
     for (const std::string& m : c.Messages) Ecrit("charge-etat : " + m);
     if (!ok) return Erreur("charge-etat : " + c.Erreur);
     // The console runs the machine only on its commands.
@@ -32,7 +34,7 @@ bool TConsoleDebogueur::CmdChargeEtat(const TArgumentsConsole& a) {
     M.SignaleEtatDuCPU(M.EtatCPU);
     Pompe();
     D.MajFenetres();
-    Ecrit(Format("charge-etat : état repris, PC=%.4XH, ", unsigned(M.RegPC)) + std::to_string(M.NbInstructions) +
+    Ecrit(Format("charge-etat : état repris, PC=%.4XH, ", unsigned(M.RegPC)) + NombreFr(int64_t(M.NbInstructions)) +
           " instructions");
     return true;
 }

@@ -77,8 +77,9 @@ bool TConsoleDebogueur::CmdEcris(const TArgumentsConsole& arguments) {
     for (size_t i = 0; i < octets.size(); ++i) EcritAcces(M, uint16_t(*adr + int32_t(i)), {vue, 0}, octets[i]);
     D.MajFenDonnees();
     D.MajFenPile();
-    Ecrit(Format("ecris : %zu octet%s \u00e9crit%s en %.4XH (%s)", octets.size(), octets.size() > 1 ? "s" : "",
-                 octets.size() > 1 ? "s" : "", unsigned(*adr), NomVue(vue)));
+    Ecrit("ecris : " + NombreFr(int64_t(octets.size())) +
+          Format(" octet%s \u00e9crit%s en %.4XH (%s)", octets.size() > 1 ? "s" : "", octets.size() > 1 ? "s" : "",
+                 unsigned(*adr), NomVue(vue)));
     return true;
 }
 

@@ -77,10 +77,14 @@ bool TConsoleDebogueur::CmdSym(const TArgumentsConsole& a) {
     }
     if (EgalSansCasse(a[0], "charge") && a.size() >= 2) {
         const std::string chemin = Joint(a, 1);
-        const auto n = ChargeFichierSymboles(chemin, l);
-        if (!n) return Erreur("sym : " + MessageLecture(GenreFichier(chemin), chemin));
+        std::string pourquoi;
+        const auto n = ChargeFichierSymboles(chemin, l, &D.CarteSource, &pourquoi);
+        if (!n) return Erreur("sym : " + (pourquoi.empty() ? MessageLecture(GenreFichier(chemin), chemin) : pourquoi));
         D.ReDasmDebug();
         Ecrit(MessageSymbolesAjoutes(*n));
+        if (EstCarteSource(chemin))
+            Ecrit(Format("sym : carte des sources, %zu fichiers, %zu lignes de code", D.CarteSource.Fichiers.size(),
+                         D.CarteSource.Plages.size()));
         return true;
     }
     if (a.size() != 2) return Malforme();
@@ -141,5 +145,20 @@ bool TConsoleDebogueur::CmdSurvMoins(const TArgumentsConsole& a) {
         n = D.Sondes.RetireSurveillance(uint16_t(*debut));
     }
     Ecrit(Format("surv- : %d point%s de surveillance retiré%s", n, n > 1 ? "s" : "", n > 1 ? "s" : ""));
+    return true;
+}
+
+bool TConsoleDebogueur::CmdSource(const TArgumentsConsole& a) {
+    if (a.size() > 1) return Malforme();
+    uint16_t adr = M.RegPC;
+    if (a.size() == 1) {
+        const auto lue = LitHexa(a[0], 0xFFFF);
+        if (!lue) return Malforme();
+        adr = uint16_t(*lue);
+    }
+    if (D.CarteSource.Vide()) return Erreur("source : aucune carte des sources (sym charge FICHIER.zdbg)");
+    const std::string ligne = TexteSource(D.CarteSource, adr);
+    if (ligne.empty()) return Erreur(Format("source : aucune ligne du source n'a assemblé %.4XH", unsigned(adr)));
+    Ecrit(Format("%.4XH ", unsigned(adr)) + ligne);
     return true;
 }

@@ -31,8 +31,28 @@ std::string Insere(const std::string& texte, int debut, int longueur, char touch
 
 } // namespace
 
+namespace {
+
+// One run of 16 hexadecimal digits, blanks around it allowed.
+bool SeizeChiffresALaSuite(std::string_view t, std::array<uint8_t, 8>& octets) {
+    const std::string s = SansBlancs(t);
+    if (s.size() != 16) return false;
+    for (size_t k = 0; k < 16; k += 2) {
+        const int fort = ValeurHexa(s[k]), faible = ValeurHexa(s[k + 1]);
+        if (fort < 0 || faible < 0) return false;
+        octets[k / 2] = uint8_t(fort * 16 + faible);
+    }
+    return true;
+}
+
+} // namespace
+
 TOctetsDouble HexVersOctets(std::string_view t) {
     TOctetsDouble r;
+    if (SeizeChiffresALaSuite(t, r.Octets)) {
+        r.Valide = true;
+        return r;
+    }
     size_t i = 0;
     for (int j = 0; j < 8 && i < t.size(); ++j) {
         while (i < t.size() && Blanc(t[i])) ++i;
@@ -97,6 +117,24 @@ std::string FlottantVersHexa(std::string_view texte) {
 }
 
 std::string HexaVersFlottant(std::string_view texte) { return TexteFlottant(DoubleDeOctets(HexVersOctets(texte).Octets)); }
+
+TResultatConversion ConvertitVersHexa(std::string_view flottant) {
+    const std::string t = SansBlancs(flottant);
+    if (t.empty()) return {{}, "Aucune valeur flottante \u00e0 convertir"};
+    if (!FlottantLisible(t))
+        return {{}, "Valeur flottante illisible : \u00ab " + TexteVisible(t) + " \u00bb (par exemple -2.5E3)"};
+    return {FlottantVersHexa(t), {}};
+}
+
+TResultatConversion ConvertitVersFlottant(std::string_view hexa) {
+    const std::string t = SansBlancs(hexa);
+    if (t.empty()) return {{}, "Aucune valeur hexad\u00e9cimale \u00e0 convertir"};
+    const TOctetsDouble o = HexVersOctets(t);
+    if (!o.Valide)
+        return {{}, "Valeur hexad\u00e9cimale illisible : \u00ab " + TexteVisible(t) +
+                        " \u00bb (8 octets s\u00e9par\u00e9s par des blancs, ou 16 chiffres \u00e0 la suite)"};
+    return {TexteFlottant(DoubleDeOctets(o.Octets)), {}};
+}
 
 char FiltreToucheOctetsHexa(char c) {
     if (c == '\b' || c == ' ' || Chiffre(c) || (c >= 'A' && c <= 'F')) return c;

@@ -18,7 +18,8 @@ struct TOctetsDouble {
 
 // Up to 8 groups of hexadecimal digits separated by blanks; a group of more
 // than two digits keeps its last two; missing groups are 0. Valid when
-// nothing but blanks follows the groups read.
+// nothing but blanks follows the groups read. A single group of exactly 16
+// digits is the 8 bytes written without blanks ("40BB000000000000").
 TOctetsDouble HexVersOctets(std::string_view texte);
 double DoubleDeOctets(const std::array<uint8_t, 8>& octets);
 std::array<uint8_t, 8> OctetsDeDouble(double v);
@@ -40,6 +41,16 @@ std::string OctetsEnHexa(const std::array<uint8_t, 8>& octets);
 // "Hexa. -> flottant": the bytes of HexVersOctets as a double, "%.14f" with
 // "." (see TexteFlottant).
 std::string HexaVersFlottant(std::string_view texte);
+
+// The converter's two buttons: the result, or (Erreur not empty) why the
+// text is refused — empty, or not wholly a number / 8 bytes — and the
+// result field keeps what it holds.
+struct TResultatConversion {
+    std::string Texte;
+    std::string Erreur;
+};
+TResultatConversion ConvertitVersHexa(std::string_view flottant);
+TResultatConversion ConvertitVersFlottant(std::string_view hexa);
 
 // Key filters: the key as the entry takes it ('a'..'f' upper-cased, ','
 // turned to '.', 'e' to 'E'), '\b' for backspace, or 0 when dropped.

@@ -32,6 +32,10 @@ TConvertForm::TConvertForm(QWidget* parent) : QDialog(parent) {
     SBToHex->setGeometry(276, 30, 128, 24);
     BtnOK = new QPushButton(QStringLiteral("OK"), this);
     BtnOK->setGeometry(324, 116, 80, 26);
+    LabelErreur = new QLabel(this);
+    LabelErreur->setGeometry(16, 110, 300, 38);
+    LabelErreur->setWordWrap(true);
+    LabelErreur->setStyleSheet(QStringLiteral("QLabel { color: #c00000; font-size: 11px; }"));
     for (QPushButton* b : {SBToFloat, SBToHex}) b->setAutoDefault(false);
     BtnOK->setDefault(true);
     connect(SBToFloat, &QPushButton::clicked, this, [this] { VersFlottant(); });
@@ -39,13 +43,21 @@ TConvertForm::TConvertForm(QWidget* parent) : QDialog(parent) {
     connect(BtnOK, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TConvertForm::VersFlottant() {
-    EditFloat->setText(QString::fromStdString(HexaVersFlottant(EditHex->text().toStdString())));
+void TConvertForm::Affiche(QLineEdit* resultat, QLineEdit* source, const TResultatConversion& r) {
+    LabelErreur->setText(QString::fromStdString(r.Erreur));
+    if (!r.Erreur.empty()) {
+        source->setFocus();
+        source->selectAll();
+        return;
+    }
+    resultat->setText(QString::fromStdString(r.Texte));
 }
 
-void TConvertForm::VersHexa() {
-    EditHex->setText(QString::fromStdString(FlottantVersHexa(EditFloat->text().toStdString())));
+void TConvertForm::VersFlottant() {
+    Affiche(EditFloat, EditHex, ConvertitVersFlottant(EditHex->text().toStdString()));
 }
+
+void TConvertForm::VersHexa() { Affiche(EditHex, EditFloat, ConvertitVersHexa(EditFloat->text().toStdString())); }
 
 bool TConvertForm::FiltreTouche(QLineEdit* entree, const QString& texte) {
     if (texte.size() != 1) return false;

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -14,7 +15,11 @@ public:
 
     QLineEdit *EditFloat = nullptr, *EditHex = nullptr;
     QPushButton *SBToFloat = nullptr, *SBToHex = nullptr, *BtnOK = nullptr;
+    // Why the last conversion was refused (empty after one that went well).
+    QLabel* LabelErreur = nullptr;
 
+    // A text that is not a number (or 8 bytes) is refused: the reason is
+    // shown, the other entry keeps its text.
     void VersFlottant(); // "Hexa. -> flottant"
     void VersHexa();     // "Flottant -> hexa."
 
@@ -23,4 +28,5 @@ protected:
 
 private:
     bool FiltreTouche(QLineEdit* entree, const QString& texte);
+    void Affiche(QLineEdit* resultat, QLineEdit* source, const struct TResultatConversion& r);
 };

@@ -22,6 +22,10 @@ void CreeVues(QWidget* groupe, int y, QRadioButton*& log, QRadioButton*& data, Q
     log->setGeometry(10, y, 190, 20);
     data->setGeometry(10, y + 22, 190, 20);
     cpu->setGeometry(10, y + 44, 190, 20);
+    // The copy reads and writes the processor's view in bank 1, where the
+    // memory window's view is in bank 0: the same addresses may differ.
+    cpu->setToolTip(QStringLiteral("La copie passe par la m\u00e9moire vue du CPU en banque 1 (banque data), "
+                                   "la fen\u00eatre de donn\u00e9es par la banque 0"));
 }
 
 void MontreVues(const TChoixVue& c, QRadioButton* log, QRadioButton* data, QRadioButton* cpu) {

@@ -29,8 +29,22 @@ size_t LgMarque(const std::string& t, size_t pos) { return t.compare(pos, 3, Mar
 
 } // namespace
 
+std::string TexteRefus(TRefus refus, TEtatCPU etat) {
+    switch (refus) {
+    case TRefus::Aucun: return {};
+    case TRefus::PasArrete:
+        return etat == CPUHalt ? "le processeur est arrêté par HLT (raz le relance)" : "le processeur n'est pas arrêté";
+    case TRefus::PasEnCourse: return "le processeur ne tourne pas";
+    case TRefus::DansInstruction: return "une instruction est en cours";
+    case TRefus::AucuneLigne: return "aucune ligne n'est choisie dans le listing";
+    }
+    return {};
+}
+
 TDebogueur::TDebogueur(TMachine& m, TDistributeurMessages& distributeur)
     : Sondes(m, Symboles), M(m), FDistributeur(distributeur) {
+    FRegistresArret = FRegistresAvant = LitRegistres(M);
+    FEtatsTArret = M.NbCycles;
     FFenCPU = FDistributeur.Abonne([this](const TMessage& msg) { RecoitMessage(msg); });
     MemCodeJeu = M.CodeJeuInst;
     DemandeCourse = [this] {
@@ -215,6 +229,7 @@ TRefus TDebogueur::Pas() {
     FDansInstruction = true;
     M.ExecuteUnPas();
     FDansInstruction = false;
+    NoteArret();
     AfficheRegistres();
     SuitPC();
     MajFenetres();
@@ -246,8 +261,18 @@ TRefus TDebogueur::JusquA(uint16_t adresse) {
 }
 
 TRefus TDebogueur::JusquALigne() {
-    if (FLigneChoisie < 0) return TRefus::PasArrete;
+    if (const TRefus refus = PeutExecuter(); refus != TRefus::Aucun) return refus;
+    if (FLigneChoisie < 0 || FLigneChoisie >= int(FLignes.size())) return TRefus::AucuneLigne;
     return JusquA(FLignes[size_t(FLigneChoisie)].Adresse);
+}
+
+TRefus TDebogueur::Sort() {
+    const TRefus refus = PeutExecuter();
+    if (refus != TRefus::Aucun) return refus;
+    OtePC();
+    Sondes.ArmeSortie(M.RegSP);
+    DemandeCourse();
+    return TRefus::Aucun;
 }
 
 TRefus TDebogueur::Lance() {
@@ -269,6 +294,7 @@ TRefus TDebogueur::Pause() {
 
 void TDebogueur::Raz() {
     EffaceArretsTemporaires(M.TblPtArret);
+    Sondes.DesarmeSortie();
     M.TBRazClick();
     EnableChange(false);
     ActiveFenetres(false);
@@ -308,7 +334,37 @@ void TDebogueur::RelachePas() {
 
 // --- State display -------------------------------------------------------------
 
+// --- What changed ---------------------------------------------------------------
+
+void TDebogueur::NoteArret() {
+    FRegistresAvant = FRegistresArret;
+    FRegistresArret = LitRegistres(M);
+    FEtatsTDernier = M.NbCycles - FEtatsTArret;
+    FEtatsTArret = M.NbCycles;
+}
+
+// The run is over (the registers and the count are in the record again).
+void TDebogueur::Arret(const TRapportArret& rapport) {
+    if (rapport.Cause == TCauseArret::DejaEnCours) return;
+    NoteArret();
+    AfficheRegistres();
+}
+
+std::string TDebogueur::TexteEtatsT() const {
+    return "états T : " + NombreFr(int64_t(EtatsTDepart())) + " depuis le départ, " +
+           NombreFr(int64_t(FEtatsTDernier)) + " depuis l'arrêt précédent";
+}
+
+bool TDebogueur::RegistreChange(TRegistreCPU r) const {
+    return LitRegistres(M).Valeur(r) != FRegistresAvant.Valeur(r);
+}
+
+bool TDebogueur::DrapeauChange(TDrapeauCPU d) const {
+    return LitRegistres(M).Drapeau(d) != FRegistresAvant.Drapeau(d);
+}
+
 void TDebogueur::EtatDuCPU(TEtatCPU etat) {
+    if (etat != CPURun) Sondes.DesarmeSortie(); // a step out ends with any stop
     switch (etat) {
     case CPURun:
         Sondes.Rearme();

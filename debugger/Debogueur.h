@@ -17,6 +17,7 @@
 #include "debugger/Inspection.h"
 #include "debugger/Pile.h"
 #include "debugger/Sondes.h"
+#include "debugger/CarteSource.h"
 #include "debugger/Symboles.h"
 #include "debugger/Variables.h"
 
@@ -49,8 +50,13 @@ enum class TRefus : uint8_t {
     Aucun,
     PasArrete,      // the processor is not in CPUStop (running or halted)
     PasEnCourse,    // pause: the processor is not running
-    DansInstruction // from inside an instruction (a box it raised): no re-entry
+    DansInstruction, // from inside an instruction (a box it raised): no re-entry
+    AucuneLigne      // run to the selected line: no line is selected
 };
+
+// Why, in French, for the console's refusals and the window's messages
+// ("le processeur n'est pas arrêté"); `etat` tells a halt from a run.
+std::string TexteRefus(TRefus refus, TEtatCPU etat);
 
 class TDebogueur : public IObservateurCPU {
 public:
@@ -68,6 +74,8 @@ public:
     int32_t AncienItem = -1;
     uint16_t AdrPtRet = 0; // target of the last step over or run to
     TListeSymboles Symboles;
+    // The line map of the program last loaded from a .zdbg (empty: none).
+    TCarteSource CarteSource;
     std::vector<TIdFenetre> FenData, FenCode; // open memory and code windows
     std::optional<TIdFenetre> FenVar, FenPile, FenRemplir, FenCopie;
     TIdFenetre FenCPU() const { return FFenCPU; }
@@ -141,6 +149,10 @@ public:
     TRefus PasseAuDessus();
     TRefus JusquA(uint16_t adresse);
     TRefus JusquALigne(); // run to the selected line
+    // Step out: runs until the routine under way returns, that is until a
+    // return instruction takes its address from SP or above (the caller's
+    // frame); it stops after that return, on the instruction it went back to.
+    TRefus Sort();
     TRefus Lance();
     TRefus Pause();
     void Raz();
@@ -152,8 +164,22 @@ public:
     void RelachePas();
     uint32_t IntervallePas() const { return FIntervallePas; }
 
+    // --- What changed since the last stop -----------------------------------------
+    // A stop is the end of a run, a pause or one step. The T-states since
+    // power-on and those of the last run or step.
+    uint64_t EtatsTDepart() const { return M.NbCycles; }
+    uint64_t EtatsTDernier() const { return FEtatsTDernier; }
+    // "états T : 1 234 567 depuis le départ, 42 depuis l'arrêt précédent"
+    std::string TexteEtatsT() const;
+    // Registers and flags that differ from what the previous stop showed.
+    bool RegistreChange(TRegistreCPU r) const;
+    bool DrapeauChange(TDrapeauCPU d) const;
+    // The listing line of PC (IndLigCour), -1 when it is not listed.
+    int LignePC() const { return IndLigCour >= 0 && IndLigCour < int(FLignes.size()) ? IndLigCour : -1; }
+
     // --- State display and notifications --------------------------------------
     void EtatDuCPU(TEtatCPU etat) override;
+    void Arret(const TRapportArret& rapport) override;
     void EnableChange(bool actif);
     void AfficheRegistres();
     void MajFenDonnees();
@@ -190,6 +216,8 @@ private:
     bool FDansInstruction = false;
     bool FPasAppuye = false;
     uint32_t FIntervallePas = 500;
+    TRegistresCPU FRegistresArret, FRegistresAvant; // at the last stop, at the one before
+    uint64_t FEtatsTArret = 0, FEtatsTDernier = 0;
 
     void Poste(uint32_t numero, TIdFenetre fenetre, int64_t p1 = 0, int64_t p2 = 0);
     void DemandeAffichage();
@@ -198,4 +226,5 @@ private:
     int LigneDe(uint16_t adresse) const;
     void OtePC(); // the "►" off before the processor moves
     void ChoisitPanneau(const char* texte, TCouleurRGB fond, TCouleurRGB encre);
+    void NoteArret();
 };

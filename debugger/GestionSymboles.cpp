@@ -54,11 +54,34 @@ std::string TexteAdresseSymbole(int32_t adresse) { return Format("%.4XH", unsign
 
 std::string LigneSymbole(const TSymbole& s) { return s.Nom + " " + TexteAdresseSymbole(s.Adresse); }
 
-std::optional<int> ChargeFichierSymboles(const std::string& chemin, TListeSymboles& liste) {
+bool EstCarteSource(const std::string& chemin) {
+    const std::string ext = ".zdbg";
+    return chemin.size() > ext.size() && EgalSansCasse(chemin.substr(chemin.size() - ext.size()), ext);
+}
+
+std::optional<int> ChargeFichierSymboles(const std::string& chemin, TListeSymboles& liste, TCarteSource* carte,
+                                         std::string* erreur) {
     std::string texte;
     if (LitFichierTexte(chemin, texte) != TLectureFichier::Ok) return std::nullopt;
-    std::istringstream in(texte);
-    return ChargeSymboles(in, liste);
+    if (!EstCarteSource(chemin)) {
+        std::istringstream in(texte);
+        return ChargeSymboles(in, liste);
+    }
+    TCarteSource lue;
+    std::string pourquoi;
+    if (!LitCarteSource(texte, lue, pourquoi)) {
+        if (erreur) *erreur = chemin + " : " + pourquoi;
+        return std::nullopt;
+    }
+    // The labels join the list as a symbol file's pairs would.
+    std::ostringstream paires;
+    for (const TSymboleCarte& s : lue.Symboles)
+        if (s.Genre == TGenreSymboleCarte::Etiquette && s.Valeur >= 0 && s.Valeur <= 0xFFFF)
+            paires << s.Nom << ' ' << Format("%X", unsigned(s.Valeur)) << '\n';
+    std::istringstream in(paires.str());
+    const int n = ChargeSymboles(in, liste);
+    if (carte) *carte = std::move(lue);
+    return n;
 }
 
 std::string MessageSymbolesAjoutes(int nombre) { return std::to_string(nombre) + " symboles ajoutés"; }

@@ -4,6 +4,8 @@
 // commands use the same functions.
 #pragma once
 
+#include "debugger/CarteSource.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -46,8 +48,13 @@ std::string TexteAdresseSymbole(int32_t adresse);
 std::string LigneSymbole(const TSymbole& s);
 
 // "Charger une liste": the pairs of the file appended; nothing when the file
-// does not exist (or is not a readable file).
-std::optional<int> ChargeFichierSymboles(const std::string& chemin, TListeSymboles& liste);
+// does not exist (or is not a readable file). A line map (.zdbg) gives its
+// labels, and itself to `carte` when one is given; a damaged map is refused
+// with its reason in `erreur`.
+std::optional<int> ChargeFichierSymboles(const std::string& chemin, TListeSymboles& liste,
+                                         TCarteSource* carte = nullptr, std::string* erreur = nullptr);
+// A .zdbg file, by its name.
+bool EstCarteSource(const std::string& chemin);
 // count + " symboles ajoutés".
 std::string MessageSymbolesAjoutes(int nombre);
 

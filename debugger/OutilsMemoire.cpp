@@ -98,7 +98,7 @@ TBilanMemoire Remplit(TMachine& m, int32_t debut, int32_t fin, uint8_t valeur, T
     TEcrivain e(m, acces);
     for (int32_t a = debut; a <= fin; ++a) e.Ecrit(uint16_t(a), valeur);
     b.Nombre = std::max(0, fin - debut + 1);
-    b.Message = Format("%lld octets remplis", static_cast<long long>(b.Nombre));
+    b.Message = NombreFr(b.Nombre) + " octets remplis";
     return b;
 }
 
@@ -126,7 +126,7 @@ TBilanMemoire Copie(TMachine& m, int32_t debut, int32_t fin, int32_t dest, TAcce
         for (int32_t i = 0; i < nombre; ++i) e.Ecrit(uint16_t(dest + i), tampon[size_t(i)]);
         b.Nombre = nombre;
     }
-    b.Message = Format("%lld octets copi\u00e9s", static_cast<long long>(b.Nombre));
+    b.Message = NombreFr(b.Nombre) + " octets copi\u00e9s";
     return b;
 }
 
@@ -228,15 +228,15 @@ TBilanMemoire ChargeFichier(TMachine& m, const std::string& chemin, int32_t adre
     }
     const int64_t fin = int64_t(adresse) + int64_t(octets.size()) - 1;
     if (adresse < 0 || fin > 0xFFFF) {
-        r.Message = Format("Le fichier %s (%zu octets) d\u00e9passerait FFFFH depuis %.4XH", chemin.c_str(),
-                           octets.size(), unsigned(adresse));
+        r.Message = "Le fichier " + chemin + " (" + NombreFr(int64_t(octets.size())) +
+                    Format(" octets) d\u00e9passerait FFFFH depuis %.4XH", unsigned(adresse));
         return r;
     }
     for (size_t i = 0; i < octets.size(); ++i) EcritAcces(m, uint16_t(adresse + int32_t(i)), acces, octets[i]);
     r.Refuse = false;
     r.Nombre = int64_t(octets.size());
-    r.Message = Format("%zu octets charg\u00e9s de %.4XH \u00e0 %.4XH", octets.size(), unsigned(adresse),
-                       unsigned(fin));
+    r.Message = NombreFr(int64_t(octets.size())) +
+                Format(" octets charg\u00e9s de %.4XH \u00e0 %.4XH", unsigned(adresse), unsigned(fin));
     return r;
 }
 
@@ -257,7 +257,7 @@ TBilanMemoire SauveZone(const TMachine& m, const std::string& chemin, int32_t de
     }
     r.Refuse = false;
     r.Nombre = int64_t(octets.size());
-    r.Message = Format("%zu octets de %.4XH \u00e0 %.4XH enregistr\u00e9s dans %s", octets.size(), unsigned(debut),
-                       unsigned(fin), chemin.c_str());
+    r.Message = NombreFr(int64_t(octets.size())) +
+                Format(" octets de %.4XH \u00e0 %.4XH enregistr\u00e9s dans %s", unsigned(debut), unsigned(fin), chemin.c_str());
     return r;
 }

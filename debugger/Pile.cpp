@@ -37,6 +37,18 @@ void TVuePile::MajPile(const TMachine& m) {
     }
 }
 
+void TVuePile::Oublie() {
+    FInstructions.reset();
+    FPrecedents.clear();
+    FMontres.clear();
+}
+
+void TFenetrePile::Ouvre() {
+    D.Pile.Oublie();
+    D.Pile.MajPile(D.Machine());
+    if (SurMaj) SurMaj();
+}
+
 TFenetrePile::TFenetrePile(TDebogueur& d) : D(d) {
     FFenetre = D.Distributeur().Abonne([this](const TMessage& msg) {
         if (msg.Numero != MsgMajPile) return;

@@ -36,6 +36,9 @@ public:
     // MajPile: a row for RegSP, RegSP + 2 … while below FFFF, at most 255
     // rows, read in bank 0 as the processor sees it.
     void MajPile(const TMachine& m);
+    // The next rebuild has nothing to compare with: no row is drawn as
+    // changed (the window opens on rows the user has not seen before).
+    void Oublie();
 
 private:
     std::vector<TLignePile> FLignes;
@@ -55,6 +58,8 @@ public:
 
     TIdFenetre Fenetre() const { return FFenetre; }
     std::function<void()> SurMaj;
+    // The window opens: the rows as they are now, none drawn as changed.
+    void Ouvre();
 
 private:
     TDebogueur& D;

@@ -55,6 +55,7 @@ std::string TexteSurveillance(const TPointSurv& p) {
 }
 
 std::string TexteDeclenchement(const TDeclenchement& d) {
+    if (d.Sortie) return Format("retour de routine à %.4XH", unsigned(d.Adresse));
     if (d.Ecriture)
         return Format("écriture de %.4XH (%.2XH → %.2XH) par %.4XH", unsigned(d.Adresse), unsigned(d.Avant),
                       unsigned(d.Apres), unsigned(d.PC));
@@ -186,7 +187,35 @@ bool TSondesDebogueur::Touche(const TDeclenchement& d) {
     return true;
 }
 
+void TSondesDebogueur::ArmeSortie(uint16_t sp) {
+    FSortie = sp;
+    MajChemin();
+}
+
+void TSondesDebogueur::DesarmeSortie() {
+    FSortie.reset();
+    MajChemin();
+}
+
+namespace {
+
+// RET and the eight conditional returns (taken: they read the stack).
+bool EstRetour(uint8_t op) { return op == 0xC9 || (op & 0xC7) == 0xC0; }
+
+} // namespace
+
+// The first byte of the return address read by a return of the frame the
+// step out began in.
+bool TSondesDebogueur::FinDeSortie(uint16_t adresse, uint8_t banque, uint16_t pc) {
+    if (!FSortie || adresse < *FSortie || !EstRetour(M.ReadMem(pc, BanqueCode(M)))) return false;
+    const uint16_t retour = uint16_t(M.ReadMem(adresse, banque) | M.ReadMem(uint16_t(adresse + 1), banque) << 8);
+    TDeclenchement d{false, retour, banque, 0, 0, pc};
+    d.Sortie = true;
+    return Touche(d);
+}
+
 bool TSondesDebogueur::Lecture(uint16_t adresse, uint8_t banque, uint8_t valeur, uint16_t pc) {
+    if (FinDeSortie(adresse, banque, pc)) return true;
     if (!Surveille(adresse, banque, asLecture)) return false;
     return Touche({false, adresse, banque, valeur, valeur, pc});
 }

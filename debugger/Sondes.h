@@ -34,6 +34,8 @@ struct TDeclenchement {
     uint8_t Banque = 0;
     uint8_t Avant = 0, Apres = 0; // a read: both the value read
     uint16_t PC = 0;              // the instruction that made it
+    // A step out's end: the return at PC went back to Adresse.
+    bool Sortie = false;
 };
 
 // "l", "e", "le" ; "cpu", "logiciel", "data".
@@ -83,6 +85,14 @@ public:
     // A run starts: the next hit is recorded.
     void Rearme() { FDeclenchement.reset(); }
 
+    // --- Step out -----------------------------------------------------------
+    // Until the next stop, a return instruction that reads its address at
+    // `sp` or above stops the processor after it (the caller's frame is
+    // left); the returns of routines called meanwhile read below it.
+    void ArmeSortie(uint16_t sp);
+    void DesarmeSortie();
+    bool SortieArmee() const { return FSortie.has_value(); }
+
     // --- ISondeMachine ----------------------------------------------------
     bool ArretPermis(uint16_t adresse) override;
     bool Lecture(uint16_t adresse, uint8_t banque, uint8_t valeur, uint16_t pc) override;
@@ -94,8 +104,10 @@ private:
     std::map<uint16_t, std::string> FConditions;
     std::vector<TPointSurv> FSurveillances;
     std::optional<TDeclenchement> FDeclenchement;
+    std::optional<uint16_t> FSortie;
 
     bool Surveille(uint16_t adresse, uint8_t banque, uint8_t acces) const;
     bool Touche(const TDeclenchement& d);
-    void MajChemin() { M.SondeMemoire = !FSurveillances.empty(); }
+    bool FinDeSortie(uint16_t adresse, uint8_t banque, uint16_t pc);
+    void MajChemin() { M.SondeMemoire = !FSurveillances.empty() || FSortie; }
 };

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QShowEvent>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -25,6 +26,11 @@ TStackForm::TStackForm(TDebogueur& d, QWidget* parent) : QWidget(parent, Qt::Win
 }
 
 TStackForm::~TStackForm() { FFenetre.SurMaj = nullptr; }
+
+void TStackForm::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!e->spontaneous()) FFenetre.Ouvre();
+}
 
 void TStackForm::Affiche() {
     const auto& lignes = D.Pile.Lignes();

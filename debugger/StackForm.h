@@ -18,6 +18,10 @@ public:
     TFenetrePile& Fenetre() { return FFenetre; }
     void Affiche();
 
+protected:
+    // Opened (or opened again): no row in red until the processor moves.
+    void showEvent(QShowEvent* e) override;
+
 private:
     TDebogueur& D;
     TFenetrePile FFenetre;

@@ -13,6 +13,7 @@
 #include <QTreeWidget>
 
 #include "debugger/Debogueur.h"
+#include "debugger/FiltreSymboles.h"
 #include "debugger/GestionSymboles.h"
 #include "debugger/SaisieAdresse.h"
 
@@ -87,7 +88,7 @@ void TNouvSymbForm::Valide() {
 
 TSymbForm::TSymbForm(TDebogueur& debogueur, QWidget* parent) : QDialog(parent), D(debogueur) {
     setWindowTitle(QStringLiteral("Symboles"));
-    setFixedSize(330, 380);
+    setFixedSize(330, 410);
     LabelSymb = Etiquette(this, QStringLiteral("Symboles (clicc droit pour afficher le menu)"), 12, 10);
     LVSymb = new QTreeWidget(this);
     LVSymb->setGeometry(12, 30, 306, 300);
@@ -96,8 +97,13 @@ TSymbForm::TSymbForm(TDebogueur& debogueur, QWidget* parent) : QDialog(parent), 
     LVSymb->setColumnWidth(0, 190);
     LVSymb->header()->setSectionsClickable(true);
     LVSymb->setContextMenuPolicy(Qt::CustomContextMenu);
-    BtnOK = Bouton(this, QStringLiteral("OK"), 162, 342);
-    BtnAnnuler = Bouton(this, QStringLiteral("Annuler"), 243, 342);
+    EditFiltre = new QLineEdit(this);
+    EditFiltre->setGeometry(12, 340, 306, 22);
+    EditFiltre->setPlaceholderText(QStringLiteral("Filtre : partie du nom ou d\u00e9but de l'adresse"));
+    EditFiltre->setClearButtonEnabled(true);
+    connect(EditFiltre, &QLineEdit::textChanged, this, [this] { MajListView(); });
+    BtnOK = Bouton(this, QStringLiteral("OK"), 162, 372);
+    BtnAnnuler = Bouton(this, QStringLiteral("Annuler"), 243, 372);
     BtnOK->setDefault(true);
     MenuSymb = new QMenu(this);
     MIAjouter = MenuSymb->addAction(QStringLiteral("Ajouter un symbole"));
@@ -127,7 +133,8 @@ TSymbForm::TSymbForm(TDebogueur& debogueur, QWidget* parent) : QDialog(parent), 
     Message = [this](const QString& t) { MessageSimple(this, t); };
     ChoisitFichier = [this] {
         QFileDialog d(this, QStringLiteral("Importer une liste de symboles"));
-        d.setNameFilters({QStringLiteral("Fichiers texte (*.txt)"), QStringLiteral("Tous les fichiers (*.*)")});
+        d.setNameFilters({QStringLiteral("Fichiers texte (*.txt)"), QStringLiteral("Cartes des sources (*.zdbg)"),
+                          QStringLiteral("Tous les fichiers (*.*)")});
         d.setDefaultSuffix(QStringLiteral("txt"));
         d.setFileMode(QFileDialog::ExistingFile);
         return d.exec() == QDialog::Accepted && !d.selectedFiles().isEmpty() ? d.selectedFiles().first() : QString();
@@ -150,6 +157,7 @@ void TSymbForm::showEvent(QShowEvent* e) {
     MajListView();
 }
 
+// Rows and list entries stay in the same order: the filter hides rows.
 void TSymbForm::MajListView() {
     LVSymb->clear();
     QList<QTreeWidgetItem*> items;
@@ -157,6 +165,8 @@ void TSymbForm::MajListView() {
         items.append(new QTreeWidgetItem(
             {QString::fromStdString(s.Nom), QString::fromStdString(TexteAdresseSymbole(s.Adresse))}));
     LVSymb->addTopLevelItems(items);
+    const std::string filtre = EditFiltre->text().toStdString();
+    for (int i = 0; i < items.size(); ++i) items[i]->setHidden(!SymboleRetenu(D.Symboles[size_t(i)], filtre));
 }
 
 void TSymbForm::Trie(int colonne) {
@@ -193,8 +203,12 @@ void TSymbForm::Efface() {
 void TSymbForm::Charge() {
     const QString chemin = ChoisitFichier();
     if (chemin.isEmpty() || !QFileInfo::exists(chemin)) return;
-    const auto n = ChargeFichierSymboles(QFile::encodeName(chemin).toStdString(), D.Symboles);
-    if (!n) return;
+    std::string erreur;
+    const auto n = ChargeFichierSymboles(QFile::encodeName(chemin).toStdString(), D.Symboles, &D.CarteSource, &erreur);
+    if (!n) {
+        if (!erreur.empty()) Message(QString::fromStdString(erreur)); // a damaged line map says why
+        return;
+    }
     MajListView();
     Message(QString::fromStdString(MessageSymbolesAjoutes(*n)));
 }

@@ -39,6 +39,9 @@ public:
 
     QLabel* LabelSymb = nullptr;
     QTreeWidget* LVSymb = nullptr;
+    // Under the list: only the symbols whose name holds its text, or whose
+    // address begins with it (debugger/FiltreSymboles.h).
+    QLineEdit* EditFiltre = nullptr;
     QPushButton *BtnOK = nullptr, *BtnAnnuler = nullptr;
     QMenu* MenuSymb = nullptr;
     QAction *MIAjouter = nullptr, *MISupprimer = nullptr, *MICharger = nullptr, *MIEffacer = nullptr;

@@ -38,6 +38,9 @@ public:
     bool Fini() const { return FProchain >= FMessages.size(); }
     // Messages not yet typed.
     size_t Restants() const { return FMessages.size() - FProchain; }
+    // One more message after the others (a key typed while the machine is
+    // paused).
+    void Ajoute(const TMessageClavier& msg) { FMessages.push_back(msg); }
 
 private:
     std::vector<TMessageClavier> FMessages;
@@ -65,6 +68,8 @@ public:
     void Alimente(TMachine& m) override;
     bool Fini() const { return FFrappe.Fini(); }
     size_t Restants() const { return FFrappe.Restants(); }
+    // Typed after the rest, as the queue makes room (Alimente).
+    void Ajoute(const TMessageClavier& msg) { FFrappe.Ajoute(msg); }
 
 private:
     TFrappeTexte FFrappe;

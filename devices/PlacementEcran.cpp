@@ -33,3 +33,27 @@ void TailleFenetre(TZoom zoom, int& largeur, int& hauteur) {
     largeur = MargeGauche + LargeurEcran * k + MargeDroite;
     hauteur = HauteurBarreOutils + MargeHaut + HauteurEcran * k + MargeBas + HauteurBarreEtat;
 }
+
+TZoom ZoomQuiTient(TZoom voulu, int largeur, int hauteur) {
+    if (voulu == TZoom::Ajuste) return voulu;
+    for (int k = int(voulu); k > 1; --k) {
+        int l = 0, h = 0;
+        TailleFenetre(TZoom(k), l, h);
+        if (l <= largeur && h <= hauteur) return TZoom(k);
+    }
+    return TZoom::X1;
+}
+
+TZoom ZoomEffectif(TZoom choisi, int largeur, int hauteur, bool pleinEcran) {
+    if (pleinEcran || choisi == TZoom::Ajuste) return choisi;
+    int l = 0, h = 0;
+    TailleFenetre(choisi, l, h);
+    return l == largeur && h == hauteur ? choisi : TZoom::Ajuste;
+}
+
+TRect DansLaZone(const TRect& fenetre, const TRect& zone) {
+    TRect r = fenetre;
+    r.X = std::max(zone.X, std::min(r.X, zone.X + zone.L - r.L));
+    r.Y = std::max(zone.Y, std::min(r.Y, zone.Y + zone.H - r.H));
+    return r;
+}

@@ -34,3 +34,18 @@ TPlacement PlaceEcran(const TRect& zone, TZoom zoom);
 
 // The window size that shows the picture at `zoom` (Ajuste: the 1:1 size).
 void TailleFenetre(TZoom zoom, int& largeur, int& hauteur);
+
+// The zoom a window can take where `largeur` × `hauteur` is the room for
+// its client area (the screen's available area less the window's frame):
+// the one asked for, or the largest smaller one whose window fits there; ×1
+// when none does (the window is then as large as the room). Ajuste stays.
+TZoom ZoomQuiTient(TZoom voulu, int largeur, int hauteur);
+
+// How the picture is placed in a window of `largeur` × `hauteur`: sharp at
+// the zoom chosen while the window has that zoom's size (and in full
+// screen); once the user has resized it, fitted to it.
+TZoom ZoomEffectif(TZoom choisi, int largeur, int hauteur, bool pleinEcran);
+
+// `fenetre` moved (not resized) so that as much of it as can be lies within
+// `zone`, its top-left corner first.
+TRect DansLaZone(const TRect& fenetre, const TRect& zone);

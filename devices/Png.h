@@ -1,5 +1,4 @@
-// A small PNG writer for the screen picture: 24-bit RGB, stored (uncompressed)
-// deflate blocks, so no compression library is needed.
+// A small PNG writer for the screen picture: 24-bit RGB, compressed with zlib.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +14,5 @@ std::vector<uint8_t> CodePngBgr(const uint8_t* bgr, int largeur, int hauteur);
 // atomically; false with a French message in `erreur`.
 bool EcritCapturePng(const TMachine& m, const std::string& chemin, std::string& erreur);
 
-// CRC-32 (ISO 3309, as PNG chunks use it) and Adler-32 (zlib stream trailer).
+// CRC-32 (ISO 3309, as PNG chunks use it).
 uint32_t Crc32(const uint8_t* p, size_t n, uint32_t crc = 0);
-uint32_t Adler32(const uint8_t* p, size_t n, uint32_t adler = 1);

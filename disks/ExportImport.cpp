@@ -103,27 +103,12 @@ private:
         return " (" + RaisonHoteFr(err) + ")";
     }
 
-    static std::string Base(const std::string& nom, int32_t c1, int32_t c2) {
-        return Format("%s_%.5u_%.5u", NomHoteSur(nom).c_str(), unsigned(c1), unsigned(c2));
-    }
-
     void Chaine(const std::string& nom, const std::string& rep, int32_t c1, int32_t c2, int32_t debut) {
-        std::vector<uint8_t> donnees;
-        const std::string qui = rep.empty() ? nom : NomSansEspaces(rep) + "/" + nom;
-        FFs.SuitChaine(debut, qui, [&](int32_t, const uint8_t* t) {
-            donnees.insert(donnees.end(), t + 2, t + 2 + DonneesChaine);
-        });
-        Ecrit(Base(nom, c1, c2), rep, donnees);
+        Ecrit(NomHoteExport(nom, c1, c2), rep, OctetsChaine(FFs, debut, rep, nom));
     }
 
     void Contigu(const std::string& nom, int32_t c1, int32_t c2, int32_t debut) {
-        const int64_t nombre = Plafond(int64_t(c1) * c2, TailleSecteur);
-        std::vector<uint8_t> donnees; // at most the whole disk, whatever the entry says
-        donnees.reserve(size_t(std::clamp<int64_t>(nombre, 0, FFs.Secteurs().NbSecteurs())) * TailleSecteur);
-        FFs.SuitContigu(
-            debut, nombre, nom,
-            [&](int32_t, const uint8_t* t) { donnees.insert(donnees.end(), t, t + TailleSecteur); });
-        Ecrit(Base(nom, c1, c2), {}, donnees);
+        Ecrit(NomHoteExport(nom, c1, c2), {}, OctetsContigu(FFs, debut, c1, c2, nom));
     }
 
     void Ecrit(const std::string& base, const std::string& rep, const std::vector<uint8_t>& donnees) {
@@ -153,6 +138,30 @@ private:
 };
 
 } // namespace
+
+std::string NomHoteExport(const std::string& nom, int32_t c1, int32_t c2) {
+    return Format("%s_%.5u_%.5u", NomHoteSur(nom).c_str(), unsigned(c1), unsigned(c2));
+}
+
+std::vector<uint8_t> OctetsChaine(TSystemeFichiers& fs, int32_t debut, const std::string& repertoire,
+                                  const std::string& nom) {
+    std::vector<uint8_t> donnees;
+    const std::string qui = repertoire.empty() ? nom : NomSansEspaces(repertoire) + "/" + nom;
+    fs.SuitChaine(debut, qui, [&](int32_t, const uint8_t* t) {
+        donnees.insert(donnees.end(), t + 2, t + 2 + DonneesChaine);
+    });
+    return donnees;
+}
+
+std::vector<uint8_t> OctetsContigu(TSystemeFichiers& fs, int32_t debut, int32_t c1, int32_t c2,
+                                   const std::string& nom) {
+    const int64_t nombre = Plafond(int64_t(c1) * c2, TailleSecteur);
+    std::vector<uint8_t> donnees; // at most the whole disk, whatever the entry says
+    donnees.reserve(size_t(std::clamp<int64_t>(nombre, 0, fs.Secteurs().NbSecteurs())) * TailleSecteur);
+    fs.SuitContigu(debut, nombre, nom,
+                   [&](int32_t, const uint8_t* t) { donnees.insert(donnees.end(), t, t + TailleSecteur); });
+    return donnees;
+}
 
 std::string NomHoteSur(const std::string& octets) {
     std::string r;
@@ -226,6 +235,11 @@ void TExportImport::Exporte(ISecteurs& disque, IDialogue& dialogue) {
     dialogue.Information("Fichier(s) export\u00e9(s) : " + std::to_string(NbExport));
 }
 
+std::string FormeNomHote() {
+    return "Forme attendue : NOM_C1_C2 ou NOM_C1_C2.EXT, C1 et C2 en d\u00e9cimal de 0 \u00e0 " +
+           NombreFr(int64_t(0xFFFF)) + " (par exemple PROG_00012_00000.TXT)";
+}
+
 bool ExportableSeul(const TEntreeListee& e) {
     return e.Genre == geChainee || e.Genre == geContigue || e.Genre == geTtx || e.Genre == geDansRep;
 }
@@ -249,10 +263,6 @@ void TExportImport::ExporteFichier(ISecteurs& disque, IDialogue& dialogue, const
 
 // ---------------------------------------------------------------- import
 
-namespace {
-
-// Every character of host text (UTF-8) fits in one byte of the disk; bytes
-// that are not UTF-8 are stored as they are.
 bool CaracteresStockables(std::string_view texte) {
     for (size_t i = 0; i < texte.size();) {
         const uint8_t c = uint8_t(texte[i]);
@@ -268,6 +278,8 @@ bool CaracteresStockables(std::string_view texte) {
     }
     return true;
 }
+
+namespace {
 
 std::string Ignore(const std::string& chemin, const std::string& raison) {
     return "Fichier ignor\u00e9 : " + chemin + " (" + raison + ")";
@@ -371,6 +383,11 @@ bool TExportImport::ImporteOctets(TSystemeFichiers& fs, IDialogue& dialogue, con
 bool TExportImport::ImporteUn(TSystemeFichiers& fs, IDialogue& dialogue, const TDossierHote& dossier,
                               const TElementHote& e, const std::string& repertoire) {
     const std::string chemin = dossier.Chemin() + e.Nom;
+    if (e.Genre == TGenreHote::Dossier) { // said for itself: none of what it holds goes onto the disk
+        FIgnores.push_back("Dossier ignor\u00e9 : " + chemin + "/ (" + RaisonGenre(e.Genre) +
+                           " ; rien de ce qu'il contient n'est import\u00e9)");
+        return true;
+    }
     if (e.Genre != TGenreHote::Fichier) {
         FIgnores.push_back(Ignore(chemin, RaisonGenre(e.Genre)));
         return true;
@@ -381,7 +398,7 @@ bool TExportImport::ImporteUn(TSystemeFichiers& fs, IDialogue& dialogue, const T
     if (!h.Valide) {
         dialogue.Messages(FIgnores);
         FIgnores.clear();
-        dialogue.Message("Nom de fichier trop long ou nom invalide : " + chemin);
+        dialogue.Messages({"Nom de fichier trop long ou nom invalide : " + chemin, FormeNomHote()});
         return false;
     }
     if (!CaracteresStockables(EnMajuscules(DecodeEchappements(base.substr(0, base.find('_')))))) {

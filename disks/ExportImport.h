@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/DossierHote.h"
@@ -28,10 +29,29 @@ struct TNomHote {
 // A host base name (no folder, no extension) as NAME_C1_C2. Exactly one "_"
 // is refused: it would leave C1 unknown.
 TNomHote DecodeNomHote(const std::string& texte);
+// The second line of the refusal of a host name without that form: what it
+// should look like.
+std::string FormeNomHote();
 // Host name of disk bytes: trimmed, unsafe characters as %XX, text in UTF-8.
 std::string NomHoteSur(const std::string& octets);
 // "%XX" (two hexadecimal digits) back to the character of that code.
 std::string DecodeEchappements(const std::string& texte);
+
+// "NAME_C1_C2": the host base name the export gives a file (`nom`: trimmed
+// disk bytes).
+std::string NomHoteExport(const std::string& nom, int32_t c1, int32_t c2);
+// Every character of host text (UTF-8) fits in one byte of the disk; bytes
+// that are not UTF-8 are stored as they are.
+bool CaracteresStockables(std::string_view texte);
+
+// The bytes of a file as the export writes them: the 253 data bytes of each
+// sector of a chain, the whole sectors of a contiguous file. Damage met on
+// the way is reported through `fs` and what was read is kept. `nom`
+// (trimmed disk bytes) names the file in those reports.
+std::vector<uint8_t> OctetsChaine(TSystemeFichiers& fs, int32_t debut, const std::string& repertoire,
+                                  const std::string& nom);
+std::vector<uint8_t> OctetsContigu(TSystemeFichiers& fs, int32_t debut, int32_t c1, int32_t c2,
+                                   const std::string& nom);
 
 // A line of the catalogue view that "Exporter le fichier" can write: any
 // file, not a directory.

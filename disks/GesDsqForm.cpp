@@ -18,8 +18,11 @@
 
 #include "config/Parametres.h"
 #include "config/Poste.h"
+#include "core/Fichiers.h"
 #include "core/Texte.h"
 #include "disks/GestionDisques.h"
+#include "disks/ImportFichierDlg.h"
+#include "disks/NouvelleImageDlg.h"
 #include "ui/FenetreModale.h"
 #include "ui/HoteQt.h"
 
@@ -110,12 +113,20 @@ TFormGesDsq::TFormGesDsq(TPoste& poste, THoteQt& hote, QWidget* parent)
     ConstruitMenus();
     BtnEnreg = new QPushButton(QStringLiteral("Enregistrer images"), this);
     BtnEnreg->setGeometry(8, 256, 140, 28);
+    BtnNouvelle = new QPushButton(QString::fromUtf8("Nouvelle image\u2026"), this);
+    BtnNouvelle->setGeometry(156, 256, 140, 28);
+    BtnNouvelle->setToolTip(QString::fromUtf8("Une image vierge de 400 Ko, 800 Ko ou 1.2 Mo"));
+    BtnImportFichier = new QPushButton(QString::fromUtf8("Importer un fichier\u2026"), this);
+    BtnImportFichier->setGeometry(304, 256, 160, 28);
+    BtnImportFichier->setToolTip(QString::fromUtf8("Un fichier de l'h\u00f4te sur le disque choisi"));
     BtnOK = new QPushButton(QStringLiteral("OK"), this);
     BtnOK->setGeometry(680, 256, 84, 28);
     BtnOK->setDefault(true);
     BtnAnnuler = new QPushButton(QStringLiteral("Annuler"), this);
     BtnAnnuler->setGeometry(772, 256, 84, 28);
     connect(BtnEnreg, &QPushButton::clicked, this, &TFormGesDsq::BtnEnregClick);
+    connect(BtnNouvelle, &QPushButton::clicked, this, &TFormGesDsq::BtnNouvelleClick);
+    connect(BtnImportFichier, &QPushButton::clicked, this, &TFormGesDsq::TmImportFichierClick);
     // Every command acts at once: both buttons only close.
     connect(BtnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(BtnAnnuler, &QPushButton::clicked, this, &QDialog::reject);
@@ -177,7 +188,10 @@ void TFormGesDsq::ConstruitListe() {
 
 void TFormGesDsq::ConstruitCatalogue() {
     LabelCatal = new QLabel(QStringLiteral("Catalogue"), this);
-    LabelCatal->setGeometry(520, 6, 200, 16);
+    LabelCatal->setGeometry(520, 6, 120, 16);
+    LabelLibre = new QLabel(this);
+    LabelLibre->setGeometry(640, 6, 215, 16);
+    LabelLibre->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     PanelCatal = new QLabel(QStringLiteral("  Disque : 00000      Secteur libre : 00000"), this);
     PanelCatal->setGeometry(520, 24, 335, 20);
     PanelCatal->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -230,6 +244,11 @@ void TFormGesDsq::ConstruitMenus() {
     PopupCatal = new QMenu(this);
     TmExportFichier = PopupCatal->addAction(QStringLiteral("Exporter le fichier"));
     connect(TmExportFichier, &QAction::triggered, this, &TFormGesDsq::TmExportFichierClick);
+    TmExportSous = PopupCatal->addAction(QString::fromUtf8("Exporter le fichier sous\u2026"));
+    connect(TmExportSous, &QAction::triggered, this, &TFormGesDsq::TmExportSousClick);
+    PopupCatal->addSeparator();
+    TmImportFichier = PopupCatal->addAction(QString::fromUtf8("Importer un fichier\u2026"));
+    connect(TmImportFichier, &QAction::triggered, this, &TFormGesDsq::TmImportFichierClick);
 }
 
 // ---------------------------------------------------------------- views
@@ -278,6 +297,8 @@ void TFormGesDsq::AfficheCatalogue() {
     pal.setColor(QPalette::Base, palette().color(c.Formate ? QPalette::Base : QPalette::Button));
     ListBoxCatal->setPalette(pal);
     PanelCatal->setText(Q(c.Legende));
+    LabelLibre->setText(Q(G.PlaceLibre()));
+    BtnImportFichier->setEnabled(G.Etat() == 1);
 }
 
 void TFormGesDsq::MajRecentes() {
@@ -304,6 +325,8 @@ void TFormGesDsq::PopupMenu1Popup() {
 
 void TFormGesDsq::PopupCatalPopup() {
     TmExportFichier->setEnabled(G.LigneExportable(ListBoxCatal->currentRow()));
+    TmExportSous->setEnabled(TmExportFichier->isEnabled());
+    TmImportFichier->setEnabled(G.Etat() == 1);
 }
 
 void TFormGesDsq::ChoisitLigne(int ligne) {
@@ -334,6 +357,7 @@ std::optional<QString> TFormGesDsq::Choisit(const TDemandeChoix& d) {
         }
         QFileDialog dlg(this, d.Titre, d.Depart, d.Filtre);
         dlg.setDefaultSuffix(d.Extension);
+        if (d.SansConfirmation) dlg.setOption(QFileDialog::DontConfirmOverwrite);
         if (d.Type == TTypeChoix::Ouvrir) {
             dlg.setAcceptMode(QFileDialog::AcceptOpen);
             dlg.setFileMode(QFileDialog::ExistingFile);
@@ -439,4 +463,92 @@ void TFormGesDsq::BtnEnregClick() {
     // success is told in the main window's status bar.
     if (FPoste.EnregistreImages())
         FHote.MessageStatut("Images enregistr\u00e9es dans " + CheminParametres(FPoste.Parametres));
+}
+
+// ---------------------------------------------------------------- one file, new images
+
+std::optional<TFichierAImporter> TFormGesDsq::DemandeValeurs(const QString& chemin, int64_t taille,
+                                                            const TFichierAImporter& defauts) {
+    std::optional<TFichierAImporter> r;
+    FHote.Modale([&] {
+        if (DemandeImport) {
+            r = DemandeImport(chemin, taille, defauts);
+            return r.has_value();
+        }
+        TDlgImportFichier dlg(chemin, taille, defauts, this);
+        if (dlg.exec() == QDialog::Accepted) r = dlg.Valeurs();
+        return r.has_value();
+    });
+    return r;
+}
+
+std::optional<TChoixNouvelleImage> TFormGesDsq::ChoixNouvelle(const QString& chemin,
+                                                               const TChoixNouvelleImage& defauts) {
+    std::optional<TChoixNouvelleImage> r;
+    FHote.Modale([&] {
+        if (DemandeTaille) {
+            r = DemandeTaille(chemin, defauts);
+            return r.has_value();
+        }
+        TDlgNouvelleImage dlg(chemin, defauts, LecteurDuSlot(G.Slot()), G.TailleProposee(), this);
+        if (dlg.exec() == QDialog::Accepted) r = dlg.Choix();
+        return r.has_value();
+    });
+    return r;
+}
+
+void TFormGesDsq::TmImportFichierClick() {
+    AfficheCatalogue();
+    if (G.Etat() != 1) {
+        if (G.Etat() == 2) FHote.MessageErreur("Disque prot\u00e9g\u00e9 en \u00e9criture");
+        return;
+    }
+    if (!G.Catalogue.Formate) {
+        FHote.MessageErreur("Le disque n'est pas format\u00e9");
+        return;
+    }
+    const QString depart = G.ExportImport.RepImport.empty() ? DossierDepart(G) : Q(G.ExportImport.RepImport);
+    const auto chemin = Choisit(Demande(TTypeChoix::Ouvrir, DemandeImportFichier, depart));
+    if (!chemin) return;
+    const auto valeurs = DemandeValeurs(*chemin, QFileInfo(*chemin).size(), ValeursImport(S(*chemin)));
+    if (!valeurs) return;
+    Execute([&] { G.ImporteFichier(*FDialogue, S(*chemin), *valeurs); });
+}
+
+void TFormGesDsq::TmExportSousClick() {
+    const int ligne = ListBoxCatal->currentRow();
+    if (!G.LigneExportable(ligne)) return;
+    TDemandeChoix d = Demande(TTypeChoix::Enregistrer, DemandeExportFichier, Q(G.CheminExportPropose(ligne)));
+    const auto chemin = Choisit(d);
+    if (!chemin) return;
+    try {
+        G.ExporteFichierSous(*FDialogue, ligne, S(*chemin));
+    } catch (const std::exception& e) {
+        FHote.MessageErreur(e.what());
+    }
+}
+
+void TFormGesDsq::BtnNouvelleClick() {
+    TDemandeChoix d = Demande(TTypeChoix::Enregistrer, DemandeNouvelle, DossierDepart(G));
+    d.SansConfirmation = true; // an existing file is refused, never replaced
+    const auto chemin = Choisit(d);
+    if (!chemin) return;
+    if (FichierExiste(S(*chemin))) {
+        FHote.MessageErreur("Le fichier : " + S(*chemin) + " Existe d\u00e9j\u00e0");
+        return;
+    }
+    const auto choix = ChoixNouvelle(*chemin, {G.TailleProposee(), G.Slot() != 0});
+    if (!choix) return;
+    std::string message, erreurRecentes;
+    Execute([&] {
+        TSablier sablier;
+        message = G.CreeImage(S(*chemin), choix->Taille, choix->Insere, erreurRecentes);
+    });
+    if (!message.empty()) {
+        FHote.MessageErreur(message);
+        return;
+    }
+    FHote.MessageStatut(erreurRecentes.empty()
+                            ? "Image cr\u00e9\u00e9e : " + S(*chemin) + " (" + NombreFr(choix->Taille) + " octets)"
+                            : erreurRecentes);
 }

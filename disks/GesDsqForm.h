@@ -8,9 +8,13 @@
 #include <QDialog>
 #include <QTreeWidget>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+
+#include "disks/FichierSeul.h"
+#include "disks/GestionDisques.h"
 
 class QAction;
 class QLabel;
@@ -19,7 +23,6 @@ class QMenu;
 class QMimeData;
 class QPushButton;
 class IDialogue;
-class TGestionDisques;
 class THoteQt;
 class TPoste;
 
@@ -46,8 +49,15 @@ enum class TTypeChoix { Ouvrir, Enregistrer, Dossier };
 struct TDemandeChoix {
     TTypeChoix Type = TTypeChoix::Ouvrir;
     QString Titre, Filtre, Extension, Depart; // Filtre in the window system's form
+    bool SansConfirmation = false; // a save dialog that does not ask about an existing file
 };
 using TChoixFichier = std::function<std::optional<QString>(const TDemandeChoix&)>;
+// The window's own small dialogs ("Importer un fichier", "Nouvelle image
+// disque"), given the host path and the values they offer.
+using TDemandeImport = std::function<std::optional<TFichierAImporter>(const QString& chemin, int64_t taille,
+                                                                      const TFichierAImporter& defauts)>;
+using TDemandeTaille =
+    std::function<std::optional<TChoixNouvelleImage>(const QString& chemin, const TChoixNouvelleImage& defauts)>;
 
 class TFormGesDsq : public QDialog {
     Q_OBJECT
@@ -64,10 +74,16 @@ public:
             *TmExportDsq = nullptr, *TMFormater = nullptr, *TmImportDir = nullptr, *TMFmtImport = nullptr;
     QMenu* MIRecentes = nullptr; // "Images récentes", below the eight items
     QMenu* PopupCatal = nullptr; // the catalogue's own menu
-    QAction* TmExportFichier = nullptr;
+    QAction *TmExportFichier = nullptr, *TmExportSous = nullptr, *TmImportFichier = nullptr;
+    QLabel* LabelLibre = nullptr;                // free room of the disk, beside "Catalogue"
+    QPushButton *BtnNouvelle = nullptr, *BtnImportFichier = nullptr;
 
     // The file and folder dialogs; the window system's own by default.
     TChoixFichier ChoixFichier;
+    // The window's small dialogs; TDlgImportFichier and TDlgNouvelleImage
+    // by default.
+    TDemandeImport DemandeImport;
+    TDemandeTaille DemandeTaille;
     // The host's thousands separator, for the size messages.
     QString SeparateurMilliers;
 
@@ -94,6 +110,12 @@ public:
     void TmImportDirClick();
     void TMFmtImportClick();
     void TmExportFichierClick();
+    // "Exporter le fichier sous…": a save dialog for the catalogue line.
+    void TmExportSousClick();
+    // "Importer un fichier…": a host file, then its name, C1 and C2.
+    void TmImportFichierClick();
+    // "Nouvelle image…": a path, then the size (and the drive).
+    void BtnNouvelleClick();
     void BtnEnregClick();
     // An image into drive slot `slot` (a drop on a row, a recent image, a
     // drop on the main window's screen): the size test and its message as
@@ -111,6 +133,9 @@ private:
     void ConstruitMenus();
     void MajRecentes();
     std::optional<QString> Choisit(const TDemandeChoix& d);
+    std::optional<TFichierAImporter> DemandeValeurs(const QString& chemin, int64_t taille,
+                                                    const TFichierAImporter& defauts);
+    std::optional<TChoixNouvelleImage> ChoixNouvelle(const QString& chemin, const TChoixNouvelleImage& defauts);
     // Runs a command; a host input/output error is shown in a box.
     void Execute(const std::function<void()>& commande);
     friend class TDialogueGesDsq;

@@ -24,6 +24,17 @@ const TDemandeFichier DemandeInsertion{"Nom du fichier disque \u00e0 ins\u00e9re
 const TDemandeFichier DemandeVierge{"Nom du fichier image disque \u00e0 cr\u00e9er",
                                     "Fichier image disque|*.img|Tous les fichiers|*.*", "img"};
 
+const TDemandeFichier DemandeNouvelle{"Nom de la nouvelle image disque",
+                                      "Fichier image disque|*.img|Tous les fichiers|*.*", "img"};
+const TDemandeFichier DemandeImportFichier{"Fichier de l'h\u00f4te \u00e0 importer", "Tous les fichiers|*.*", ""};
+const TDemandeFichier DemandeExportFichier{"Fichier de l'h\u00f4te \u00e0 \u00e9crire", "Tous les fichiers|*.*", ""};
+
+const std::array<TTailleImage, 3> TaillesImage{{{409600, "400 Ko"}, {788480, "800 Ko"}, {1261568, "1.2 Mo"}}};
+
+std::string LibelleTailleImage(const TTailleImage& t) {
+    return std::string(t.Legende) + " (" + NombreFr(t.Octets) + " octets)";
+}
+
 std::array<bool, NbCommandesDsq> EtatsMenuDsq(bool ligneChoisie, uint8_t etatDisque) {
     std::array<bool, NbCommandesDsq> a{};
     if (!ligneChoisie) return a;
@@ -202,6 +213,45 @@ void TGestionDisques::ExporteFichier(IDialogue& dialogue, int ligne) {
     if (!LigneExportable(ligne)) return;
     TSecteursLecteur secteurs(Lecteurs, Slot());
     ExportImport.ExporteFichier(secteurs, dialogue, Catalogue.Entrees[size_t(ligne)]);
+}
+
+void TGestionDisques::ImporteFichier(IDialogue& dialogue, const std::string& chemin, const TFichierAImporter& f) {
+    if (!Slot()) return;
+    ExportImport.RepImport = DossierDe(chemin);
+    TDialogueDiffere differe(dialogue);
+    ModifieImage(Lecteurs, Slot(), [&](ISecteurs& secteurs) { ImporteFichierSeul(secteurs, differe, chemin, f); });
+    differe.Libere();
+}
+
+void TGestionDisques::ExporteFichierSous(IDialogue& dialogue, int ligne, const std::string& chemin) {
+    if (!LigneExportable(ligne)) return;
+    ExportImport.RepExport = DossierDe(chemin);
+    TSecteursLecteur secteurs(Lecteurs, Slot());
+    ::ExporteFichierSous(secteurs, dialogue, Catalogue.Entrees[size_t(ligne)], chemin);
+}
+
+std::string TGestionDisques::CheminExportPropose(int ligne) const {
+    if (!LigneExportable(ligne)) return {};
+    // The folder of the last export, else the image's own.
+    const std::string& rep = ExportImport.RepExport;
+    const std::string dossier = rep.empty() ? DossierDe(Lecteurs.Disques[size_t(Slot())].NomFichier) : rep;
+    return (dossier.empty() ? std::string() : AvecSeparateur(dossier)) + NomHoteFichier(Catalogue.Entrees[size_t(ligne)]);
+}
+
+std::string TGestionDisques::CreeImage(const std::string& chemin, int64_t taille, bool insere,
+                                       std::string& erreurRecentes) {
+    if (!TailleImageValide(taille)) return MessageTailleImage(chemin, SeparateurMilliersFr);
+    const std::vector<uint8_t> zeros(size_t(taille), 0);
+    bool existe = false;
+    std::string erreur;
+    if (!EcritFichierNouveau(chemin, zeros.data(), zeros.size(), existe, erreur))
+        return existe ? "Le fichier : " + chemin + " Existe d\u00e9j\u00e0" : erreur;
+    if (!insere || !TailleAcceptee(taille)) return {};
+    return Insere(Slot(), chemin, SeparateurMilliersFr, erreurRecentes);
+}
+
+int64_t TGestionDisques::TailleProposee() const {
+    return Slot() ? Lecteurs.Taille_Disque[size_t(Slot())] : TaillesImage[1].Octets;
 }
 
 bool TGestionDisques::EnregistreImages(const TMachine& m, TParametres& p) const {

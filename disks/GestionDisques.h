@@ -15,6 +15,7 @@
 
 #include "disks/Dialogue.h"
 #include "disks/ExportImport.h"
+#include "disks/FichierSeul.h"
 #include "disks/Lecteurs.h"
 #include "disks/SystemeFichiers.h"
 
@@ -59,6 +60,26 @@ extern const TDemandeFichier DemandeVierge;    // "Nom du fichier image disque �
 // "Images disque|*.img|Tous les fichiers|*.*" as the window system writes
 // it: "Images disque (*.img);;Tous les fichiers (*)".
 std::string FiltreQt(const std::string& filtre);
+
+// The three sizes of a new image, as `zorv disk new --size` makes them:
+// 400K, 800K (the default) and 1.2M.
+struct TTailleImage {
+    int64_t Octets;
+    const char* Legende; // "800 Ko", as the drive list says it
+};
+extern const std::array<TTailleImage, 3> TaillesImage;
+// What the "Nouvelle image" dialog asks: the size, and whether the image
+// goes into the selected drive.
+struct TChoixNouvelleImage {
+    int64_t Taille = 788480;
+    bool Insere = false;
+    bool operator==(const TChoixNouvelleImage&) const = default;
+};
+// "800 Ko (788 480 octets)"
+std::string LibelleTailleImage(const TTailleImage& t);
+extern const TDemandeFichier DemandeNouvelle;     // "Nom de la nouvelle image disque"
+extern const TDemandeFichier DemandeImportFichier; // "Fichier de l'hôte à importer"
+extern const TDemandeFichier DemandeExportFichier; // "Fichier de l'hôte à écrire"
 
 // The images inserted lately, most recent first, at most NbImagesRecentes,
 // each once. Kept in the settings file, section [ImagesRecentes], keys
@@ -121,6 +142,26 @@ public:
     void FormateEtImporte(IDialogue& dialogue);
     // "Exporter le fichier" on catalogue line `ligne`.
     void ExporteFichier(IDialogue& dialogue, int ligne);
+
+    // "Importer un fichier": the host file `chemin` onto the selected disk
+    // as `f`, all or nothing; the summary once the image is written.
+    void ImporteFichier(IDialogue& dialogue, const std::string& chemin, const TFichierAImporter& f);
+    // "Exporter le fichier sous": catalogue line `ligne` into host file
+    // `chemin`; the host name the export would give it, in the folder of the
+    // last export (else the image's), is offered first (CheminExportPropose).
+    void ExporteFichierSous(IDialogue& dialogue, int ligne, const std::string& chemin);
+    std::string CheminExportPropose(int ligne) const;
+    // "Nouvelle image": a blank image of `taille` bytes at `chemin`, never
+    // over an existing file. Inserted into the selected drive when `insere`
+    // and the drive takes that size (TailleAcceptee). Empty on success, else
+    // the message to show.
+    std::string CreeImage(const std::string& chemin, int64_t taille, bool insere, std::string& erreurRecentes);
+    // The size the selected drive takes (800 Ko without a row).
+    int64_t TailleProposee() const;
+    bool TailleAcceptee(int64_t taille) const { return Slot() != 0 && taille == TailleProposee(); }
+    // "Place libre : 753 Ko" for the catalogue view; empty without a
+    // formatted disk.
+    std::string PlaceLibre() const { return TextePlaceLibre(Catalogue); }
 
     // "Enregistrer images": the six paths into the settings (keys D1 … D12;
     // empty for an empty drive), then the settings file.

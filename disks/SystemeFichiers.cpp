@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/Texte.h"
+#include "devices/JeuCaracteres.h"
 
 namespace {
 
@@ -92,10 +93,25 @@ std::string OctetsEnTexte(std::string_view octets) {
 }
 
 std::string NomAffichable(std::string_view octets) {
-    std::string sur(octets);
-    for (char& c : sur)
-        if (uint8_t(c) < 0x20 || uint8_t(c) == 0x7F) c = '?';
-    return OctetsEnTexte(sur);
+    std::string r;
+    for (const char c : octets) {
+        const uint8_t b = uint8_t(c);
+        if (b >= 0x20 && b < 0x7F) {
+            r += c;
+            continue;
+        }
+        // Below 0x20 and at 0x7F the machine draws frame pieces, accented
+        // letters and a shaded block. From 0xA0 the character of the same
+        // code, as the export names host files (one column: the listing
+        // stays aligned). The machine's line controls and 0x80 to 0x9F
+        // (control codes on a terminal) have no character of their own.
+        const char32_t vu = b < 0x80 ? TraduitZorvCourier(b) : b;
+        if (vu >= 0xA0)
+            r += EnUtf8(vu);
+        else
+            r += Format("\\x%02X", unsigned(b));
+    }
+    return r;
 }
 
 std::string TexteEnOctets(std::string_view texte) {
@@ -506,6 +522,10 @@ TCatalogueAffiche TSystemeFichiers::AfficheCatalogue() {
     }
     r.Formate = true;
     r.Legende = Format(" Disque : %.5d      Secteur libre : %.5d", NumeroDuDisque(), PremierSecteurLibre());
+    // What the import accepts: a file ends before the disk's last sector; a
+    // next free sector outside the data area takes nothing.
+    const int32_t libre = PremierSecteurLibre(), n = FSecteurs.NbSecteurs();
+    r.SecteursLibres = libre >= FSecteurs.NbSecteursCatal() && libre < n ? n - 1 - libre : 0;
     TDebutTtx ttx;
     const std::string douze(12, ' ');
     auto ajoute = [&](std::string ligne, TGenreEntree genre, const std::string& nom, std::string nomExport,
@@ -553,4 +573,9 @@ TCatalogueAffiche TSystemeFichiers::AfficheCatalogue() {
         return false;
     });
     return r;
+}
+
+std::string TextePlaceLibre(const TCatalogueAffiche& c) {
+    if (!c.Formate) return {};
+    return "Place libre : " + NombreFr(int64_t(c.SecteursLibres) * TailleSecteur / 1024) + " Ko";
 }

@@ -64,7 +64,13 @@ struct TCatalogueAffiche {
     std::string Legende;
     std::vector<std::string> Lignes;
     std::vector<TEntreeListee> Entrees; // one per line, in the same order
+    // Sectors a new file can still take (the import keeps the last one
+    // free), 0 without a formatted disk.
+    int32_t SecteursLibres = 0;
 };
+
+// "Place libre : 753 Ko" (1 Ko = 4 sectors); empty without a formatted disk.
+std::string TextePlaceLibre(const TCatalogueAffiche& c);
 
 // Why the last AjouteEntreeCatal refused its entry.
 enum TRefusEntree : uint8_t { reAucun, reCatalPlein, reDisquePlein };
@@ -137,8 +143,12 @@ private:
 // Upper-cased, each character stored as the low 8 bits of its code, cut or
 // padded with spaces to `longueur` bytes. `nom` is host text (UTF-8).
 std::string NomCadre(std::string_view nom, size_t longueur);
-// Disk bytes as text: each byte is the character of the same code; control
-// bytes show as '?'.
+// Disk bytes as text for the screen and the terminal: printable ASCII as it
+// is, the machine's own characters below 0x20 and at 0x7F through its
+// character translation (frame pieces, accented letters), 0xA0 and above as
+// the character of that code (as host names are written), and the bytes
+// that have no character (line controls, 0x80 to 0x9F) as \xHH. Never a
+// byte that is not UTF-8, nor a terminal control.
 std::string NomAffichable(std::string_view octets);
 // Host text (UTF-8) to one byte per character (low 8 bits of each code);
 // bytes that are not UTF-8 are kept as they are.

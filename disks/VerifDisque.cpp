@@ -70,6 +70,8 @@ private:
     int32_t FLibre;
 };
 
+// Names stay disk bytes until a message shows them, once: the walker's own
+// reports (SuitChaine, SuitContigu) translate them themselves.
 std::string Nom(const std::string& octets) { return NomAffichable(NomSansEspaces(octets)); }
 
 } // namespace
@@ -92,7 +94,7 @@ TVerification VerifieDisque(ISecteurs& disque) {
         }
         occ.Marque(s, rep.empty() ? 0 : quiRep);
     };
-    auto chaine = [&](const std::string& nom, int32_t debut) {
+    auto chaine = [&](const std::string& nom, int32_t debut) { // trimmed disk bytes
         ++r.Fichiers;
         const int qui = occ.Nouveau("le fichier " + NomAffichable(nom));
         fs.SuitChaine(debut, nom, [&](int32_t s, const uint8_t*) { occ.Marque(s, qui); });
@@ -103,13 +105,13 @@ TVerification VerifieDisque(ISecteurs& disque) {
         int32_t Debut = 0;
     } ttx;
     fs.ParcourtCatalogue([&](const TAppelCatal& a) {
-        if (a.Genre != geSuiteNom && ttx.Present) chaine(Nom(ttx.Nom), ttx.Debut);
+        if (a.Genre != geSuiteNom && ttx.Present) chaine(NomSansEspaces(ttx.Nom), ttx.Debut);
         if (a.Genre != geSuiteNom) ttx.Present = false;
         switch (a.Genre) {
         case geTtx: ttx = {true, a.Nom, a.Debut}; break;
         case geSuiteNom:
             if (ttx.Present)
-                chaine(Nom(ttx.Nom + a.Nom), ttx.Debut);
+                chaine(NomSansEspaces(ttx.Nom + a.Nom), ttx.Debut);
             else
                 fs.SignaleDommage(
                     Format("Disque endommag\u00e9 : secteur %d, position %d : suite d'un nom long "
@@ -117,13 +119,13 @@ TVerification VerifieDisque(ISecteurs& disque) {
                            a.Secteur, a.Position));
             ttx.Present = false;
             break;
-        case geChainee: chaine(Nom(a.Nom), a.Debut); break;
-        case geDansRep: chaine(Nom(a.Repertoire) + "/" + Nom(a.Nom), a.Debut); break;
+        case geChainee: chaine(NomSansEspaces(a.Nom), a.Debut); break;
+        case geDansRep: chaine(NomSansEspaces(a.Repertoire) + "/" + NomSansEspaces(a.Nom), a.Debut); break;
         case geContigue: {
             ++r.Fichiers;
             const int qui = occ.Nouveau("le fichier " + Nom(a.Nom));
             const int64_t n = (int64_t(a.C1) * a.C2 + TailleSecteur - 1) / TailleSecteur;
-            fs.SuitContigu(a.Debut, n, Nom(a.Nom), [&](int32_t s, const uint8_t*) { occ.Marque(s, qui); });
+            fs.SuitContigu(a.Debut, n, NomSansEspaces(a.Nom), [&](int32_t s, const uint8_t*) { occ.Marque(s, qui); });
             break;
         }
         case geRepertoire: ++r.Repertoires; break;

@@ -4,6 +4,8 @@
 #include <QDate>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -30,6 +32,9 @@ TAideClavierForm::TAideClavierForm(QWidget* parent) : QDialog(parent) {
                        "Ctrl+Maj+V coller le texte du presse-papiers, Pause (ou Ctrl+P) pause du processeur, "
                        "Ctrl+1, Ctrl+2 et Ctrl+0 zoom \u00d71, \u00d72 et ajust\u00e9, Ctrl+Alt+1 \u2026 Ctrl+Alt+4 "
                        "enregistrement rapide de l'\u00e9tat 1 \u2026 4, Alt+1 \u2026 Alt+4 chargement rapide. "
+                       "Fen\u00eatre Debugger : F5 lance, F6 pause, F7 pas \u00e0 pas, F8 passe les CALL, "
+                       "Maj+F8 jusqu'au retour de la routine, F4 jusqu'\u00e0 la ligne choisie, "
+                       "F9 point d'arr\u00eat sur la ligne choisie. "
                        "Les codes sont en hexad\u00e9cimal, "
                        "attribut puis caract\u00e8re."),
         this);
@@ -44,12 +49,31 @@ void TAideClavierForm::Remplit(int32_t modeClavier) {
     LVTouches->setRowCount(int(lignes.size()));
     for (int i = 0; i < int(lignes.size()); ++i) {
         const TLigneAideClavier& l = lignes[size_t(i)];
-        LVTouches->setItem(i, 0, new QTableWidgetItem(QString::fromStdString(l.Touche)));
-        LVTouches->setItem(i, 1, new QTableWidgetItem(QString::fromStdString(l.Entrees)));
-        LVTouches->setItem(i, 2, new QTableWidgetItem(QString::fromStdString(l.Machine)));
+        const std::string textes[] = {l.Touche, l.Entrees, l.Machine};
+        for (int c = 0; c < 3; ++c) {
+            auto* item = new QTableWidgetItem(QString::fromStdString(textes[c]));
+            item->setToolTip(item->text());
+            LVTouches->setItem(i, c, item);
+        }
     }
+    AjusteLargeur();
+}
+
+// Every column whole: the window grows to the table's width, within the
+// screen (past it the last column is cut and its tooltips give the texts).
+void TAideClavierForm::AjusteLargeur() {
+    QHeaderView* entete = LVTouches->horizontalHeader();
+    entete->setStretchLastSection(false);
     LVTouches->resizeColumnsToContents();
-    LVTouches->horizontalHeader()->setStretchLastSection(true);
+    int colonnes = 0;
+    for (int c = 0; c < LVTouches->columnCount(); ++c) colonnes += LVTouches->columnWidth(c);
+    const QMargins marges = layout()->contentsMargins();
+    const int voulue = colonnes + LVTouches->verticalScrollBar()->sizeHint().width() + 2 * LVTouches->frameWidth() +
+                       marges.left() + marges.right() + 4;
+    int place = voulue;
+    if (const QScreen* ecran = screen()) place = ecran->availableGeometry().width() - 40;
+    if (width() < voulue) resize(std::min(voulue, std::max(place, width())), height());
+    entete->setStretchLastSection(true);
 }
 
 void TAideClavierForm::Montre(int32_t modeClavier) {

@@ -20,4 +20,7 @@ public:
     QComboBox* CBMode = nullptr;
     QTableWidget* LVTouches = nullptr;
     QLabel* LabelFenetre = nullptr;
+
+private:
+    void AjusteLargeur();
 };

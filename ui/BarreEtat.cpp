@@ -8,9 +8,13 @@
 
 namespace {
 
-const char* const StyleEteinte = "QLabel { background: #3a3a3a; color: #c8c8c8; border-radius: 2px; padding: 0 3px; }";
-const char* const StyleLecture = "QLabel { background: #30c040; color: black; border-radius: 2px; padding: 0 3px; }";
-const char* const StyleEcriture = "QLabel { background: #e04030; color: white; border-radius: 2px; padding: 0 3px; }";
+// Indexed by TAspectVoyant: no disk, a disk at rest (dim), reading, writing.
+const char* const Styles[] = {
+    "QLabel { background: transparent; color: #8a8a8a; border: 1px solid #b0b0b0; border-radius: 2px; padding: 0 2px; }",
+    "QLabel { background: #2e5e36; color: #d8e8d8; border: 1px solid #2e5e36; border-radius: 2px; padding: 0 2px; }",
+    "QLabel { background: #38e050; color: black; border: 1px solid #38e050; border-radius: 2px; padding: 0 2px; }",
+    "QLabel { background: #f03828; color: white; border: 1px solid #f03828; border-radius: 2px; padding: 0 2px; }",
+};
 
 QLabel* Champ(QWidget* parent, QHBoxLayout* l, const QString& bulle) {
     auto* c = new QLabel(parent);
@@ -32,10 +36,14 @@ TBarreEtat::TBarreEtat(TActiviteLecteurs& activite, QWidget* parent) : QWidget(p
     LabelVitesse->hide();
     for (int slot = 1; slot <= 6; ++slot) {
         const int numero = LecteurDuSlot(slot);
-        QLabel* c = Champ(this, l, QStringLiteral("Lecteur %1 : vert en lecture, rouge en \u00e9criture ou formatage").arg(numero));
+        QLabel* c = Champ(this, l,
+                          QStringLiteral("Lecteur %1 : vert vif en lecture, rouge en \u00e9criture ou formatage, "
+                                         "vert sombre quand il contient un disque, sans lumi\u00e8re quand il est vide")
+                              .arg(numero));
         c->setText(QString::number(numero));
         c->setAlignment(Qt::AlignCenter);
-        c->setStyleSheet(QLatin1String(StyleEteinte));
+        c->setStyleSheet(QLatin1String(Styles[0]));
+        FStyles[size_t(slot - 1)] = Styles[0];
         if (slot == 1) l->insertSpacing(l->count() - 1, 6);
         LabelLecteurs[size_t(slot - 1)] = c;
     }
@@ -67,18 +75,18 @@ void TBarreEtat::AfficheMessage(const std::string& texte) {
     LabelMessage->setToolTip(LabelMessage->text());
 }
 
-bool TBarreEtat::LumiereAllumee(int slot) const { return slot >= 1 && slot <= 6 && FAllumees[size_t(slot - 1)]; }
+bool TBarreEtat::LumiereAllumee(int slot) const {
+    const TAspectVoyant a = FVoyants.Aspect(slot);
+    return a == TAspectVoyant::Lecture || a == TAspectVoyant::Ecriture;
+}
 
 void TBarreEtat::MajLumieres() {
     const uint32_t maintenant = Horloge ? Horloge->TickCount() : 0;
+    FVoyants.Maj(FActivite, DisqueDans, maintenant);
     for (int slot = 1; slot <= 6; ++slot) {
-        const bool allume = FActivite.Allume(slot, maintenant);
-        const char* style = !allume ? StyleEteinte
-                            : FActivite.DerniereOperation(slot) == TOperationLecteur::Lecture ? StyleLecture
-                                                                                              : StyleEcriture;
+        const char* style = Styles[size_t(FVoyants.Aspect(slot))];
         if (FStyles[size_t(slot - 1)] != style) LabelLecteurs[size_t(slot - 1)]->setStyleSheet(QLatin1String(style));
         FStyles[size_t(slot - 1)] = style;
-        FAllumees[size_t(slot - 1)] = allume;
     }
-    if (const uint32_t reste = FActivite.AvantExtinction(maintenant)) FMinuterie.start(int(reste));
+    if (const uint32_t reste = FVoyants.AvantRepos(maintenant)) FMinuterie.start(int(reste));
 }

@@ -8,8 +8,10 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <string>
 
+#include "config/VoyantsLecteurs.h"
 #include "core/Hote.h"
 
 class QLabel;
@@ -23,6 +25,8 @@ public:
 
     // The clock the lights are timed with (the host's tick count).
     IHote* Horloge = nullptr;
+    // Whether slot 1…6 holds a disk (a dim light at rest).
+    std::function<bool(int)> DisqueDans;
 
     void AfficheModele(const std::string& libelle);
     void AfficheEtatCPU(TEtatCPU etat) override;
@@ -37,14 +41,16 @@ public:
     QLabel* LabelMessage = nullptr;
     std::array<QLabel*, 6> LabelLecteurs{};
 
-    // Whether the light of slot 1…6 is shown on.
+    // Whether the light of slot 1…6 is shown on (reading or writing), and
+    // how it looks.
     bool LumiereAllumee(int slot) const;
+    TAspectVoyant Aspect(int slot) const { return FVoyants.Aspect(slot); }
     // Brings the lights up to date now.
     void MajLumieres();
 
 private:
     TActiviteLecteurs& FActivite;
     QTimer FMinuterie;
-    std::array<bool, 6> FAllumees{};
+    TVoyantsLecteurs FVoyants;
     std::array<const char*, 6> FStyles{};
 };

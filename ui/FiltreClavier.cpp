@@ -4,6 +4,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QWidget>
 
 namespace {
 
@@ -23,25 +24,36 @@ TContexteClavier TFiltreClavier::Contexte() const {
     ctx.ModeClavier = FPorte.ModeClavier();
     ctx.Date = FPorte.HeureLocale();
     ctx.SeparateurDate = SeparateurDate();
-    ctx.CaptureClav = FPorte.CaptureClavier();
+    ctx.CaptureClav = FRetenue || FPorte.CaptureClavier();
     return ctx;
 }
 
-bool TFiltreClavier::Pousse(const TTraduction& t) {
-    FPorte.PousseEntrees(t);
+bool TFiltreClavier::Traduit(const TMessageClavier& msg) {
+    const TTraduction t = TraduitMessageClavier(msg, Contexte());
+    if (!FRetenue) {
+        FPorte.PousseEntrees(t);
+    } else if (t.Consomme && SurRetenue) {
+        SurRetenue(msg);
+    }
     return t.Consomme;
+}
+
+bool TFiltreClavier::Retient(QObject* cible, QKeyEvent* e) {
+    FRetenue = true;
+    const bool consomme = ToucheEnfoncee(cible, e);
+    FRetenue = false;
+    return consomme;
 }
 
 bool TFiltreClavier::Caracteres(const std::u16string& texte, bool shift, bool ctrl) {
     bool consomme = false;
-    const TContexteClavier ctx = Contexte();
     for (const char16_t c : texte) {
         TMessageClavier msg;
         msg.Type = TTypeMessageClavier::Caractere;
         msg.Code = c;
         msg.Shift = shift;
         msg.Ctrl = ctrl;
-        consomme = Pousse(TraduitMessageClavier(msg, ctx)) || consomme;
+        consomme = Traduit(msg) || consomme;
     }
     return consomme;
 }
@@ -87,7 +99,7 @@ bool TFiltreClavier::ToucheEnfoncee(QObject* cible, QKeyEvent* e) {
     msg.Code = VkDepuisCleQt(e->key());
     msg.Shift = shift;
     msg.Ctrl = ctrl;
-    if (msg.Code != 0 && Pousse(TraduitMessageClavier(msg, Contexte()))) return true;
+    if (msg.Code != 0 && Traduit(msg)) return true;
     const std::u16string brut = e->text().toStdU16String();
     const std::u16string texte = Compose(brut);
     if (!texte.empty() && Caracteres(texte, shift, ctrl)) return true;
@@ -113,6 +125,12 @@ bool TFiltreClavier::eventFilter(QObject* cible, QEvent* e) {
     FDernier = e;
     // A message box or dialog shown modally keeps its own keys.
     if (QApplication::activeModalWidget()) return false;
+    // So does another window of the program (the debugger's, with its
+    // command line and its function keys): the machine takes the keys of
+    // the window it belongs to.
+    if (const auto* principale = qobject_cast<QWidget*>(parent());
+        principale && static_cast<QWidget*>(cible)->window() != principale->window())
+        return false;
     bool consomme = false;
     if (type == QEvent::KeyPress) {
         consomme = ToucheEnfoncee(cible, static_cast<QKeyEvent*>(e));

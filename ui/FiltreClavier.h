@@ -27,6 +27,12 @@ public:
 
     TContexteClavier Contexte() const;
 
+    // A key typed at the screen while the machine is paused: it goes through
+    // the same rules (dead keys composed), and each message a rule takes is
+    // handed to SurRetenue instead of the queue. True when one was taken.
+    bool Retient(QObject* cible, QKeyEvent* e);
+    std::function<void(const TMessageClavier&)> SurRetenue;
+
 protected:
     bool eventFilter(QObject* cible, QEvent* e) override;
 
@@ -34,10 +40,11 @@ private:
     TInspection FPorte;
     const QEvent* FDernier = nullptr; // the key event already seen (window, then widget)
     TAccent FAccent = TAccent::Aucun; // dead key waiting for the next letter
+    bool FRetenue = false;            // inside Retient
 
     bool ToucheEnfoncee(QObject* cible, QKeyEvent* e);
     bool Caracteres(const std::u16string& texte, bool shift, bool ctrl);
     std::u16string Compose(const std::u16string& texte);
     std::u16string AvecReplis(const std::u16string& texte) const;
-    bool Pousse(const TTraduction& t);
+    bool Traduit(const TMessageClavier& msg);
 };

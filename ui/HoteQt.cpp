@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include "config/Demarrage.h"
 #include "ui/MainForm.h"
 
 QEvent::Type TMessageZorv::Type() {
@@ -60,6 +61,10 @@ bool THoteQt::Modale(const std::function<bool()>& montre) {
     if (--FBoitesOuvertes == 0 && FLancementDiffere) {
         FLancementDiffere = false;
         PosteMessage(MsgLanceEmulation);
+    }
+    if (FBoitesOuvertes == 0 && FFermetureDifferee) {
+        FFermetureDifferee = false;
+        PosteMessage(MsgFermeture);
     }
     return reponse;
 }

@@ -73,6 +73,9 @@ public:
     // that arrives then waits until the last box is closed.
     bool BoiteOuverte() const { return FBoitesOuvertes > 0; }
     void DiffereLancement() { FLancementDiffere = true; }
+    // So does a close request (the start-up's after a missing ROM image):
+    // every box of the start-up shows, in order, before the window closes.
+    void DiffereFermeture() { FFermetureDifferee = true; }
     // A modal window of the program runs `montre` (its own event loop): it
     // counts as an open box.
     bool Modale(const std::function<bool()>& montre);
@@ -98,6 +101,7 @@ private:
     TBoite FBoite;
     int FBoitesOuvertes = 0;
     bool FLancementDiffere = false;
+    bool FFermetureDifferee = false;
     bool Boite(TTypeBoite type, const std::string& texte);
     QElapsedTimer FHorloge;
     int64_t FDernierePompe = 0;

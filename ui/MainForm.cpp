@@ -8,7 +8,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLocale>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
@@ -19,6 +18,7 @@
 #include "config/ImprForm.h"
 #include "config/ParamsForm.h"
 #include "debugger/CPUForm.h"
+#include "debugger/SymbolesRom.h"
 #include "debugger/TexteArret.h"
 #include "disks/GesDsqForm.h"
 #include "config/Modeles.h"
@@ -34,6 +34,30 @@ namespace {
 constexpr int LargeurClient = 1060, HauteurClient = 650;
 
 } // namespace
+
+// Every modal window of the program, whoever opens it (a box, a settings
+// dialog, a debugger dialog, a file dialog), runs its own event loop: the run
+// loop waits meanwhile, and the window says so.
+class TGuetteurModales : public QObject {
+public:
+    explicit TGuetteurModales(TMainForm& fenetre) : QObject(&fenetre), FFenetre(fenetre) {}
+
+protected:
+    bool eventFilter(QObject* cible, QEvent* e) override {
+        const QEvent::Type type = e->type();
+        if (type != QEvent::Show && type != QEvent::Hide) return false;
+        auto* w = qobject_cast<QWidget*>(cible);
+        if (!w || !w->isWindow() || !w->isModal() || w == &FFenetre) return false;
+        auto& modales = FFenetre.FModales;
+        modales.removeIf([w](const QPointer<QWidget>& m) { return m.isNull() || m == w; });
+        if (type == QEvent::Show) modales.append(w);
+        FFenetre.MajEtatMontre();
+        return false;
+    }
+
+private:
+    TMainForm& FFenetre;
+};
 
 TMyPaintBox::TMyPaintBox(TInspection porte, QWidget* parent) : QWidget(parent), FPorte(porte) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -98,16 +122,21 @@ TMainForm::TMainForm(const TOptionsFenetre& options)
     PaintBox1->SurDepot = [this](const QString& texte) { Colle(texte); };
     PaintBox1->setFocus();
     FCPUForm = new TCPUForm(FPoste.Debogueur(), this);
+    FCPUForm->BrancheConsole(FPoste, &FHote->TempsMachine());
     FPoste.AjouteObservateur(FCPUForm);
     FFormGesDsq = new TFormGesDsq(FPoste, *FHote, this);
     PaintBox1->SurDepotFichier = [this](const QString& chemin) {
         if (FFormGesDsq->InsereImage(1, chemin))
             FHote->MessageStatut("Lecteur 1 : " + NomSansDossier(chemin.toStdString()));
+        FBarreEtat->MajLumieres();
     };
     FBarreEtat = new TBarreEtat(FPoste.Activite, this);
     FBarreEtat->Horloge = FHote.get();
-    FPoste.AjouteObservateur(FBarreEtat);
-    FBarreEtat->AfficheEtatCPU(FPorte.EtatCPU());
+    FBarreEtat->DisqueDans = [this](int slot) { return FPoste.Lecteurs.EtatDuDisque(slot) != 0; };
+    FBarreEtat->AfficheEtatCPU(EtatMontre());
+    FFiltre->SurRetenue = [this](const TMessageClavier& msg) { GardeTouche(msg); };
+    FGuetteur = new TGuetteurModales(*this);
+    qApp->installEventFilter(FGuetteur);
     AfficheVitesse();
     ConstruitCommandes();
     BullesBarre();
@@ -122,8 +151,8 @@ void TMainForm::Demarre() {
     if (FDemarree) return;
     FDemarree = true;
     FChargementReussi = FPoste.Demarre(FDossiers.Programme);
-    FBarreEtat->AfficheModele(LibelleModele(FPorte.Modele()));
-    MajTitre();
+    ChargeSymbolesRom(FPoste.Debogueur(), Parametres().RomBootZorv); // QBM71K.sym beside QBM71K.bin
+    MajModele();
     ActiveTBPrint();
     FHote->ChoisitVitesse(Parametres().VitesseReelle, Parametres().HorlogeKHz);
     TBVitesse->setChecked(Parametres().VitesseReelle);
@@ -139,8 +168,8 @@ void TMainForm::Demarre() {
 }
 
 void TMainForm::MonteImages() {
-    const std::string separateur = QLocale::system().groupSeparator().toStdString();
-    for (const std::string& erreur : FPoste.MonteImages(separateur)) FHote->MessageErreur(erreur);
+    for (const std::string& erreur : FPoste.MonteImages(SeparateurMilliersFr)) FHote->MessageErreur(erreur);
+    FBarreEtat->MajLumieres();
 }
 
 TMainForm::~TMainForm() {
@@ -152,7 +181,7 @@ TMainForm::~TMainForm() {
     FImprimante->FinProgramme();
     FPoste.ConnecteImprimante(nullptr);
     FPoste.Activite.SurActivite = nullptr;
-    FPoste.RetireObservateur(FBarreEtat);
+    qApp->removeEventFilter(FGuetteur);
     FPoste.RetireObservateur(this);
     FPoste.ConnecteHote(nullptr);
 }
@@ -239,10 +268,12 @@ void TMainForm::AfficheVitesse() {
     if (secondes > 0 && FPorte.Cycles() >= FCyclesVus && FMesureNs > 0) {
         const double mips = double(FPorte.Instructions() - FInstructionsVues) / secondes / 1e6;
         const double pourcent = double(FPorte.Cycles() - FCyclesVus) / secondes / (double(FHote->HorlogeKHz()) * 1000.0) * 100.0;
-        texte += QStringLiteral(" : %1 % (%2 MIPS)")
-                     .arg(QLocale::system().toString(pourcent, 'f', 0), QLocale::system().toString(mips, 'f', 2));
+        texte += QString::fromStdString(" : " + NombreFr(pourcent, 0) + " % (" + NombreFr(mips, 2) + " MIPS)");
     }
-    if (FBarreEtat) FBarreEtat->AfficheVitesse(texte.toStdString());
+    if (FBarreEtat) {
+        FBarreEtat->AfficheVitesse(texte.toStdString());
+        FBarreEtat->MajLumieres(); // a disk put in or taken out
+    }
     FInstructionsVues = FPorte.Instructions();
     FCyclesVus = FPorte.Cycles();
     FMesureNs = maintenant;
@@ -259,6 +290,22 @@ void TMainForm::PaintBox1Paint() { PaintBox1->repaint(); }
 
 void TMainForm::AfficheEtatCPU(TEtatCPU etat) {
     if (TBCPU) TBCPU->setIcon(FImages[10 + int(etat)]);
+    if (etat != CPUStop) FNbGardees = 0;
+    MajEtatMontre();
+}
+
+TEtatCPU TMainForm::EtatMontre() const {
+    const TEtatCPU etat = FPorte.EtatCPU();
+    return etat == CPURun && ModaleOuverte() ? CPUStop : etat;
+}
+
+void TMainForm::MajEtatMontre() {
+    if (FBarreEtat) FBarreEtat->AfficheEtatCPU(EtatMontre());
+    MajTitre();
+}
+
+void TMainForm::MajModele() {
+    FBarreEtat->AfficheModele(LibelleModele(FPorte.Modele()));
     MajTitre();
 }
 
@@ -318,6 +365,7 @@ TImprForm& TMainForm::ImprForm() {
 void TMainForm::TBParamsClick() {
     const bool capture = SuspendCapture();
     const auto effets = FormParams().Montre(FPoste, *FHote);
+    MajModele(); // a new model has reset the machine
     if (effets && effets->DisquettesAuDemarrage)
         FHote->MessageStatut("Le type des disquettes 1 et 2 changera au prochain d\u00e9marrage");
     RetablitCapture(capture);
@@ -333,6 +381,7 @@ void TMainForm::TBPrSetupClick() {
 void TMainForm::TBDsqClick() {
     const bool capture = SuspendCapture();
     FFormGesDsq->Montre();
+    FBarreEtat->MajLumieres();
     RetablitCapture(capture);
 }
 
@@ -373,7 +422,10 @@ void TMainForm::keyPressEvent(QKeyEvent* e) {
         close();
         return;
     }
-    if (!t.Consomme) QWidget::keyPressEvent(e);
+    if (t.Consomme) return;
+    // The hook is off while the machine is paused: the screen keeps the key.
+    if (GardeLesTouches() && FFiltre->Retient(this, e)) return;
+    QWidget::keyPressEvent(e);
 }
 
 // Posted messages go to their window through the workstation's dispatcher.
@@ -384,6 +436,10 @@ bool TMainForm::event(QEvent* e) {
     const TMessage& message = static_cast<TMessageZorv*>(e)->Message;
     if (message.Numero == MsgLanceEmulation && FHote->BoiteOuverte() && !FPorte.BoucleActive()) {
         FHote->DiffereLancement();
+        return true;
+    }
+    if (message.Numero == MsgFermeture && FHote->BoiteOuverte()) {
+        FHote->DiffereFermeture();
         return true;
     }
     FPoste.Distributeur.Delivre(message);

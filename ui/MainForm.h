@@ -2,8 +2,10 @@
 // the emulated machine.
 #pragma once
 
+#include <QCoreApplication>
 #include <QTimer>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -110,8 +112,13 @@ public:
             *ActCapture = nullptr, *ActColle = nullptr, *ActArretColle = nullptr, *ActPause = nullptr,
             *ActAide = nullptr;
     QToolButton* TBMenu = nullptr;
+    // ×1 or ×2: the window takes that zoom's size, or the largest zoom's
+    // that fits in the screen's available area (said in the status bar).
     void ChoisitZoom(TZoom zoom);
     TZoom Zoom() const { return FChoix.Zoom; }
+    // The screen's available area, frame included; when set, it stands for
+    // the screen's (the widget tests).
+    std::function<QRect()> ZoneDisponible;
     void BasculePleinEcran();
     // Saves the screen; the full name, or empty (the reason is in the status bar).
     std::string Capture();
@@ -122,6 +129,10 @@ public:
     void BasculePause();
     // A line of the status bar (the host's MessageStatut).
     void AfficheStatut(const std::string& texte);
+    // The run state the title and the status bar show: a running machine
+    // under a modal window (a box, a dialog) does not run, and says STOP.
+    TEtatCPU EtatMontre() const;
+    bool ModaleOuverte() const { return !FModales.isEmpty(); }
     // Places the screen for the window's size and zoom.
     void PlaceEcran();
 
@@ -195,7 +206,12 @@ private:
     TAideClavierForm* FAide = nullptr;
     QMenu* FMenu = nullptr;
     std::unique_ptr<TSourceFrappe> FCollage; // the machine's key source while it lasts
+    bool FGardees = false;                  // FCollage holds keys typed during a pause
+    int FNbGardees = 0;                     // keys kept since the pause began
     QTimer FMinuterieCollage;
+    QObject* FGuetteur = nullptr;           // sees the modal windows open and close
+    QList<QPointer<QWidget>> FModales;      // those open now
+    friend class TGuetteurModales;
 
     uint64_t FInstructionsVues = 0, FCyclesVus = 0;
     int64_t FMesureNs = 0;
@@ -215,9 +231,14 @@ private:
     void BullesBarre();
     void AlimenteCollage();
     void MajTitre();
+    void MajModele();
+    void MajEtatMontre();
+    void GardeTouche(const TMessageClavier& msg);
+    bool GardeLesTouches() const;
     void EnregistreChoix();
     void AppliqueChoix();
     void Centre();
+    QRect Disponible() const;
     void Demarre();
     void MonteImages();
     bool SuspendCapture();

@@ -11,6 +11,7 @@
 #include <QToolButton>
 
 #include "config/Modeles.h"
+#include "core/Texte.h"
 #include "devices/PlacementEcran.h"
 #include "ui/AideClavierForm.h"
 #include "ui/BarreEtat.h"
@@ -94,7 +95,8 @@ void TMainForm::PlaceEcran() {
     FBarreEtat->setVisible(!plein);
     FBarre->setGeometry(0, 0, width(), HauteurBarreOutils);
     FBarreEtat->setGeometry(0, height() - HauteurBarreEtat, width(), HauteurBarreEtat);
-    const TPlacement p = ::PlaceEcran(ZoneEcran(width(), height(), plein), FChoix.Zoom);
+    const TPlacement p =
+        ::PlaceEcran(ZoneEcran(width(), height(), plein), ZoomEffectif(FChoix.Zoom, width(), height(), plein));
     PaintBox1->Lisse = p.Facteur == 0;
     PaintBox1->setGeometry(p.Ecran.X, p.Ecran.Y, p.Ecran.L, p.Ecran.H);
     PaintBox1->update();
@@ -117,21 +119,36 @@ void TMainForm::changeEvent(QEvent* e) {
     PlaceEcran();
 }
 
-void TMainForm::ChoisitZoom(TZoom zoom) {
+QRect TMainForm::Disponible() const {
+    if (ZoneDisponible) return ZoneDisponible();
+    const QScreen* ecran = screen();
+    return ecran ? ecran->availableGeometry() : QRect();
+}
+
+void TMainForm::ChoisitZoom(TZoom voulu) {
+    TZoom zoom = voulu;
+    const QRect dispo = Disponible();
+    if (!isFullScreen() && !isMaximized() && voulu != TZoom::Ajuste && dispo.isValid()) {
+        // The frame the window manager adds (none before it has framed the window).
+        const QSize cadre = (frameGeometry().size() - size()).expandedTo(QSize(0, 0));
+        const int placeL = dispo.width() - cadre.width(), placeH = dispo.height() - cadre.height();
+        zoom = ZoomQuiTient(voulu, placeL, placeH);
+        int l = 0, h = 0;
+        TailleFenetre(zoom, l, h);
+        resize(std::min(l, placeL), std::min(h, placeH));
+        const QRect f = frameGeometry();
+        const TRect dedans = DansLaZone({f.x(), f.y(), f.width(), f.height()},
+                                        {dispo.x(), dispo.y(), dispo.width(), dispo.height()});
+        if (dedans.X != f.x() || dedans.Y != f.y()) move(dedans.X, dedans.Y);
+        if (zoom != voulu)
+            AfficheStatut("Zoom \u00d7" + std::to_string(int(voulu)) + " trop grand pour l'\u00e9cran (" +
+                          NombreFr(int64_t(dispo.width())) + " \u00d7 " + NombreFr(int64_t(dispo.height())) +
+                          ") : zoom \u00d7" + std::to_string(int(zoom)));
+    }
     FChoix.Zoom = zoom;
     ActZoom1->setChecked(zoom == TZoom::X1);
     ActZoom2->setChecked(zoom == TZoom::X2);
     ActAjuste->setChecked(zoom == TZoom::Ajuste);
-    if (!isFullScreen() && !isMaximized() && zoom != TZoom::Ajuste) {
-        int l = 0, h = 0;
-        TailleFenetre(zoom, l, h);
-        if (const QScreen* ecran = screen()) {
-            const QSize place = ecran->availableGeometry().size();
-            l = std::min(l, place.width());
-            h = std::min(h, place.height());
-        }
-        resize(l, h);
-    }
     PlaceEcran();
     EnregistreChoix();
 }
@@ -173,9 +190,10 @@ void TMainForm::Colle(const QString& texte) {
     TContexteClavier ctx = FFiltre->Contexte();
     ctx.CaptureClav = true; // a paused machine gets them when it runs again
     if (FCollage) FPorte.ChoisitSourceTouches(nullptr);
+    FGardees = false;
     FCollage = std::make_unique<TSourceFrappe>(std::move(messages), ctx, false);
     ActArretColle->setEnabled(true);
-    AfficheStatut("Collage de " + std::to_string(n) + " caract\u00e8res\u2026");
+    AfficheStatut("Collage de " + NombreFr(int64_t(n)) + " caract\u00e8res\u2026");
     FMinuterieCollage.start();
     // As many characters as the queue has room for now; the others as the
     // machine's software takes keys from it.
@@ -190,7 +208,34 @@ void TMainForm::AlimenteCollage() {
     FCollage.reset();
     FMinuterieCollage.stop();
     ActArretColle->setEnabled(false);
-    AfficheStatut("Collage termin\u00e9");
+    if (!FGardees) AfficheStatut("Collage termin\u00e9");
+    FGardees = false;
+}
+
+// Only a machine stopped between two runs (Pause, the debugger) keeps keys:
+// a halted one waits for RAZ.
+bool TMainForm::GardeLesTouches() const {
+    return FChargementReussi && FPorte.EtatCPU() == CPUStop && !FPorte.BoucleActive();
+}
+
+// After a paste that has not ended yet, or in a source of its own, as the
+// paste: the queue takes what it has room for now, the rest as the machine's
+// software reads its keys once it runs again.
+void TMainForm::GardeTouche(const TMessageClavier& msg) {
+    if (!FCollage) {
+        TContexteClavier ctx = FFiltre->Contexte();
+        ctx.CaptureClav = true;
+        FCollage = std::make_unique<TSourceFrappe>(std::vector<TMessageClavier>{}, ctx, false);
+        FCollage->Date = [this] { return FPorte.HeureLocale(); };
+        FGardees = true;
+        ActArretColle->setEnabled(true);
+        FMinuterieCollage.start();
+    }
+    FCollage->Ajoute(msg);
+    FPorte.ChoisitSourceTouches(FCollage.get());
+    ++FNbGardees;
+    AfficheStatut("Machine arr\u00eat\u00e9e : " + NombreFr(int64_t(FNbGardees)) +
+                  (FNbGardees > 1 ? " touches gard\u00e9es" : " touche gard\u00e9e") + " pour la reprise");
 }
 
 void TMainForm::ArreteCollage() {
@@ -198,9 +243,10 @@ void TMainForm::ArreteCollage() {
     const size_t reste = FCollage->Restants();
     FPorte.ChoisitSourceTouches(nullptr);
     FCollage.reset();
+    FGardees = false;
     FMinuterieCollage.stop();
     ActArretColle->setEnabled(false);
-    AfficheStatut("Collage interrompu (" + std::to_string(reste) + " caract\u00e8res non tap\u00e9s)");
+    AfficheStatut("Collage interrompu (" + NombreFr(int64_t(reste)) + " caract\u00e8res non tap\u00e9s)");
 }
 
 void TMainForm::BasculePause() { FPorte.BasculePause(); }
@@ -212,9 +258,10 @@ void TMainForm::AfficheStatut(const std::string& texte) {
 void TMainForm::MajTitre() {
     static const char* const Etats[] = {"RUN", "STOP", "HLT"};
     QString titre = QStringLiteral("Emulateur Zorvex 2.2a");
+    const TEtatCPU etat = EtatMontre();
     if (FDemarree)
         titre += QStringLiteral(" - %1 - %2")
                      .arg(QString::fromStdString(LibelleModele(FPorte.Modele())),
-                          QLatin1String(Etats[FPorte.EtatCPU() <= CPUHalt ? FPorte.EtatCPU() : 0]));
+                          QLatin1String(Etats[etat <= CPUHalt ? etat : 0]));
     if (windowTitle() != titre) setWindowTitle(titre);
 }

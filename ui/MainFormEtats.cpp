@@ -121,8 +121,8 @@ bool TMainForm::ChargeEtatFichier(const std::string& chemin) {
 void TMainForm::ApresChargement(int32_t modeleAvant) {
     FHote->RecaleCadence();
     ArreteCollage(); // the text was for the machine as it was
-    FBarreEtat->AfficheModele(LibelleModele(FPorte.Modele()));
-    MajTitre();
+    MajModele();
+    FBarreEtat->MajLumieres();
     ActiveTBPrint();
     if (FPorte.Modele() != modeleAvant && FPoste.FenetresDebogueur)
         for (TIdFenetre f : FPoste.FenetresDebogueur())

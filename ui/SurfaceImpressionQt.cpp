@@ -16,6 +16,7 @@
 #include "config/Parametres.h"
 #include "core/Fichiers.h"
 #include "core/Texte.h"
+#include "devices/Capture.h"
 
 namespace {
 
@@ -28,13 +29,14 @@ std::string NomDuTravail(const std::string& fichier, int travail) {
     return (p.parent_path() / (p.stem().string() + "-" + std::to_string(travail) + p.extension().string())).string();
 }
 
-// A fresh name by date and time in `dossier`.
+// A fresh name by date and time in `dossier`, as the screenshots are named.
 std::string NomDate(const std::string& dossier) {
-    const std::string base = dossier + "Impression_" +
-                             QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")).toStdString();
-    std::string nom = base + ".pdf";
-    for (int n = 2; FichierExiste(nom); ++n) nom = base + "_" + std::to_string(n) + ".pdf";
-    return nom;
+    const QDateTime t = QDateTime::currentDateTime();
+    const THeureLocale h{t.date().year(), t.date().month(), t.date().day(), t.date().dayOfWeek() % 7,
+                         t.time().hour(), t.time().minute(), t.time().second(), t.time().msec()};
+    std::string erreur;
+    const std::string nom = CheminHorodateLibre(dossier, h, ".pdf", erreur);
+    return nom.empty() ? dossier + NomHorodate(h, ".pdf") : nom;
 }
 
 // The printer named in the settings, else the default one (null when none

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Texte.h"
 #include "ui/FiltreClavier.h"
 #include "ui/MainForm.h"
 #include "ui/OptionsLigne.h"
@@ -69,17 +70,19 @@ void LanceMesure(TMainForm& f, TMesure& mesure, double secondes) {
     QTimer::singleShot(int(secondes * 1000), &f, [&f, &mesure, &porte] {
         const double duree = double(mesure.Horloge.nsecsElapsed() - mesure.Debut) / 1e9;
         const double ips = duree > 0 ? double(porte.Instructions() - mesure.Instructions0) / duree : 0;
-        std::printf("instructions par seconde : %.0f\n", ips);
+        std::printf("instructions par seconde : %s\n", NombreFr(ips, 0).c_str());
         const double etats = duree > 0 ? double(porte.Cycles() - mesure.Cycles0) / duree : 0;
         const double khz = double(f.Hote().HorlogeKHz());
-        std::printf("états T par seconde : %.0f (%.2f %% de %.0f kHz, %s)\n", etats, etats / (khz * 10.0), khz,
+        std::printf("états T par seconde : %s (%s %% de %s kHz, %s)\n", NombreFr(etats, 0).c_str(),
+                    NombreFr(etats / (khz * 10.0), 2).c_str(), NombreFr(khz, 0).c_str(),
                     f.Hote().VitesseReelle() ? "vitesse réelle" : "vitesse maximale");
         const double cpu = double(std::clock() - mesure.Cpu0) / CLOCKS_PER_SEC;
-        std::printf("temps processeur : %.3f s sur %.3f s (%.1f %% d'un cœur)\n", cpu, duree,
-                    duree > 0 ? cpu / duree * 100 : 0.0);
-        std::printf("touches : %d, délai jusqu'à la file : moyen %.2f ms, maximal %.2f ms\n", mesure.Cles,
-                    mesure.Cles ? double(mesure.TotalDelaiNs) / mesure.Cles / 1e6 : 0.0,
-                    double(mesure.PireDelaiNs) / 1e6);
+        std::printf("temps processeur : %s s sur %s s (%s %% d'un cœur)\n", NombreFr(cpu, 3).c_str(),
+                    NombreFr(duree, 3).c_str(), NombreFr(duree > 0 ? cpu / duree * 100 : 0.0, 1).c_str());
+        std::printf("touches : %s, délai jusqu'à la file : moyen %s ms, maximal %s ms\n",
+                    NombreFr(int64_t(mesure.Cles)).c_str(),
+                    NombreFr(mesure.Cles ? double(mesure.TotalDelaiNs) / mesure.Cles / 1e6 : 0.0, 2).c_str(),
+                    NombreFr(double(mesure.PireDelaiNs) / 1e6, 2).c_str());
         std::fflush(stdout);
         f.close();
         // Leaves every event loop, a box's included.

@@ -272,7 +272,11 @@ TEST_F(Echange, AnInvalidNameStopsTheImportAtOnce) {
     EcritHote(entree + "/UN_00001", Motif(5, 0));
     Importe(img);
     // Named with its whole path: the folder may come from anywhere.
-    EXPECT_EQ(dlg.Messages, std::vector<std::string>{"Nom de fichier trop long ou nom invalide : " + entree + "/README"});
+    // The second line says what was expected.
+    EXPECT_EQ(dlg.Messages, (std::vector<std::string>{"Nom de fichier trop long ou nom invalide : " + entree + "/README",
+                                                      FormeNomHote()}));
+    EXPECT_EQ(FormeNomHote(), "Forme attendue : NOM_C1_C2 ou NOM_C1_C2.EXT, C1 et C2 en d\u00e9cimal de 0 \u00e0 "
+                              "65\u202f535 (par exemple PROG_00012_00000.TXT)");
     EXPECT_TRUE(dlg.Infos.empty());
     EXPECT_TRUE(fs.FichierExiste("", "A     "));
     EXPECT_FALSE(fs.FichierExiste("", "Z     "));
@@ -281,8 +285,8 @@ TEST_F(Echange, AnInvalidNameStopsTheImportAtOnce) {
     dlg = {};
     Importe(img);
     // A single "_" would leave C1 unknown: refused as an invalid name.
-    EXPECT_EQ(dlg.Messages,
-              std::vector<std::string>{"Nom de fichier trop long ou nom invalide : " + entree + "/UN_00001"});
+    EXPECT_EQ(dlg.Messages, (std::vector<std::string>{"Nom de fichier trop long ou nom invalide : " + entree + "/UN_00001",
+                                                      FormeNomHote()}));
 }
 
 TEST_F(Echange, RoomIsTestedBeforeTheEntryIsWritten) {

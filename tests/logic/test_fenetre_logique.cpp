@@ -9,6 +9,7 @@
 #include "config/CommandesPoste.h"
 #include "config/DossiersUtilisateur.h"
 #include "config/ParametresFenetre.h"
+#include "config/VoyantsLecteurs.h"
 #include "core/Fichiers.h"
 #include "devices/AideClavier.h"
 #include "devices/Capture.h"
@@ -57,6 +58,78 @@ TEST(PlacementEcran, OneToOneWhereItAlwaysWasAndLargerZoomsKeepTheirShape) {
     EXPECT_EQ(Place(0, 0, TZoom::Ajuste).Ecran.L, 16);
 }
 
+// Ctrl+2 on a screen of 1920 × 1200 (a frame of 2 + 30 pixels): the ×2
+// window (2084 × 1226) would not fit, ×1 does; on 2560 × 1600 ×2 fits.
+TEST(PlacementEcran, AZoomNeverMakesTheWindowLargerThanTheScreen) {
+    EXPECT_EQ(ZoomQuiTient(TZoom::X2, 1920 - 4, 1200 - 32), TZoom::X1);
+    EXPECT_EQ(ZoomQuiTient(TZoom::X2, 2560 - 4, 1600 - 32), TZoom::X2);
+    EXPECT_EQ(ZoomQuiTient(TZoom::X2, 2084, 1226), TZoom::X2); // exactly
+    EXPECT_EQ(ZoomQuiTient(TZoom::X2, 2084, 1225), TZoom::X1);
+    EXPECT_EQ(ZoomQuiTient(TZoom::X1, 800, 600), TZoom::X1); // nothing smaller: the window shrinks
+    EXPECT_EQ(ZoomQuiTient(TZoom::Ajuste, 800, 600), TZoom::Ajuste);
+    // A window moved back within the screen, top-left corner first.
+    const TRect ecran{0, 0, 1920, 1200};
+    EXPECT_EQ(DansLaZone({900, 700, 1064, 682}, ecran), (TRect{856, 518, 1064, 682}));
+    EXPECT_EQ(DansLaZone({-50, -10, 1064, 682}, ecran), (TRect{0, 0, 1064, 682}));
+    EXPECT_EQ(DansLaZone({100, 100, 2500, 1300}, ecran), (TRect{0, 0, 2500, 1300}));
+    EXPECT_EQ(DansLaZone({100, 100, 800, 600}, {1920, 0, 1280, 1024}), (TRect{1920, 100, 800, 600}));
+}
+
+// ×1 and ×2 stay sharp while the window has their size; once the user drags
+// its corner the picture follows the window, as "Ajuster à la fenêtre".
+TEST(PlacementEcran, ResizingTheWindowScalesThePicture) {
+    EXPECT_EQ(ZoomEffectif(TZoom::X1, 1060, 650, false), TZoom::X1);
+    EXPECT_EQ(ZoomEffectif(TZoom::X2, 2084, 1226, false), TZoom::X2);
+    EXPECT_EQ(ZoomEffectif(TZoom::X1, 1400, 900, false), TZoom::Ajuste);
+    EXPECT_EQ(ZoomEffectif(TZoom::X2, 1060, 650, false), TZoom::Ajuste);
+    EXPECT_EQ(ZoomEffectif(TZoom::X1, 1061, 650, false), TZoom::Ajuste);
+    EXPECT_EQ(ZoomEffectif(TZoom::X1, 1920, 1080, true), TZoom::X1); // full screen keeps the sharp picture
+    const TPlacement p = Place(1400, 900, ZoomEffectif(TZoom::X1, 1400, 900, false));
+    EXPECT_EQ(p.Facteur, 0);
+    EXPECT_GT(p.Ecran.L, 1024);
+}
+
+// The drive lights: lit at least 150 ms after the last operation seen, bright
+// green reading, red writing or formatting; at rest dim for a drive that
+// holds a disk, dark for an empty one.
+TEST(VoyantsLecteurs, HeldLongEnoughToSeeAndShowWhichDrivesHoldADisk) {
+    TActiviteLecteurs activite;
+    TVoyantsLecteurs v;
+    auto disque = [](int slot) { return slot == 1 || slot == 3; };
+    v.Maj(activite, disque, 1000);
+    EXPECT_EQ(v.Aspect(1), TAspectVoyant::Monte);
+    EXPECT_EQ(v.Aspect(2), TAspectVoyant::Vide);
+    EXPECT_EQ(v.AvantRepos(1000), 0u);
+    activite.ActiviteLecteur(1, TOperationLecteur::Lecture); // one sector, a few microseconds
+    activite.ActiviteLecteur(3, TOperationLecteur::Formatage);
+    v.Maj(activite, disque, 1001);
+    EXPECT_EQ(v.Aspect(1), TAspectVoyant::Lecture);
+    EXPECT_EQ(v.Aspect(3), TAspectVoyant::Ecriture);
+    EXPECT_EQ(v.AvantRepos(1001), 150u);
+    v.Maj(activite, disque, 1150);
+    EXPECT_EQ(v.Aspect(1), TAspectVoyant::Lecture); // 149 ms after
+    EXPECT_EQ(v.AvantRepos(1150), 1u);
+    // A write keeps drive 1 lit, now red, for 150 ms more.
+    activite.ActiviteLecteur(1, TOperationLecteur::Ecriture);
+    v.Maj(activite, disque, 1151);
+    EXPECT_EQ(v.Aspect(1), TAspectVoyant::Ecriture);
+    EXPECT_EQ(v.Aspect(3), TAspectVoyant::Monte); // 150 ms after its format
+    EXPECT_EQ(v.AvantRepos(1151), 150u);
+    v.Maj(activite, disque, 1301);
+    EXPECT_EQ(v.Aspect(1), TAspectVoyant::Monte);
+    EXPECT_EQ(v.AvantRepos(1301), 0u);
+    // A drive emptied since: no light at all; a light held across the tick
+    // count's wrap still goes out.
+    activite.ActiviteLecteur(2, TOperationLecteur::Lecture);
+    v.Maj(activite, [](int) { return false; }, 0xFFFFFFF0u);
+    EXPECT_EQ(v.Aspect(2), TAspectVoyant::Lecture);
+    EXPECT_EQ(v.Aspect(1), TAspectVoyant::Vide);
+    v.Maj(activite, [](int) { return false; }, 140);
+    EXPECT_EQ(v.Aspect(2), TAspectVoyant::Vide);
+    EXPECT_EQ(v.Aspect(0), TAspectVoyant::Vide);
+    EXPECT_EQ(v.Aspect(7), TAspectVoyant::Vide);
+}
+
 TEST(Dossiers, BuildFolderWhenWritableUserFoldersOtherwiseOrWhenInstalled) {
     TDossierProgramme d;
     d.Ecrit("QBM71K.bin", "rom");
@@ -93,6 +166,14 @@ TEST_F(Capture, PngHoldsTheScreenAsShownUnderAFreeDatedName) {
     const THeureLocale h{2026, 12, 9, 3, 14, 5, 33, 0};
     EXPECT_EQ(NomCapture(h), "Zorvex-2026-12-09-14h05m33.png");
     EXPECT_EQ(NomCapture(h, 3), "Zorvex-2026-12-09-14h05m33-3.png");
+    // PDF prints are named the same way.
+    EXPECT_EQ(NomHorodate(h, ".pdf", 2), "Zorvex-2026-12-09-14h05m33-2.pdf");
+    std::string plein;
+    EXPECT_EQ(CheminHorodateLibre("/d/", h, ".pdf", plein, [](const std::string&) { return true; }), "");
+    EXPECT_NE(plein.find("seconde"), std::string::npos) << plein;
+    EXPECT_EQ(CheminHorodateLibre("/d/", h, ".pdf", plein,
+                                  [](const std::string& c) { return c.find("-5.pdf") == std::string::npos; }),
+              "/d/Zorvex-2026-12-09-14h05m33-5.pdf");
     m->RamTv[0] = 0xC1; // inverse video, so the bitmap is not uniform
     m->GraphZorv[0x1234] = 5;
     std::string erreur;

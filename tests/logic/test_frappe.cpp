@@ -100,4 +100,23 @@ TEST(Frappe, LongTextFedAsTheProgramDrainsTheQueue) {
     for (int32_t mode : ModesVus) EXPECT_EQ(mode, 1);
 }
 
+// Keys typed while the machine is paused come after the rest, in order, as
+// the queue makes room; a source that had run dry takes them too.
+TEST(Frappe, MessagesAddedLaterAreTypedInTheirTurn) {
+    auto m = std::make_unique<TMachine>();
+    m->InitMachine();
+    TFrappeTexte frappe;
+    EXPECT_FALSE(frappe.Alimente(*m, TContexteClavier{}, DeuxEntrees));
+    for (char16_t c : std::u16string(u"ABCDEFG")) frappe.Ajoute({TTypeMessageClavier::Caractere, c});
+    EXPECT_TRUE(frappe.Alimente(*m, TContexteClavier{}, DeuxEntrees));
+    EXPECT_EQ(m->NbCarClav, 12); // six keys of two entries
+    EXPECT_EQ(frappe.Restants(), 1u);
+    EXPECT_EQ(m->BufClav[0], 0x0341);
+    EXPECT_EQ(m->BufClav[11], 0x0746);
+    m->VideClavier();
+    EXPECT_FALSE(frappe.Alimente(*m, TContexteClavier{}, DeuxEntrees));
+    EXPECT_EQ(m->NbCarClav, 2);
+    EXPECT_EQ(m->BufClav[0], 0x0347);
+}
+
 } // namespace

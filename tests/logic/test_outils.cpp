@@ -31,6 +31,24 @@ TEST(Outils, TextHelpers) {
     EXPECT_EQ(Format("%.4X %s", 0xBEEFu, std::string(300, 'x').c_str()).size(), 305u);
 }
 
+// What the user reads: narrow no-break spaces between groups, "." before
+// the decimals, rounding to the decimals asked for, no "-0".
+TEST(Outils, FrenchNumbersForTheUser) {
+    const std::string f = "\u202f";
+    EXPECT_EQ(NombreFr(int64_t(1261568)), "1" + f + "261" + f + "568");
+    EXPECT_EQ(NombreFr(int64_t(-409600)), "-409" + f + "600");
+    EXPECT_EQ(NombreFr(int64_t(999)), "999");
+    EXPECT_EQ(NombreFr(int64_t(0)), "0");
+    EXPECT_EQ(NombreFr(INT64_MIN), "-9" + f + "223" + f + "372" + f + "036" + f + "854" + f + "775" + f + "808");
+    EXPECT_EQ(NombreFr(11045.4, 0), "11" + f + "045");
+    EXPECT_EQ(NombreFr(35.344, 2), "35.34");
+    EXPECT_EQ(NombreFr(1234567.891, 1), "1" + f + "234" + f + "567.9");
+    EXPECT_EQ(NombreFr(999.96, 1), "1" + f + "000.0");
+    EXPECT_EQ(NombreFr(-0.001, 2), "0.00");
+    EXPECT_EQ(NombreFr(-2.5, 1), "-2.5");
+    EXPECT_EQ(NombreFr(100.0, 0), "100");
+}
+
 TEST(Outils, NumbersInOneConvention) {
     EXPECT_EQ(LitHexa("2100", 0xFFFF), 0x2100u);
     EXPECT_EQ(LitHexa("2100H", 0xFFFF), 0x2100u);

@@ -104,7 +104,8 @@ TEST_F(Import, EverySkippedHostFileIsListedWithItsReasonBeforeTheSummary) {
     ASSERT_EQ(::mkfifo((entree / "TUBE_00001_00000").c_str(), 0644), 0);
     Importe(); // a FIFO would block a plain open: the import must not hang on it
     const std::vector<std::string> attendus = {
-        Ignore("SUB/DEEP", "dossier dans un sous-dossier : le disque n'a qu'un niveau de r\u00e9pertoires"),
+        "Dossier ignor\u00e9 : " + entree.string() + "/SUB/DEEP/ (dossier dans un sous-dossier : le disque n'a qu'un "
+        "niveau de r\u00e9pertoires ; rien de ce qu'il contient n'est import\u00e9)",
         Ignore("ABCDEFXY_00001_00000", "m\u00eame nom sur le disque que " + entree.string() + "/ABCDEFGH_00001_00000"),
         Ignore("TUBE_00001_00000", "pas un fichier ordinaire : tube, p\u00e9riph\u00e9rique ou socket"),
         Ignore("ZERO_00000_00000", "C1 et C2 valent 0 : le disque le prendrait pour un r\u00e9pertoire"),

@@ -320,7 +320,7 @@ TEST(Noms, PaddedUpperCasedAndCut) {
     EXPECT_EQ(NomCadre("notes de cours", 15), "NOTES DE COURS ");
     EXPECT_EQ(NomCadre("abcdefgh", 6), "ABCDEF");
     EXPECT_EQ(NomCadre("\u00e9t\u00e9", 6), "\xE9T\xE9   ");
-    EXPECT_EQ(NomAffichable("A\x01\xE9"), "A?\u00e9");
+    EXPECT_EQ(NomAffichable("A\x01\xE9"), "A\u2510\u00e9");
     EXPECT_EQ(NomSansEspaces(std::string(" \0AB C\x1F  ", 9)), "AB C");
 }
 

@@ -183,6 +183,35 @@ TEST_F(Variables, StackRowsFromTheStackPointer) {
     EXPECT_EQ(p.Lignes()[0].Mot(), uint16_t(m->ReadMem(0x1FFF, 0) << 8 | m->ReadMem(0x1FFE, 0)));
 }
 
+// Rebuilt while its window was hidden, from a stack somewhere else: the
+// window opens with no row in red, then colours what the next step changes.
+TEST_F(Variables, StackWindowOpensWithNoRowInRed) {
+    TFenetrePile fen(d);
+    int vues = 0;
+    fen.SurMaj = [&] { ++vues; };
+    // LXI SP,7FFEH / LXI B,1234H / PUSH B
+    Code(0x2000, {0x31, 0xFE, 0x7F, 0x01, 0x34, 0x12, 0xC5});
+    m->RegPC = 0x2000;
+    m->RegSP = 0xCB4F; // as at power-on
+    m->ChangeEtatCPU(CPUStop);
+    d.MajFenPile();
+    hote.Pompe();
+    d.Pas(); // LXI SP
+    hote.Pompe();
+    ASSERT_TRUE(d.Pile.Lignes()[0].Change); // every row is new to the view
+    fen.Ouvre();
+    EXPECT_EQ(vues, 3);
+    ASSERT_EQ(d.Pile.Lignes()[0].Adresse, 0x7FFE);
+    for (const TLignePile& l : d.Pile.Lignes()) ASSERT_FALSE(l.Change) << l.Texte();
+    d.Pas(); // LXI B
+    hote.Pompe();
+    d.Pas(); // PUSH B
+    hote.Pompe();
+    EXPECT_EQ(d.Pile.Lignes()[0].Texte(), "7FFC 34 12 1234");
+    EXPECT_TRUE(d.Pile.Lignes()[0].Change);
+    EXPECT_FALSE(d.Pile.Lignes()[1].Change);
+}
+
 TEST_F(Variables, StackViewColoursWhatAStepPushedOrChanged) {
     TFenetrePile fen(d);
     // LXI B,1234H / PUSH B / INX SP / INX SP / NOP
@@ -243,6 +272,27 @@ TEST(Conversions, BytesToDecimal) {
     EXPECT_FALSE(HexVersOctets("3F G0").Valide);
     for (double x : {0.0, -0.0, 1e-310, 6.02214076e23, -123.456})
         EXPECT_EQ(DoubleDeOctets(OctetsDeDouble(x)), x);
+}
+
+// The 8 bytes written without blanks read as they are; a text that is not
+// wholly a number, or empty, is refused with a reason instead of giving 0.
+TEST(Conversions, UnspacedBytesAndRefusedTexts) {
+    EXPECT_EQ(HexVersOctets("40BB000000000000").Octets, HexVersOctets("40 BB 00 00 00 00 00 00").Octets);
+    EXPECT_TRUE(HexVersOctets(" 40bb000000000000 ").Valide);
+    EXPECT_EQ(ConvertitVersFlottant("40BB000000000000").Texte, "6912.00000000000000");
+    EXPECT_EQ(ConvertitVersFlottant("40BB000000000000").Erreur, "");
+    EXPECT_EQ(ConvertitVersFlottant("C0 04").Texte, "-2.50000000000000");
+    const TResultatConversion hexa = ConvertitVersFlottant("40BB00000000000G");
+    EXPECT_EQ(hexa.Texte, "");
+    EXPECT_EQ(hexa.Erreur, "Valeur hexad\u00e9cimale illisible : \u00ab 40BB00000000000G \u00bb (8 octets "
+                           "s\u00e9par\u00e9s par des blancs, ou 16 chiffres \u00e0 la suite)");
+    EXPECT_NE(ConvertitVersFlottant("1 2 3 4 5 6 7 8 9").Erreur, "");
+    EXPECT_EQ(ConvertitVersFlottant("   ").Erreur, "Aucune valeur hexad\u00e9cimale \u00e0 convertir");
+    EXPECT_EQ(ConvertitVersHexa(" -2.5 ").Texte, "C0 04 00 00 00 00 00 00 ");
+    EXPECT_EQ(ConvertitVersHexa("abc").Erreur, "Valeur flottante illisible : \u00ab abc \u00bb (par exemple -2.5E3)");
+    EXPECT_NE(ConvertitVersHexa("2.5x").Erreur, "");
+    EXPECT_NE(ConvertitVersHexa("1E").Erreur, "");
+    EXPECT_EQ(ConvertitVersHexa("").Erreur, "Aucune valeur flottante \u00e0 convertir");
 }
 
 TEST(Conversions, KeyFilters) {

@@ -70,6 +70,18 @@ printf ' include inc.asm\n' > "$T/main.asm"; printf ' nop\n' > "$T/inc.asm"
 [ "$(cat "$T/inc.asm")" = " nop" ] || echec "INCLUDE modifié"
 cmp -s "$T/rom.asm" "$T/garde.asm" || echec "source modifié"
 
+# The line map beside the image, read by the debugger's console.
+printf '        ORG 2100H\nDEBUT:  MVI A,1\n        include inc.asm\n        HLT\n' > "$T/carte.asm"
+(cd "$T" && "$ZORV" asm carte.asm -o carte.bin --debug-info carte.zdbg) || echec "--debug-info"
+grep -q '"format": "EmulZorv-zdbg"' "$T/carte.zdbg" || echec "carte : format"
+grep -qF "\"$T/inc.asm\"" "$T/carte.zdbg" || echec "carte : chemin absolu de l'INCLUDE"
+"$ZORV" debug --load 2100="$T/carte.bin" --pc 2100 -e "sym charge $T/carte.zdbg" -e "pas" -e "source" \
+    -e "source 2103" > "$T/console" || echec "console sur la carte"
+grep -qxF "2102H $T/inc.asm:1" "$T/console" || echec "source de la ligne incluse"
+grep -qxF "2103H $T/carte.asm:4" "$T/console" || echec "source d'une ligne du principal"
+"$ZORV" asm "$T/carte.asm" -o "$T/c2.bin" --debug-info "$T/carte.asm" 2> /dev/null; [ $? = 2 ] ||
+    echec "carte sur le source"
+
 "$ZORV" asm --help | grep -q "INCLUDE" || echec "aide asm"
 "$ZORV" dasm --help | grep -q -- "--org" || echec "aide dasm"
 echo OK

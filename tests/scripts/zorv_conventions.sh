@@ -80,7 +80,7 @@ refus "disque dossier" "$T est un dossier" "$ZORV" run --disk 1="$T"
 refus "numéro de lecteur immense" "N=IMAGE[:ro]" "$ZORV" run --disk 99999999999999999999999=a.img
 truncate -s 1000 "$T/petit.img"
 LC_ALL=C "$ZORV" run --disk 1="$T/petit.img" 2> "$T/err"
-grep -q '788,480 octets' "$T/err"; verifie "séparateur de milliers de la locale C" $?
+grep -q '788 480 octets' "$T/err"; verifie "espace fine entre les milliers, même sous la locale C" $?
 refus "ROM dossier" "$T est un dossier" "$ZORV" run --rom "$T"
 refus "ROM périphérique" "/dev/zero n'est pas un fichier ordinaire" "$ZORV" run --rom /dev/zero
 refus "dasm d'un dossier" "$T est un dossier" "$ZORV" dasm "$T" --org 0

@@ -42,6 +42,15 @@ verifie "ligne des registres" $?
 [ "$(sed -n 10p "$T/sortie")" = "raz : processeur arrêté en 0000H" ]; verifie "raz" $?
 [ "$(grep -c '' "$T/sortie")" = 11 ]; verifie "une ligne par résultat" $?
 
+# The machine's boxes (a write into the boot ROM) go to stderr, never among
+# the console's results on stdout.
+printf '\x3e\x10\x32\x34\x02\x76' > "$T/rom.bin"
+"$ZORV" debug --load 2000="$T/rom.bin" --pc 2000 -e lance -e etat > "$T/sortie" 2> "$T/erreurs"
+verifie "statut après l'écriture en ROM" $?
+[ "$(cat "$T/erreurs")" = "Ecriture en ROM boot PC=2002, Adresse=0234, Donnée=10" ]; verifie "écriture en ROM sur stderr" $?
+[ "$(cat "$T/sortie")" = "arrêt : HLT à 2005H
+HLT" ]; verifie "rien que les résultats sur stdout" $?
+
 # -e in order; standard input otherwise.
 "$ZORV" debug $GRAINE --load 2000="$T/prog.bin" --pc 2000 -e 'jusqua 2006' -e lance > "$T/sortie"
 verifie "statut des -e" $?

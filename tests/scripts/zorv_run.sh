@@ -37,6 +37,9 @@ verifie "statut après les messages" $?
 [ "$(sed -n 1p "$T/erreurs")" = "Mauvaise valeur de jeu d'instructions : 10H" ]; verifie "message du jeu d'instructions" $?
 [ "$(sed -n 2p "$T/erreurs")" = "Ecriture en ROM boot PC=2004, Adresse=0234, Donnée=10" ]; verifie "message d'écriture en ROM" $?
 grep -q '^A=01 ' "$T/sortie"; verifie "la suite du programme a tourné" $?
+"$ZORV" run --load 2000="$T/msg.bin" --pc 2000 --until-halt --screen-text > "$T/sortie" 2> "$T/erreurs"
+! grep -q 'Ecriture en ROM' "$T/sortie" && grep -q '^Ecriture en ROM boot' "$T/erreurs"
+verifie "l'écriture en ROM hors du texte de l'écran" $?
 
 # An endless loop: the instruction limit ends it; status 3 only when a stop condition was asked.
 printf '\xc3\x00\x20' > "$T/boucle.bin"
@@ -44,8 +47,8 @@ printf '\xc3\x00\x20' > "$T/boucle.bin"
 [ $? = 3 ]; verifie "statut 3 à la limite d'instructions" $?
 "$ZORV" run --load 2000="$T/boucle.bin" --pc 2000 --max-instructions 1000 --stats 2> "$T/erreurs"
 verifie "statut 0 sans condition d'arrêt" $?
-grep -q '^instructions : 1000$' "$T/erreurs"; verifie "statistiques" $?
-grep -q '^états T : 10000$' "$T/erreurs"; verifie "états T (JMP : 10)" $?
+grep -q '^instructions : 1 000$' "$T/erreurs"; verifie "statistiques" $?
+grep -q '^états T : 10 000$' "$T/erreurs"; verifie "états T (JMP : 10)" $?
 # At 1000 kHz the thousand JMPs take 10 ms of machine time.
 "$ZORV" run --load 2000="$T/boucle.bin" --pc 2000 --max-instructions 1000 --horloge 1000 --stats 2> "$T/erreurs"
 grep -q '^temps virtuel : 0.010000 s$' "$T/erreurs"; verifie "temps virtuel à 1000 kHz" $?

@@ -6,6 +6,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QEventLoop>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -23,6 +26,7 @@
 #include "devices/AideClavier.h"
 #include "devices/Capture.h"
 #include "disks/ActiviteLecteurs.h"
+#include "disks/GesDsqForm.h"
 #include "ui/AideClavierForm.h"
 #include "ui/BarreEtat.h"
 #include "ui/MainForm.h"
@@ -49,6 +53,12 @@ bool Attends(const std::function<bool()>& fini, int ms = 10000, const std::funct
     garde.start(ms);
     boucle.exec();
     return fini();
+}
+
+// The window's picture, for docs/ when ZORV_CAPTURES names a folder.
+void Capture(QWidget* w, const char* nom) {
+    const QString dossier = qEnvironmentVariable("ZORV_CAPTURES");
+    if (!dossier.isEmpty()) w->grab().save(dossier + "/" + nom);
 }
 
 void Frappe(QWidget* w, int cle, const QString& texte) {
@@ -124,8 +134,9 @@ TEST_F(Commandes, ScreenScalesSharplyAtTwoAndSmoothlyWhenFitted) {
         return TRect{f->PaintBox1->x(), f->PaintBox1->y(), f->PaintBox1->width(), f->PaintBox1->height()};
     };
     const TRect unUn = place();
+    f->ZoneDisponible = [] { return QRect(0, 0, 2560, 1600); };
     f->ChoisitZoom(TZoom::X2);
-    f->resize(2084, 1226);
+    const QSize tailleX2 = f->size();
     const TRect x2 = place();
     const bool lisseX2 = f->PaintBox1->Lisse;
     f->ChoisitZoom(TZoom::Ajuste);
@@ -134,6 +145,7 @@ TEST_F(Commandes, ScreenScalesSharplyAtTwoAndSmoothlyWhenFitted) {
     const bool lisseAjuste = f->PaintBox1->Lisse;
     f->close();
     EXPECT_EQ(unUn, (TRect{16, 56, 1024, 576}));
+    EXPECT_EQ(tailleX2, QSize(2084, 1226));
     EXPECT_EQ(x2, (TRect{16, 56, 2048, 1152}));
     EXPECT_FALSE(lisseX2);
     EXPECT_EQ(ajuste, (TRect{22, 82, 1552, 873}));
@@ -144,6 +156,75 @@ TEST_F(Commandes, ScreenScalesSharplyAtTwoAndSmoothlyWhenFitted) {
     EXPECT_FALSE(choix.PleinEcran);
     EXPECT_EQ(f->ActCapture->shortcut(), QKeySequence(Qt::Key_F12));
     EXPECT_EQ(f->ActPleinEcran->shortcut(), QKeySequence(Qt::Key_F11));
+}
+
+// Ctrl+2 on a 1920 × 1200 screen: ×2 does not fit, the window stays within
+// the screen at ×1 and says so; dragging its corner scales the picture.
+TEST_F(Commandes, ZoomFitsTheScreenAndTheWindowsSizeScalesThePicture) {
+    Cree();
+    SansMachine();
+    f->ZoneDisponible = [] { return QRect(0, 0, 1920, 1200); };
+    f->move(1000, 700);
+    f->ActZoom2->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f->Zoom(), TZoom::X1);
+    EXPECT_TRUE(f->ActZoom1->isChecked());
+    EXPECT_FALSE(f->ActZoom2->isChecked());
+    EXPECT_EQ(f->size(), QSize(1060, 650));
+    EXPECT_LE(f->frameGeometry().bottom(), 1199);
+    EXPECT_LE(f->frameGeometry().right(), 1919);
+    EXPECT_EQ(f->BarreEtat()->LabelMessage->text(),
+              QString::fromUtf8("Zoom \u00d72 trop grand pour l'\u00e9cran (1\u202f920 \u00d7 1\u202f200) : zoom \u00d71"));
+    EXPECT_FALSE(f->PaintBox1->Lisse);
+    EXPECT_EQ(f->PaintBox1->size(), QSize(1024, 576));
+    // The user drags the corner: the picture follows, smoothed.
+    f->resize(1400, 900);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(f->PaintBox1->Lisse);
+    EXPECT_GT(f->PaintBox1->width(), 1024);
+    EXPECT_EQ(f->PaintBox1->width() * 9, f->PaintBox1->height() * 16);
+    // Ctrl+1 gives the sharp ×1 back.
+    f->ActZoom1->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f->size(), QSize(1060, 650));
+    EXPECT_FALSE(f->PaintBox1->Lisse);
+    EXPECT_EQ(f->PaintBox1->geometry(), QRect(16, 56, 1024, 576));
+    f->close();
+}
+
+// Keys typed at the screen while the machine is paused are kept, as a paste
+// is, and reach the machine's queue as it reads it once it runs again.
+TEST_F(Commandes, KeysTypedDuringPauseAreKeptForTheRun) {
+    Cree();
+    M().ModeClavier = 0;
+    bool arretee = false;
+    int pendant = -1, apres = -1;
+    QString statut;
+    std::vector<uint16_t> file;
+    QTimer::singleShot(30, f.get(), [&] { f->ActPause->trigger(); });
+    ASSERT_TRUE(Attends([&] { return !M().BoucleActive && M().EtatCPU == CPUStop; }));
+    arretee = true;
+    for (int i = 0; i < 14; ++i) Frappe(f->PaintBox1, Qt::Key_A + i % 3, QString(QChar('a' + i % 3)));
+    pendant = M().NbCarClav;
+    file.assign(M().BufClav.begin(), M().BufClav.begin() + M().NbCarClav);
+    statut = f->BarreEtat()->LabelMessage->text();
+    // Running again, the program takes every key: the two left follow.
+    QTimer::singleShot(10, f.get(), [&] {
+        for (int i = 0; i < 12; ++i) M().RetireTouche();
+        apres = M().NbCarClav;
+        f->close();
+    });
+    f->ActPause->trigger();
+    ASSERT_TRUE(Fin([&] { return apres >= 0; }));
+    EXPECT_TRUE(arretee);
+    EXPECT_EQ(pendant, 12);
+    ASSERT_EQ(file.size(), 12u);
+    EXPECT_EQ(file[0] & 0xFF, 'a');
+    EXPECT_EQ(file[1] & 0xFF, 'b');
+    EXPECT_EQ(statut, QString::fromUtf8("Machine arr\u00eat\u00e9e : 14 touches gard\u00e9es pour la reprise"));
+    EXPECT_EQ(apres, 2);
+    EXPECT_EQ(M().BufClav[0] & 0xFF, 'a');
+    EXPECT_EQ(M().BufClav[1] & 0xFF, 'b');
 }
 
 TEST_F(Commandes, CaptureWritesTheMachinesBitmapAndSaysWhere) {
@@ -223,17 +304,36 @@ TEST_F(Commandes, PauseAndResumeShowInTitleAndStatusBar) {
     EXPECT_TRUE(titre.endsWith(QStringLiteral(" - RUN")));
 }
 
-TEST_F(Commandes, DriveLightComesOnWithActivityAndGoesOut) {
+// One sector read at full speed lasts microseconds: the light stays lit at
+// least 150 ms; at rest a drive with a disk shows a dim light, an empty one
+// none.
+TEST_F(Commandes, DriveLightComesOnWithActivityHoldsAndRestsDimWhenADiskIsIn) {
+    Ecrit("disque.img", std::vector<uint8_t>(1261568, 0xE5)); // drive 9
+    Ecrit("autre.img", std::vector<uint8_t>(788480, 0xE5));   // drive 1
     Cree();
     EXPECT_EQ(f->BarreEtat()->LabelModele->text(), QStringLiteral("T7E - 128 k-octets"));
     bool allumee = false, eteinte = false, autre = true;
+    qint64 tenue = 0;
+    TAspectVoyant repos = TAspectVoyant::Lecture, vide = TAspectVoyant::Lecture;
+    QString styleMonte, styleVide;
+    QElapsedTimer chrono;
     QTimer::singleShot(10, f.get(), [&] {
+        ASSERT_TRUE(f->FormGesDsq().InsereImage(3, QString::fromStdString((dossier / "disque.img").string())));
+        ASSERT_TRUE(f->FormGesDsq().InsereImage(1, QString::fromStdString((dossier / "autre.img").string())));
+        f->BarreEtat()->MajLumieres();
+        styleMonte = f->BarreEtat()->LabelLecteurs[2]->styleSheet();
+        styleVide = f->BarreEtat()->LabelLecteurs[1]->styleSheet();
+        chrono.start();
         f->Lecteurs().SignaleActivite(3, TOperationLecteur::Lecture);
         Quand([&] { return f->BarreEtat()->LumiereAllumee(3); }, [&] {
             allumee = true;
             autre = f->BarreEtat()->LumiereAllumee(1);
+            Capture(f->BarreEtat(), "voyants-lecteurs.png");
             Quand([&] { return !f->BarreEtat()->LumiereAllumee(3); }, [&] {
+                tenue = chrono.elapsed();
                 eteinte = true;
+                repos = f->BarreEtat()->Aspect(3);
+                vide = f->BarreEtat()->Aspect(2);
                 f->close();
             });
         });
@@ -241,6 +341,11 @@ TEST_F(Commandes, DriveLightComesOnWithActivityAndGoesOut) {
     ASSERT_TRUE(Fin([&] { return eteinte; }));
     EXPECT_TRUE(allumee);
     EXPECT_FALSE(autre);
+    EXPECT_GE(tenue, 150);
+    EXPECT_EQ(repos, TAspectVoyant::Monte);
+    EXPECT_EQ(vide, TAspectVoyant::Vide);
+    EXPECT_EQ(f->BarreEtat()->Aspect(1), TAspectVoyant::Monte);
+    EXPECT_NE(styleMonte, styleVide);
     EXPECT_EQ(f->BarreEtat()->LabelLecteurs[2]->text(), QStringLiteral("9"));
 }
 
@@ -275,6 +380,22 @@ TEST_F(Commandes, KeyboardHelpListsTheRulesOfTheCurrentMode) {
     EXPECT_TRUE(trouve);
     aide->CBMode->setCurrentIndex(aide->CBMode->findData(0));
     EXPECT_EQ(aide->LVTouches->rowCount(), int(AideClavier(0).size()));
+    aide->CBMode->setCurrentIndex(aide->CBMode->findData(1));
+    Capture(aide, "aide-clavier.png");
+    // Every column whole, in every mode: the window is as wide as the table.
+    for (int mode = -1; mode <= 2; ++mode) {
+        aide->CBMode->setCurrentIndex(aide->CBMode->findData(mode));
+        int colonnes = 0;
+        for (int c = 0; c < 3; ++c) colonnes += aide->LVTouches->columnWidth(c);
+        EXPECT_LE(colonnes, aide->LVTouches->viewport()->width()) << mode;
+        EXPECT_EQ(aide->LVTouches->horizontalScrollBar()->maximum(), 0) << mode;
+        QAbstractItemModel* modele = aide->LVTouches->model();
+        for (int i = 0; i < aide->LVTouches->rowCount(); ++i) {
+            const QString texte = modele->data(modele->index(i, 2)).toString();
+            ASSERT_LE(aide->LVTouches->fontMetrics().horizontalAdvance(texte), aide->LVTouches->columnWidth(2))
+                << mode << " " << texte.toStdString();
+        }
+    }
     f->close();
     ASSERT_TRUE(Fin([] { return true; }));
 }

@@ -208,6 +208,31 @@ TEST_F(Fenetre, MissingBootRomClosesTheWindow) {
     EXPECT_EQ(M().NbInstructions, 0u);
 }
 
+// Each box runs its own event loop, where the first loader's close request
+// arrives: it waits until the last box is closed, so every box shows, in
+// the loaders' order, over the window still open.
+TEST_F(Fenetre, EveryMissingImageIsReportedInOrderBeforeTheWindowCloses) {
+    std::filesystem::remove(dossier / "G-CAR-T9.bin");
+    std::filesystem::remove(dossier / "QBM71K.bin");
+    std::filesystem::remove(dossier / "T318-C.bin");
+    std::vector<bool> ouverte;
+    PendantBoite = [&] {
+        QEventLoop boucle;
+        QTimer::singleShot(30, &boucle, &QEventLoop::quit);
+        boucle.exec();
+        ouverte.push_back(f->isVisible());
+    };
+    Cree();
+    ASSERT_EQ(boites.size(), 3u);
+    EXPECT_EQ(boites[0].second, "Le fichier " + (dossier / "G-CAR-T9.bin").string() + " est absent");
+    EXPECT_EQ(boites[1].second, "Le fichier " + (dossier / "QBM71K.bin").string() + " est absent");
+    EXPECT_EQ(boites[2].second, "Le fichier " + (dossier / "T318-C.bin").string() + " est absent");
+    EXPECT_EQ(ouverte, (std::vector<bool>{true, true, true}));
+    Tourne();
+    EXPECT_FALSE(f->isVisible());
+    EXPECT_EQ(M().NbInstructions, 0u);
+}
+
 TEST_F(Fenetre, OversizedBootRomClosesTheWindow) {
     Ecrit("QBM71K.bin", std::vector<uint8_t>(4097, 0));
     Cree();
@@ -306,8 +331,10 @@ TEST_F(Fenetre, LocalTimeFollowsTheSystemClock) {
 TEST_F(Fenetre, KeysReachTheQueueOnceAndUnmatchedOnesTheirWidget) {
     if (!TraductionPresente()) GTEST_SKIP() << "key rules not built";
     Cree();
-    QLineEdit champ;
-    champ.show();
+    // A field of the main window (another window of the program keeps its
+    // keys: the debugger's command line).
+    auto* champ = new QLineEdit(f.get());
+    champ->show();
     std::vector<uint16_t> apresA, apresAccent;
     QString texteChamp, texteModal;
     int fileApresModal = -1;
@@ -322,11 +349,11 @@ TEST_F(Fenetre, KeysReachTheQueueOnceAndUnmatchedOnesTheirWidget) {
         apresAccent.assign(M().BufClav.begin(), M().BufClav.begin() + M().NbCarClav);
         M().VideClavier();
         M().ModeClavier = 2; // ê has no rule in this mode
-        Frappe(&champ, Qt::Key_A, "a");
-        Frappe(&champ, Qt::Key_Ecircumflex, QString::fromUtf8("\u00ea"));
-        Frappe(&champ, Qt::Key_Dead_Diaeresis, QString());
-        Frappe(&champ, Qt::Key_U, "u");
-        texteChamp = champ.text();
+        Frappe(champ, Qt::Key_A, "a");
+        Frappe(champ, Qt::Key_Ecircumflex, QString::fromUtf8("\u00ea"));
+        Frappe(champ, Qt::Key_Dead_Diaeresis, QString());
+        Frappe(champ, Qt::Key_U, "u");
+        texteChamp = champ->text();
         // A modal box keeps its keys.
         QDialog boite;
         auto* saisie = new QLineEdit(&boite);
@@ -346,8 +373,8 @@ TEST_F(Fenetre, KeysReachTheQueueOnceAndUnmatchedOnesTheirWidget) {
     EXPECT_EQ(texteModal, "z");
     EXPECT_EQ(fileApresModal, 1);
     // Capture ends with the run loop: keys then reach their widgets.
-    Frappe(&champ, Qt::Key_B, "b");
-    EXPECT_EQ(champ.text(), QString::fromUtf8("\u00ea\u00fcb"));
+    Frappe(champ, Qt::Key_B, "b");
+    EXPECT_EQ(champ->text(), QString::fromUtf8("\u00ea\u00fcb"));
 }
 
 } // namespace

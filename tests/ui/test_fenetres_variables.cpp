@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -171,6 +172,59 @@ TEST_F(FenetresVariables, StackWindowFollowsTheSteps) {
     EXPECT_EQ(haut->foreground(3).color(), QColor(0xD0, 0, 0));
     EXPECT_EQ(pile->LVPile->topLevelItem(254)->text(0), "81FA");
     Capture(pile, "pile.png");
+}
+
+// The stack moved while the window was closed: it opens with every row in
+// black, and colours what the next step pushes.
+TEST_F(FenetresVariables, StackWindowOpensWithoutRed) {
+    m.RegSP = 0xCB4F;
+    d.MajFenPile();
+    Pompe();
+    cpu->SBStep->click(); // LXI SP,8000H: every row new
+    Pompe();
+    cpu->BtnAffPile->click();
+    Pompe();
+    TStackForm* pile = cpu->StackForm;
+    ASSERT_EQ(pile->LVPile->topLevelItemCount(), 255);
+    EXPECT_EQ(pile->LVPile->topLevelItem(0)->text(0), "8000");
+    const QColor rouge(0xD0, 0, 0);
+    int rouges = 0;
+    for (int i = 0; i < pile->LVPile->topLevelItemCount(); ++i)
+        rouges += pile->LVPile->topLevelItem(i)->foreground(3).color() == rouge;
+    EXPECT_EQ(rouges, 0);
+    cpu->SBStep->click(); // LXI B
+    cpu->SBStep->click(); // PUSH B
+    Pompe();
+    EXPECT_EQ(pile->LVPile->topLevelItem(0)->text(0), "7FFE");
+    EXPECT_EQ(pile->LVPile->topLevelItem(0)->foreground(3).color(), rouge);
+    EXPECT_NE(pile->LVPile->topLevelItem(1)->foreground(3).color(), rouge);
+}
+
+// The 8 bytes typed or pasted without blanks convert; a text that is not a
+// number is refused with its reason, the other entry unchanged.
+TEST_F(FenetresVariables, ConverterTakesUnspacedBytesAndRefusesTheRest) {
+    TConvertForm* conv = cpu->ConvertForm;
+    conv->show();
+    conv->EditHex->selectAll();
+    Tape(conv->EditHex, "40bb000000000000");
+    EXPECT_EQ(conv->EditHex->text(), "40BB000000000000");
+    conv->SBToFloat->click();
+    EXPECT_EQ(conv->EditFloat->text(), "6912.00000000000000");
+    EXPECT_TRUE(conv->LabelErreur->text().isEmpty());
+    conv->EditHex->setText("40BB 0000 zz"); // pasted: past the key filter
+    conv->SBToFloat->click();
+    EXPECT_EQ(conv->EditFloat->text(), "6912.00000000000000");
+    EXPECT_TRUE(conv->LabelErreur->text().startsWith(QString::fromUtf8("Valeur hexad\u00e9cimale illisible")))
+        << conv->LabelErreur->text().toStdString();
+    conv->EditFloat->setText("douze");
+    conv->SBToHex->click();
+    EXPECT_EQ(conv->EditHex->text(), "40BB 0000 zz");
+    EXPECT_EQ(conv->LabelErreur->text(), QString::fromUtf8("Valeur flottante illisible : \u00ab douze \u00bb (par exemple -2.5E3)"));
+    conv->EditFloat->setText("-2.5");
+    conv->SBToHex->click();
+    EXPECT_EQ(conv->EditHex->text(), "C0 04 00 00 00 00 00 00 ");
+    EXPECT_TRUE(conv->LabelErreur->text().isEmpty());
+    conv->BtnOK->click();
 }
 
 TEST_F(FenetresVariables, ConverterKeysAndConversions) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,10 @@ TEST_F(Impression, AJobEndedByImprimeBecomesAPdfWithHeaderAndPageNumbers) {
     EXPECT_FALSE(f->Machine().ImprEnCours);
     const auto pdfs = Pdfs();
     ASSERT_EQ(pdfs.size(), 1u);
+    // Named by date and time as the screenshots are.
+    EXPECT_TRUE(std::regex_match(pdfs[0].filename().string(),
+                                 std::regex(R"(Zorvex-\d{4}-\d\d-\d\d-\d\dh\d\dm\d\d(-\d+)?\.pdf)")))
+        << pdfs[0];
     if (const char* copie = std::getenv("ZORV_COPIE_IMPRESSION")) fs::copy_file(pdfs[0], copie, fs::copy_options::overwrite_existing);
     ASSERT_EQ(std::system("command -v pdftotext > /dev/null"), 0) << "pdftotext (poppler-utils) manque";
     const std::string info = Sortie("pdfinfo '" + pdfs[0].string() + "'");

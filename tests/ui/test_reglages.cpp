@@ -26,6 +26,7 @@
 
 #include "config/ImprForm.h"
 #include "config/ParamsForm.h"
+#include "ui/BarreEtat.h"
 #include "ui/MainForm.h"
 
 namespace {
@@ -179,6 +180,39 @@ TEST_F(FenetresReglages, EmulatorSettingsOkAppliesCancelKeepsEverything) {
     EXPECT_EQ(iniApresAnnuler, iniApresOk);
     EXPECT_EQ(M().NumPoste, 129);
     EXPECT_EQ(M().IndCoulGrph, 0);
+}
+
+// Under the dialog the machine waits: the title and the status bar say
+// STOP, then RUN again; the new model shows at once in both.
+TEST_F(FenetresReglages, TitleAndStatusBarFollowTheDialogAndTheNewModel) {
+    Cree();
+    QString titreAvant, titrePendant, etatPendant, titreApres, etatApres, modeleApres;
+    Ouvre(
+        f->TBParams,
+        [&](QWidget* w) {
+            auto* d = qobject_cast<TFormParams*>(w);
+            ASSERT_NE(d, nullptr);
+            titrePendant = f->windowTitle();
+            etatPendant = f->BarreEtat()->LabelEtat->text();
+            d->CBEmulRam->setCurrentIndex(3);
+            d->BtnOK->click();
+        },
+        [&] {
+            QTimer::singleShot(30, f.get(), [&] {
+                titreApres = f->windowTitle();
+                etatApres = f->BarreEtat()->LabelEtat->text();
+                modeleApres = f->BarreEtat()->LabelModele->text();
+                f->close();
+            });
+        });
+    QTimer::singleShot(20, f.get(), [&] { titreAvant = f->windowTitle(); });
+    Tourne();
+    EXPECT_EQ(titreAvant, "Emulateur Zorvex 2.2a - T7E - 128 k-octets - RUN");
+    EXPECT_EQ(titrePendant, "Emulateur Zorvex 2.2a - T7E - 128 k-octets - STOP");
+    EXPECT_EQ(etatPendant, "STOP");
+    EXPECT_EQ(titreApres, "Emulateur Zorvex 2.2a - T9 - 56 k-octets - RUN");
+    EXPECT_EQ(etatApres, "RUN");
+    EXPECT_EQ(modeleApres, "T9 - 56 k-octets");
 }
 
 TEST_F(FenetresReglages, PrinterSettingsShowTheFontInUseAndKeepKeysForThemselves) {
