@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <functional>
+#include <memory>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -14,7 +16,9 @@
 #include "cli/Options.h"
 #include "cli/OptionsRun.h"
 #include "cli/PrepareMachine.h"
+#include "config/EnregistreurSession.h"
 #include "config/Poste.h"
+#include "config/RelectureSession.h"
 #include "core/Fichiers.h"
 #include "debugger/Console.h"
 
@@ -27,7 +31,11 @@ const char* const FinDebug =
     "commandes de la console sont celles du script, celles des -e (dans l'ordre),\n"
     "sinon celles de l'entrée standard. La commande aide donne leur liste.\n"
     "Les options d'arrêt, de frappe, d'affichage final et --bdos ne servent qu'à zorv run.\n"
-    "Code de sortie : 0, 1 commande inconnue, incorrecte ou refusée, 2 arguments incorrects.\n";
+    "Avec --replay, la machine part du début de la session : lance, pas et les autres\n"
+    "commandes la rejouent, les points d'arrêt l'arrêtent ; sa fin ou une désynchronisation\n"
+    "est dite après la commande qui l'atteint.\n"
+    "Code de sortie : 0, 1 commande inconnue, incorrecte ou refusée, 2 arguments incorrects,\n"
+    "6 relecture désynchronisée.\n";
 
 void UneLigne(const std::string& texte) { AfficheUneLigne(texte); }
 
@@ -82,12 +90,14 @@ int AnalyseOptionsDebug(int argc, char** argv, TOptionsDebug& d, TOptionsRun& o)
     if (o.JusquAHalte || o.JusquAPC || o.MaxInstructions || o.Touches || o.TexteEcran || o.Registres ||
         o.Stats || !o.EcranPng.empty() || o.Bdos)
         return t.Refus("les options d'arrêt, de frappe, d'affichage final et --bdos ne servent qu'à zorv run");
-    return -1;
+    if (!o.AttenteEcran.empty() || !o.AttenteTexte.empty() || !o.AttenteImprimante.empty() || !o.AttentesDisques.empty())
+        return t.Refus("les options --expect-… ne servent qu'à zorv run --replay");
+    return RefusSession(t, o);
 }
 
 // The lines of the script, of -e, or of standard input (with a prompt on a
 // terminal). Stops at the first failing command unless it is interactive.
-int Dialogue(TConsoleDebogueur& console, const TOptionsDebug& d) {
+int Dialogue(TConsoleDebogueur& console, const TOptionsDebug& d, const std::function<void()>& apres) {
     std::vector<std::string> lignes = d.Commandes;
     if (d.Script) {
         std::string texte;
@@ -134,6 +144,7 @@ int Dialogue(TConsoleDebogueur& console, const TOptionsDebug& d) {
             const bool message = !ok && k + 1 == sortie.size();
             EcritLigne(sortie[k], message ? stderr : stdout);
         }
+        if (apres) apres();
         std::fflush(stdout);
         if (!ok) {
             statut = SortieCommande;
@@ -156,8 +167,40 @@ int CommandeDebug(int argc, char** argv) {
         return SortieArguments;
     }
     if (!ChargeEtatDesOptions(poste, o, UneLigne)) return 1;
+    THoteVirtuel& hote = poste.HoteVirtuel;
+    std::optional<TEnregistreurSession> enregistreur;
+    if (!o.SessionSortie.empty()) enregistreur.emplace(poste, hote);
+    // A replay: the console's runs go on replaying; its end or a
+    // desynchronisation is said once, after the command that reached it.
+    TDossierTemporaire dossier("zorv-session");
+    std::unique_ptr<TRelectureSession> relecture;
+    std::function<void()> apres;
+    if (!o.SessionEntree.empty()) {
+        TSession session;
+        std::string erreur;
+        if (!LitSession(o.SessionEntree, session, erreur) ||
+            !(relecture = TRelectureSession::Commence(poste, hote, std::move(session), dossier.Chemin, erreur))) {
+            UneLigne(erreur);
+            return 1;
+        }
+        hote.Cadence.ChoisitHorloge(hote.HorlogeKHz);
+        apres = [&relecture, dit = false]() mutable {
+            if (dit || relecture->EnCours() || relecture->Etat() == TEtatRelecture::Abandonnee) return;
+            dit = true;
+            EcritLigne(relecture->Message(), stdout);
+        };
+    }
     TConsoleDebogueur console(poste);
-    int statut = Dialogue(console, d);
+    int statut = Dialogue(console, d, apres);
+    if (relecture && relecture->Etat() == TEtatRelecture::Desynchronisee && statut == 0) statut = 6;
+    relecture.reset();
+    if (enregistreur) {
+        std::string erreur;
+        if (!EcritSession(enregistreur->Termine(), o.SessionSortie, erreur)) {
+            UneLigne(erreur);
+            if (statut == 0) statut = 1;
+        }
+    }
     if (!SauveEtatDesOptions(poste, o, UneLigne) && statut == 0) statut = 1;
     // The session ends: the open print job with it.
     if (std::string erreur; !imprimante.Termine(erreur)) {

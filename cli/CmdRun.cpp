@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 
 #include "cli/Commandes.h"
 #include "cli/ConsoleBdos.h"
@@ -13,6 +14,8 @@
 #include "cli/Options.h"
 #include "cli/OptionsRun.h"
 #include "cli/PrepareMachine.h"
+#include "cli/SessionRun.h"
+#include "config/EnregistreurSession.h"
 #include "config/ChargeRoms.h"
 #include "config/Modeles.h"
 #include "config/Parametres.h"
@@ -77,29 +80,12 @@ int Fait(TMachine& m, const TOptionsRun& o) {
     }
 }
 
-void AfficheEcran(const TMachine& m) {
-    const int colonnes = m.Mode128Col ? 128 : 80;
-    for (int r = 0; r < 24; ++r) {
-        std::string ligne;
-        for (int c = 0; c < colonnes; ++c) {
-            char32_t ch = TraduitZorvCourier(uint16_t(m.RamTv[size_t(128 * r + c)] & 0x7F));
-            if (ch < 0x20) ch = U' '; // control codes have no printable shape
-            ligne += EnUtf8(ch);
-        }
-        std::printf("%s\n", ligne.c_str());
-    }
-}
-
-void AfficheRegistres(const TMachine& m) {
-    std::printf("A=%.2X B=%.2X C=%.2X D=%.2X E=%.2X H=%.2X L=%.2X PSW=%.2X SP=%.4X PC=%.4X\n", m.RegA, m.RegB,
-                m.RegC, m.RegD, m.RegE, m.RegH, m.RegL, m.RegPSW, m.RegSP, m.RegPC);
-}
-
 } // namespace
 
 int CommandeRun(int argc, char** argv) {
     TOptionsRun o;
     if (const int statut = AnalyseOptionsRun(argc, argv, o); statut >= 0) return statut;
+    if (!o.SessionEntree.empty()) return RejoueRun(o);
     std::vector<TMessageClavier> messages;
     if (o.Touches) {
         const std::string e = DecodeFrappe(*o.Touches, messages);
@@ -117,6 +103,9 @@ int CommandeRun(int argc, char** argv) {
     if (!ChargeEtatDesOptions(poste, o, UneLigne)) return SortieCapture;
     TMachine* m = &poste.Machine();
     THoteVirtuel& hote = poste.HoteVirtuel;
+    // The recording starts before the first key: the keys are in it.
+    std::optional<TEnregistreurSession> enregistreur;
+    if (!o.SessionSortie.empty()) enregistreur.emplace(poste, hote);
     // Keys wait for the software to announce its keyboard mode (which
     // empties the queue), then go in as it takes them.
     TSourceFrappe frappe(std::move(messages), TContexteClavier{}, !o.TouchesImmediates);
@@ -126,35 +115,16 @@ int CommandeRun(int argc, char** argv) {
     const std::clock_t debutCpu = std::clock();
     int statut = Fait(*m, o);
     m->SourceTouches = nullptr;
-    if (!SauveEtatDesOptions(poste, o, UneLigne) && statut == SortieOk) statut = SortieCapture;
-    const double secondes = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
-    const double secondesCpu = double(std::clock() - debutCpu) / CLOCKS_PER_SEC;
-    // The program ends: the open print job with it.
-    if (std::string erreur; !imprimante.Termine(erreur)) {
-        if (!erreur.empty()) UneLigne(erreur);
-        if (statut == SortieOk) statut = SortieCapture;
-    }
-    std::fflush(stdout);
-    if (o.TexteEcran) AfficheEcran(*m);
-    if (o.Registres) AfficheRegistres(*m);
-    std::fflush(stdout);
-    if (!o.EcranPng.empty()) {
-        DessineEcran(*m);
+    if (enregistreur) {
         std::string erreur;
-        if (!EcritCapturePng(*m, o.EcranPng, erreur)) {
+        if (!EcritSession(enregistreur->Termine(), o.SessionSortie, erreur)) {
             UneLigne(erreur);
             if (statut == SortieOk) statut = SortieCapture;
         }
     }
-    if (o.Stats) {
-        const double n = double(m->NbInstructions);
-        const std::string texte =
-            "instructions : " + NombreFr(int64_t(m->NbInstructions)) + "\nétats T : " + NombreFr(int64_t(m->NbCycles)) +
-            "\ntemps virtuel : " + NombreFr(double(hote.MaintenantUs) / 1e6, 6) + " s\ntemps réel : " +
-            NombreFr(secondes, 6) + " s\ntemps processeur : " + NombreFr(secondesCpu, 6) + " s\nMIPS : " +
-            NombreFr(secondes > 0 ? n / secondes / 1e6 : 0.0, 2) + " (" +
-            NombreFr(secondesCpu > 0 ? n / secondesCpu / 1e6 : 0.0, 2) + " en temps processeur)\n";
-        std::fputs(texte.c_str(), stderr);
-    }
+    const double secondes = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
+    const double secondesCpu = double(std::clock() - debutCpu) / CLOCKS_PER_SEC;
+    statut = SortiesDeRun(poste, o, imprimante, statut, UneLigne);
+    if (o.Stats) AfficheStats(*m, hote, secondes, secondesCpu);
     return statut;
 }

@@ -8,3 +8,4 @@ int CommandeRun(int argc, char** argv);  // zorv run
 int CommandeDebug(int argc, char** argv); // zorv debug
 int CommandeDisk(int argc, char** argv); // zorv disk
 int CommandeState(int argc, char** argv); // zorv state
+int CommandeTest(int argc, char** argv);  // zorv test

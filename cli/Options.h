@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
-constexpr const char* VersionZorv = "2.2a";
+#include "core/Version.h"
+
+constexpr const char* VersionZorv = VersionEmulZorv;
 constexpr int SortieArguments = 2;
 
 // Handler of an option: gets the value ("" for a switch) and returns an

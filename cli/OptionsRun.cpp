@@ -14,9 +14,13 @@ const char* const Fin =
     "~/.config/EmulZorv. Le modèle par défaut est aussi celui d'EmulZorv.ini.\n"
     "Les touches de --keys attendent que le logiciel de la machine ait annoncé son mode\n"
     "clavier ou lu le clavier une première fois.\n"
+    "--replay part de l'état, des disques et de l'horloge de la session ; les options\n"
+    "qui préparent la machine ne s'y combinent pas.\n"
     "Code de sortie : 0 fin normale, 2 arguments incorrects, 3 nombre maximal\n"
     "d'instructions atteint avant la condition d'arrêt, 4 processeur arrêté par HLT\n"
-    "avant la condition d'arrêt, 1 capture PNG ou sortie imprimante impossible à écrire.\n";
+    "avant la condition d'arrêt, 1 capture PNG, sortie imprimante ou session\n"
+    "impossible à écrire ou session illisible, 5 fin de relecture différente de\n"
+    "l'attendu, 6 relecture désynchronisée.\n";
 
 TTraiteOption Modele(TOptionsRun& o) {
     return [&o](const std::string& v) -> std::string {
@@ -74,6 +78,28 @@ TTraiteOption Texte(std::optional<std::string>& dest) {
 
 } // namespace
 
+int RefusSession(const TOptions& t, const TOptionsRun& o) {
+    const bool attentes = !o.AttenteEcran.empty() || !o.AttenteTexte.empty() || !o.AttenteImprimante.empty() ||
+                          !o.AttentesDisques.empty();
+    if (o.SessionEntree.empty()) {
+        if (attentes) return t.Refus("les options --expect-… ne servent qu'avec --replay");
+        return -1;
+    }
+    if (!o.SessionSortie.empty()) return t.Refus("--record et --replay ne se combinent pas");
+    const std::pair<bool, const char*> preparations[] = {
+        {o.ModeleDonne, "--model"},         {!o.Rom.empty(), "--rom"},           {!o.GenCar.empty(), "--chargen"},
+        {!o.Prom.empty(), "--prom"},        {o.SansRom, "--no-rom"},             {o.Graine.has_value(), "--seed"},
+        {!o.Charges.empty(), "--load"},     {o.PC.has_value(), "--pc"},          {o.SelMem.has_value(), "--selmem"},
+        {o.Bdos.has_value(), "--bdos"},     {!o.Disques.empty(), "--disk"},      {!o.EtatEntree.empty(), "--state-in"},
+        {o.Touches.has_value(), "--keys"},  {o.ModeClavier.has_value(), "--kbd-mode"},
+        {o.JusquAHalte, "--until-halt"},    {o.JusquAPC.has_value(), "--until-pc"},
+        {o.NsParInstruction.has_value(), "--ns-per-instruction"},
+    };
+    for (const auto& [donnee, nom] : preparations)
+        if (donnee) return t.Refus(std::string(nom) + " ne se combine pas avec --replay : la session donne la machine");
+    return -1;
+}
+
 TOptions TableOptionsRun(TOptionsRun& o) {
     return TableOptionsRun(o, "run", "usage : zorv run [options]\n",
                            "Fait tourner la machine sans fenêtre, sur une horloge virtuelle.\n");
@@ -99,7 +125,9 @@ TOptions TableOptionsRun(TOptionsRun& o, const std::string& commande, const std:
                                             "« :ro » la protège en écriture (répétable)", Ajoute(o.Disques))
         .Option({"--state-in"}, "FICHIER", "part d'un état enregistré (modèle, mémoire, registres,\nlecteurs) au lieu de la mise sous tension",
                 Chemin(o.EtatEntree))
-        .Drapeau({"--state-force"}, "remet les images disquettes changées depuis l'enregistrement\nde l'état", o.EtatForce);
+        .Drapeau({"--state-force"}, "remet les images disquettes changées depuis l'enregistrement\nde l'état", o.EtatForce)
+        .Option({"--record"}, "FICHIER", "enregistre la session (état de départ, disques, frappe et\névénements) pour la rejouer", Chemin(o.SessionSortie))
+        .Option({"--replay"}, "FICHIER", "rejoue une session enregistrée jusqu'à sa fin", Chemin(o.SessionEntree));
     // Keyboard and printer.
     t.Option({"--keys"}, "TEXTE", "frappe au clavier (\\r \\n \\t \\\\ \\xHH)", Texte(o.Touches))
         .Drapeau({"--keys-now"}, "les touches entrent dès le départ, sans attendre le logiciel", o.TouchesImmediates)
@@ -137,6 +165,11 @@ TOptions TableOptionsRun(TOptionsRun& o, const std::string& commande, const std:
         .Option({"--scheme"}, "N", "couleurs graphiques : 0 couleurs, 1 vert, 2 ambre, 3 gris", Entier(o.Schema, 0, 3))
         .Drapeau({"--regs"}, "affiche les registres à la fin", o.Registres)
         .Drapeau({"--stats"}, "instructions, états T, temps virtuel et réel, MIPS", o.Stats);
+    // What a replay must end with.
+    t.Option({"--expect-screen"}, "PNG", "l'écran final doit être cette image (sinon l'image des\npixels différents est écrite à côté)", Chemin(o.AttenteEcran))
+        .Option({"--expect-text"}, "FICHIER", "le texte final de l'écran doit être celui-ci", Chemin(o.AttenteTexte))
+        .Option({"--expect-printer"}, "FICHIER", "le texte imprimé doit être celui-ci", Chemin(o.AttenteImprimante))
+        .Option({"--expect-disk"}, "N=IMAGE", "l'image du lecteur N doit finir octet pour octet comme\nIMAGE (répétable)", Ajoute(o.AttentesDisques));
     t.Fin(std::string(ConventionNombres) + ::Fin);
     return t;
 }
@@ -150,5 +183,5 @@ int AnalyseOptionsRun(int argc, char** argv, TOptionsRun& o) {
         return t.Refus("--bdos ne s'utilise pas avec --rom, --prom ou --selmem");
     if (o.SansRom && (!o.Rom.empty() || !o.Prom.empty() || !o.GenCar.empty()))
         return t.Refus("--no-rom ne s'utilise pas avec --rom, --chargen ou --prom");
-    return -1;
+    return RefusSession(t, o);
 }

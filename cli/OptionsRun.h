@@ -35,6 +35,12 @@ struct TOptionsRun {
     int CouleurTexte = 0, Plans = 4, Schema = 0; // display settings of the picture
     std::string EtatEntree, EtatSortie; // --state-in, --state-out
     bool EtatForce = false;             // --state-force: images changed since the save go back in
+    std::string SessionSortie;          // --record: the run recorded as a session
+    std::string SessionEntree;          // --replay: a recorded session played again
+    // What the end of a replay must show: --expect-screen (PNG),
+    // --expect-text, --expect-printer, --expect-disk N=IMAGE.
+    std::string AttenteEcran, AttenteTexte, AttenteImprimante;
+    std::vector<std::string> AttentesDisques;
 };
 
 // The option table of `zorv run`, storing into `o`.
@@ -42,6 +48,11 @@ TOptions TableOptionsRun(TOptionsRun& o);
 // The same options under another command's name and help (zorv debug).
 TOptions TableOptionsRun(TOptionsRun& o, const std::string& commande, const std::string& usage,
                          const std::string& description);
+
+// The options of a replay that cannot be followed (they set the machine up,
+// which the session does; --expect-… without --replay): the refusal's status,
+// else -1.
+int RefusSession(const TOptions& t, const TOptionsRun& o);
 
 // Reads argv[1..argc-1]; returns -1 when the run goes on, else the exit
 // status (0 after --help/--version, 2 after a refusal already shown).

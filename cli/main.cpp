@@ -15,6 +15,7 @@ void Usage(FILE* f) {
                "  debug fait tourner la machine sous les commandes du débogueur\n"
                "  disk  crée, formate, liste, vérifie, exporte et importe des images disquette\n"
                "  state ce que contient un état enregistré\n"
+               "  test  rejoue les sessions enregistrées d'un dossier et vérifie leurs résultats\n"
                "zorv <commande> --help donne les options de chaque commande ;\n"
                "zorv --version donne la version du programme.\n",
                f);
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
     if (!std::strcmp(cmd, "dasm")) return CommandeDasm(argc - 1, argv + 1);
     if (!std::strcmp(cmd, "run")) return CommandeRun(argc - 1, argv + 1);
     if (!std::strcmp(cmd, "state")) return CommandeState(argc - 1, argv + 1);
+    if (!std::strcmp(cmd, "test")) return CommandeTest(argc - 1, argv + 1);
     if (!std::strcmp(cmd, "debug")) return CommandeDebug(argc - 1, argv + 1);
     if (!std::strcmp(cmd, "disk")) return CommandeDisk(argc - 1, argv + 1);
     std::fprintf(stderr, "zorv : commande inconnue « %s »\n", cmd);

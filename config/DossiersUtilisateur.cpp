@@ -63,6 +63,8 @@ std::string DossierCaptures(const TDossiers& d) { return d.Donnees + "Captures/"
 
 std::string DossierEtats(const TDossiers& d) { return d.Donnees + "\u00c9tats/"; }
 
+std::string DossierSessions(const TDossiers& d) { return d.Donnees + "Sessions/"; }
+
 std::string FichierEtatRapide(const TDossiers& d, int numero) {
     return DossierEtats(d) + "Rapide-" + std::to_string(numero) + ".zetat";
 }

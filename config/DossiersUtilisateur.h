@@ -33,6 +33,8 @@ std::string DossierCaptures(const TDossiers& d);
 
 // The "États" folder of the saved states, beside the captures.
 std::string DossierEtats(const TDossiers& d);
+// The "Sessions" folder of the recorded sessions, beside them.
+std::string DossierSessions(const TDossiers& d);
 // The quick states, numbered 1 … NbEtatsRapides: "Rapide-2.zetat" in the
 // "États" folder.
 constexpr int NbEtatsRapides = 4;

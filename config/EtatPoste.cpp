@@ -7,6 +7,7 @@
 #include "core/HorlogeMachine.h"
 #include "core/SerieEtat.h"
 #include "core/Texte.h"
+#include "core/Version.h"
 #include "devices/Png.h"
 #include "disks/Lecteurs.h"
 
@@ -64,7 +65,7 @@ TEtatComplet CaptureEtat(const TPoste& poste, const THorlogeMachine* horloge, bo
     e.Info.Modele = m.Machine;
     if (m.Machine >= 0 && size_t(m.Machine) < m.Machines.size()) e.Info.NomModele = m.Machines[size_t(m.Machine)];
     e.Info.DateUnix = int64_t(std::time(nullptr));
-    e.Info.Programme = "EmulZorv 2.2a";
+    e.Info.Programme = ProgrammeEmulZorv;
     if (vignette) e.Vignette.Png = VignetteEcran(m);
     for (int s = 1; s <= NbLecteurs; ++s) e.Disques.Lecteurs[size_t(s - 1)] = DisqueDuLecteur(poste.Lecteurs, s);
     e.Roms = m;
@@ -192,7 +193,10 @@ bool AppliqueEtat(TPoste& poste, THorlogeMachine* horloge, const TEtatComplet& e
     std::array<TPlanDisque, NbLecteurs + 1> plans{};
     for (int s = 1; s <= NbLecteurs; ++s)
         if (!PlanDuLecteur(l, s, e.Disques.Lecteurs[size_t(s - 1)], plans[size_t(s)], c)) return false;
-    RestaureMachine(poste.Machine(), horloge, e);
+    {
+        const TModificationHote modification(poste.Machine()); // a session being recorded keeps it
+        RestaureMachine(poste.Machine(), horloge, e);
+    }
     // Every drive that changes is emptied first, so that an image moving
     // from one drive to another finds no one holding it.
     for (int s = 1; s <= NbLecteurs; ++s)

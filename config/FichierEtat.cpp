@@ -25,7 +25,9 @@ uint64_t LitEntier(const uint8_t* p, size_t n) {
     return v;
 }
 
-void AjouteMorceau(std::vector<uint8_t>& o, const char* id, uint16_t version, const std::vector<uint8_t>& brut) {
+} // namespace
+
+void CodeMorceau(std::vector<uint8_t>& o, const char* id, uint16_t version, const std::vector<uint8_t>& brut) {
     std::vector<uint8_t> paquet(ZSTD_compressBound(brut.size()));
     size_t n = ZSTD_compress(paquet.data(), paquet.size(), brut.data(), brut.size(), NiveauZstd);
     uint8_t compression = 1;
@@ -41,6 +43,12 @@ void AjouteMorceau(std::vector<uint8_t>& o, const char* id, uint16_t version, co
     Entier(o, brut.size(), 4);
     Entier(o, Crc32(brut.data(), brut.size()), 4);
     o.insert(o.end(), paquet.begin(), paquet.begin() + std::ptrdiff_t(n));
+}
+
+namespace {
+
+void AjouteMorceau(std::vector<uint8_t>& o, const char* id, uint16_t version, const std::vector<uint8_t>& brut) {
+    CodeMorceau(o, id, version, brut);
 }
 
 template <class R> void AjouteEnregistrement(std::vector<uint8_t>& o, const R& r) {
@@ -169,26 +177,39 @@ std::vector<uint8_t> CodeEtat(const TEtatComplet& e) {
 
 bool LitMorceaux(const uint8_t* p, size_t n, uint16_t& versionFormat, std::vector<TMorceauEtat>& morceaux,
                  std::string& erreur) {
+    static const TFormatMorceaux format{
+        Magie, VersionFormatEtat, LongueurMaxMorceau,
+        "Ce fichier n'est pas un état de machine enregistré par EmulZorv",
+        "Cet état est au format %u, plus récent que le format %u que lit ce programme : il a été "
+        "enregistré par une version plus récente d'EmulZorv",
+        "Cet état est dans un format inconnu (0)",
+        "L'état est tronqué : sa fin manque",
+        " est trop grand pour un état",
+        "L'état est tronqué dans le bloc ",
+        "Des octets suivent la fin de l'état"};
+    return LitMorceaux(format, p, n, versionFormat, morceaux, erreur);
+}
+
+bool LitMorceaux(const TFormatMorceaux& f, const uint8_t* p, size_t n, uint16_t& versionFormat,
+                 std::vector<TMorceauEtat>& morceaux, std::string& erreur) {
     morceaux.clear();
-    if (n < 10 || std::memcmp(p, Magie, 8) != 0) {
-        erreur = "Ce fichier n'est pas un état de machine enregistré par EmulZorv";
+    if (n < 10 || std::memcmp(p, f.Magie, 8) != 0) {
+        erreur = f.Etranger;
         return false;
     }
     versionFormat = uint16_t(LitEntier(p + 8, 2));
-    if (versionFormat > VersionFormatEtat) {
-        erreur = Format("Cet état est au format %u, plus récent que le format %u que lit ce programme : il a été "
-                        "enregistré par une version plus récente d'EmulZorv",
-                        unsigned(versionFormat), unsigned(VersionFormatEtat));
+    if (versionFormat > f.VersionMax) {
+        erreur = Format(f.Recent, unsigned(versionFormat), unsigned(f.VersionMax));
         return false;
     }
     if (versionFormat == 0) {
-        erreur = "Cet état est dans un format inconnu (0)";
+        erreur = f.Inconnu;
         return false;
     }
     size_t pos = 10;
     for (;;) {
         if (n - pos < TailleEntete) {
-            erreur = "L'état est tronqué : sa fin manque";
+            erreur = f.FinManque;
             return false;
         }
         TMorceauEtat m;
@@ -199,12 +220,12 @@ bool LitMorceaux(const uint8_t* p, size_t n, uint16_t& versionFormat, std::vecto
         m.Longueur = uint32_t(LitEntier(p + pos + 11, 4));
         const uint32_t crc = uint32_t(LitEntier(p + pos + 15, 4));
         pos += TailleEntete;
-        if (m.Longueur > LongueurMaxMorceau || m.LongueurStockee > LongueurMaxMorceau) {
-            erreur = "Le bloc " + NomMorceau(m.Id) + " est trop grand pour un état";
+        if (m.Longueur > f.LongueurMax || m.LongueurStockee > f.LongueurMax) {
+            erreur = "Le bloc " + NomMorceau(m.Id) + f.TropGrand;
             return false;
         }
         if (m.LongueurStockee > n - pos) {
-            erreur = "L'état est tronqué dans le bloc " + NomMorceau(m.Id);
+            erreur = f.Tronque + NomMorceau(m.Id);
             return false;
         }
         if (!Deballe(p + pos, m.Compression, m.LongueurStockee, m.Longueur, m, erreur)) return false;
@@ -218,7 +239,7 @@ bool LitMorceaux(const uint8_t* p, size_t n, uint16_t& versionFormat, std::vecto
         if (fin) break;
     }
     if (pos != n) {
-        erreur = "Des octets suivent la fin de l'état";
+        erreur = f.Suite;
         return false;
     }
     return true;

@@ -93,6 +93,21 @@ struct TMorceauEtat {
 };
 
 std::vector<uint8_t> CodeEtat(const TEtatComplet& e);
+// One chunk in the layout above (packed with zstd when that makes it
+// smaller), for every file of the program built of chunks.
+void CodeMorceau(std::vector<uint8_t>& o, const char* id, uint16_t version, const std::vector<uint8_t>& brut);
+// What tells one file of chunks from another: its magic, the newest format
+// version this program reads, the largest chunk, and the messages of a
+// refusal (the chunk's name follows TropGrand's subject and Tronque).
+struct TFormatMorceaux {
+    const char* Magie; // 8 bytes
+    uint16_t VersionMax;
+    uint32_t LongueurMax;
+    const char *Etranger, *Recent /* two %u: the file's version, ours */, *Inconnu, *FinManque, *TropGrand,
+        *Tronque, *Suite;
+};
+bool LitMorceaux(const TFormatMorceaux& format, const uint8_t* p, size_t n, uint16_t& versionFormat,
+                 std::vector<TMorceauEtat>& morceaux, std::string& erreur);
 // The file's chunks, checked (magic, version, lengths, CRC) and unpacked;
 // false with a French message.
 bool LitMorceaux(const uint8_t* p, size_t n, uint16_t& versionFormat, std::vector<TMorceauEtat>& morceaux,

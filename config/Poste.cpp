@@ -4,6 +4,9 @@
 #include <random>
 
 #include "config/Demarrage.h"
+#include "config/EnregistreurSession.h"
+#include "config/RelectureSession.h"
+#include "core/Fichiers.h"
 #include "debugger/Debogueur.h"
 #include "devices/Imprimante.h"
 
@@ -58,6 +61,7 @@ void TPoste::LanceBoucle(uint64_t budget) {
 TReglagesEmulateur TPoste::LitReglagesEmulateur() const { return ::LitReglagesEmulateur(*FMachine, Parametres); }
 
 TEffetsEmulateur TPoste::AppliqueReglagesEmulateur(const TReglagesEmulateur& r) {
+    const TModificationHote modification(*FMachine); // a session being recorded keeps it
     return ::AppliqueReglagesEmulateur(r, *FMachine, Parametres, FenetresDebogueur);
 }
 
@@ -68,6 +72,7 @@ TReglagesImprimante TPoste::LitReglagesImprimante(const std::string& texteTemps)
 }
 
 TEffetsImprimante TPoste::AppliqueReglagesImprimante(const TReglagesImprimante& r) {
+    const TModificationHote modification(*FMachine);
     return ::AppliqueReglagesImprimante(r, *FMachine, Parametres);
 }
 
@@ -78,6 +83,35 @@ bool TPoste::EnregistreImages() { return GestionDisques.EnregistreImages(*FMachi
 std::unique_ptr<TImprimante> TPoste::NouvelleImprimante(ISurfaceImpression& surface) {
     return std::make_unique<TImprimante>(*FMachine, surface);
 }
+
+void TPoste::CommenceEnregistrement(THorlogeMachine& horloge) {
+    FRelecture.reset();
+    FEnregistreur.reset();
+    FEnregistreur = std::make_unique<TEnregistreurSession>(*this, horloge);
+}
+
+TSession TPoste::TermineEnregistrement() {
+    if (!FEnregistreur) return {};
+    TSession s = FEnregistreur->Termine();
+    FEnregistreur.reset();
+    return s;
+}
+
+bool TPoste::CommenceRelecture(THorlogeMachine& horloge, TSession session, std::string& erreur) {
+    auto dossier = std::make_unique<TDossierTemporaire>("emulzorv-session");
+    if (dossier->Chemin.empty()) {
+        erreur = "Impossible de créer un dossier temporaire pour les images de la session";
+        return false;
+    }
+    TermineEnregistrement();
+    auto r = TRelectureSession::Commence(*this, horloge, std::move(session), dossier->Chemin, erreur);
+    if (!r) return false;
+    FRelecture = std::move(r); // the former replay's images go only now
+    FDossierRelecture = std::move(dossier);
+    return true;
+}
+
+void TPoste::TermineRelecture() { FRelecture.reset(); }
 
 bool TPoste::Demarre(const std::string& progDir) {
     const bool ok = DemarrageSansLancement(*FMachine, Parametres, progDir);

@@ -26,6 +26,11 @@ uint32_t GraineAleatoire();
 
 class TDebogueur;
 class TImprimante;
+class TEnregistreurSession;
+class TRelectureSession;
+class THorlogeMachine;
+class TDossierTemporaire;
+struct TSession;
 class ISurfaceImpression;
 
 class TPoste {
@@ -101,10 +106,29 @@ public:
     // The images of keys D1 … D12 into their drives; the error texts, in order.
     std::vector<std::string> MonteImages(const std::string& separateurMilliers);
 
+    // The session being recorded or replayed, at most one at a time
+    // (config/EnregistreurSession.h, config/RelectureSession.h); `horloge`
+    // is the host's clock of the machine.
+    TEnregistreurSession* Enregistreur() const { return FEnregistreur.get(); }
+    TRelectureSession* Relecture() const { return FRelecture.get(); }
+    // Starts recording from the machine now (a replay under way ends).
+    void CommenceEnregistrement(THorlogeMachine& horloge);
+    // The session recorded so far; the recording ends.
+    TSession TermineEnregistrement();
+    // Puts the machine at the start of `session` and replays it, the images
+    // in a temporary folder of its own; false with the reason, the machine
+    // untouched.
+    bool CommenceRelecture(THorlogeMachine& horloge, TSession session, std::string& erreur);
+    // The replay ends (the machine goes on by itself, on the replay's images).
+    void TermineRelecture();
+
 private:
     std::unique_ptr<TMachine> FMachine;
     std::unique_ptr<TDebogueur> FDebogueur; // after the machine: it refers to it
     TRapportArret FDernierArret;
+    std::unique_ptr<TEnregistreurSession> FEnregistreur;
+    std::unique_ptr<TDossierTemporaire> FDossierRelecture; // before the replay: it holds its images
+    std::unique_ptr<TRelectureSession> FRelecture;
     void RecoitMessagePrincipal(const TMessage& message);
 };
 

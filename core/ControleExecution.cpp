@@ -81,6 +81,7 @@ void TMachine::ReinitPeripheriques(bool raz) {
 }
 
 void TMachine::TBRazClick() {
+    if (Journal) Journal->Raz(*this);
     ReinitAffichage();
     RegPC = MemPC = PCPrec = 0;
     ReinitPeripheriques(true);
@@ -92,6 +93,7 @@ void TMachine::TBRazClick() {
     if (ImprEnCours && Imprimante) Imprimante->FinTravail();
     ImprEnCours = false;
     BufImp.clear();
+    if (Journal) Journal->ApresEvenement(*this);
 }
 
 void TMachine::InitMachine() {
@@ -119,17 +121,25 @@ TRapportArret TMachine::Execute(uint64_t budget) {
     TRapportArret r;
     const uint64_t avant = NbInstructions;
     CauseDrapeau = TCauseArret::Budget;
+    if (Journal) Journal->Reprise(*this);
     while (!FinEmul && EtatCPU == CPURun && budget > 0) {
+        if (Journal) [[unlikely]] {
+            Journal->Frontiere(*this);
+            if (FinEmul || EtatCPU != CPURun) break;
+        }
         if (DemandeArret && *DemandeArret) [[unlikely]] {
             ChangeEtatCPU(CPUStop);
             break;
         }
         uint32_t tranche = Hote ? std::max<uint32_t>(1, Hote->TrancheMax()) : 4096;
         if (tranche > budget) tranche = uint32_t(budget);
+        if (RendezVous > NbInstructions && RendezVous - NbInstructions < tranche) [[unlikely]]
+            tranche = uint32_t(RendezVous - NbInstructions);
         const uint32_t faites = ExecuteTranche(*this, tranche);
         budget -= faites;
         if (Hote) Hote->ApresTranche(faites);
     }
+    if (Journal) Journal->Suspension(*this);
     r.Instructions = NbInstructions - avant;
     r.Adresse = RegPC;
     if (FinEmul)
@@ -175,9 +185,14 @@ TRapportArret TMachine::LanceEmulation(uint64_t budget) {
 }
 
 void TMachine::ExecuteUnPas() {
+    if (Journal) {
+        Journal->Reprise(*this);
+        Journal->Frontiere(*this);
+    }
     ExecuteInstruction();
     ++NbInstructions;
     if (Hote) Hote->ApresPas(); // a step is a boundary like any other
+    if (Journal) Journal->Suspension(*this);
 }
 
 void TMachine::TimerExpire(TTimer t) {

@@ -1,6 +1,7 @@
 #include "core/Fichiers.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -234,3 +235,16 @@ bool FichierExiste(const std::string& chemin) {
     std::error_code ec;
     return fs::exists(chemin, ec);
 }
+
+TDossierTemporaire::TDossierTemporaire(const std::string& prefixe) {
+    std::error_code ec;
+    std::string modele = (std::filesystem::temp_directory_path(ec) / (prefixe + "-XXXXXX")).string();
+    if (ec) modele = "/tmp/" + prefixe + "-XXXXXX";
+    if (mkdtemp(modele.data())) Chemin = modele;
+}
+
+TDossierTemporaire::~TDossierTemporaire() {
+    std::error_code ec;
+    if (!Chemin.empty()) std::filesystem::remove_all(Chemin, ec);
+}
+

@@ -67,3 +67,15 @@ bool EcritTout(int fd, const uint8_t* p, size_t n, int& err);
 // True when both paths name the same existing file (or the same path text).
 bool MemeFichier(const std::string& a, const std::string& b);
 bool FichierExiste(const std::string& chemin);
+
+// A fresh folder of its own under the host's temporary folder, removed with
+// everything in it when the object goes.
+class TDossierTemporaire {
+public:
+    explicit TDossierTemporaire(const std::string& prefixe = "zorv");
+    ~TDossierTemporaire();
+    TDossierTemporaire(const TDossierTemporaire&) = delete;
+    TDossierTemporaire& operator=(const TDossierTemporaire&) = delete;
+    std::string Chemin; // empty when it could not be made
+};
+

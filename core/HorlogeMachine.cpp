@@ -1,5 +1,7 @@
 #include "core/HorlogeMachine.h"
 
+#include <chrono>
+
 #include "core/Machine.h"
 #include "core/Processeur.h"
 
@@ -89,4 +91,27 @@ void THorlogeMachine::Restaure(const TEtatHorloge& e) {
     FResteCycles = e.ResteCycles;
     FCyclesVus = e.CyclesVus;
     FInstructionsVues = e.InstructionsVues;
+}
+
+THeureLocale THorlogeMachine::HeureLocale() const {
+    using namespace std::chrono;
+    const sys_days jour0 = year_month_day{year(Origine.Annee), month(unsigned(Origine.Mois)), day(unsigned(Origine.Jour))};
+    const int64_t ms0 = ((int64_t(Origine.Heure) * 60 + Origine.Minute) * 60 + Origine.Seconde) * 1000 + Origine.Milli;
+    // Before the origin (a state of earlier time loaded) the clock goes back as far.
+    const int64_t ms = ms0 + (int64_t(MaintenantUs / 1000) - int64_t(OrigineUs / 1000));
+    constexpr int64_t MsParJour = 86'400'000;
+    const int64_t jours = ms >= 0 ? ms / MsParJour : -((-ms + MsParJour - 1) / MsParJour);
+    const sys_days jour = jour0 + days(jours);
+    const year_month_day ymd{jour};
+    THeureLocale h;
+    h.Annee = int(ymd.year());
+    h.Mois = int(unsigned(ymd.month()));
+    h.Jour = int(unsigned(ymd.day()));
+    h.JourSemaine = int(weekday{jour}.c_encoding());
+    const int64_t dansJour = ms - jours * MsParJour;
+    h.Heure = int(dansJour / 3600000);
+    h.Minute = int(dansJour / 60000 % 60);
+    h.Seconde = int(dansJour / 1000 % 60);
+    h.Milli = int(dansJour % 1000);
+    return h;
 }

@@ -22,6 +22,13 @@ public:
     uint64_t MaintenantUs = 0;                // machine time since start, microseconds
     uint32_t HorlogeKHz = 3000;               // processor clock: the T-states advance the time
     std::optional<uint64_t> NsParInstruction; // instead, a fixed time per instruction (0: none)
+    // The clock ports read the local time `Origine` had at machine time
+    // OrigineUs, moved on by the machine's time since: a replay reads the
+    // same hours, at any speed. (Not part of the machine's record.)
+    THeureLocale Origine{2026, 12, 7, 1, 9, 0, 0, 0};
+    uint64_t OrigineUs = 0;
+    // The local time at MaintenantUs (the caller synchronises first).
+    THeureLocale HeureLocale() const;
 
     // Brings the time up to the machine's count: its T-states or, with
     // NsParInstruction, its instructions (those of the slice under way

@@ -49,6 +49,7 @@ struct THeureLocale {
     int Annee = 2000, Mois = 1, Jour = 1;
     int JourSemaine = 6; // 0 = dimanche … 6 = samedi
     int Heure = 0, Minute = 0, Seconde = 0, Milli = 0;
+    bool operator==(const THeureLocale&) const = default;
 };
 
 class IHote {

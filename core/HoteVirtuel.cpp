@@ -51,24 +51,7 @@ void THoteVirtuel::Dors(uint32_t ms) {
 
 THeureLocale THoteVirtuel::HeureLocale() {
     Synchronise(Machine);
-    using namespace std::chrono;
-    const sys_days jour0 = year_month_day{year(Origine.Annee), month(unsigned(Origine.Mois)), day(unsigned(Origine.Jour))};
-    const uint64_t ms0 = ((uint64_t(Origine.Heure) * 60 + uint64_t(Origine.Minute)) * 60 + uint64_t(Origine.Seconde)) * 1000 +
-                         uint64_t(Origine.Milli);
-    const uint64_t ms = ms0 + MaintenantUs / 1000;
-    const sys_days jour = jour0 + days(int64_t(ms / 86400000));
-    const year_month_day ymd{jour};
-    THeureLocale h;
-    h.Annee = int(ymd.year());
-    h.Mois = int(unsigned(ymd.month()));
-    h.Jour = int(unsigned(ymd.day()));
-    h.JourSemaine = int(weekday{jour}.c_encoding());
-    const uint64_t dansJour = ms % 86400000;
-    h.Heure = int(dansJour / 3600000);
-    h.Minute = int(dansJour / 60000 % 60);
-    h.Seconde = int(dansJour / 1000 % 60);
-    h.Milli = int(dansJour % 1000);
-    return h;
+    return THorlogeMachine::HeureLocale();
 }
 
 bool THoteVirtuel::Question(const std::string& t) {

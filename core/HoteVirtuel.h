@@ -28,7 +28,6 @@ public:
     // caught up with the machine's T-states at Cadence's frequency.
     bool VitesseReelle = false;
     TCadence Cadence;
-    THeureLocale Origine{2026, 12, 7, 1, 9, 0, 0, 0}; // local time at MaintenantUs = 0
 
     // What the machine asked for, for tests to look at.
     std::vector<std::string> Erreurs, Infos, Questions;

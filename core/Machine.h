@@ -16,6 +16,7 @@
 
 #include "core/EtatsMachine.h"
 #include "core/Hote.h"
+#include "core/Journal.h"
 #include "core/RapportArret.h"
 #include "core/Sonde.h"
 
@@ -72,6 +73,11 @@ struct TMachine : TEtatProcesseur, TEtatMemoire, TImagesRom, TEtatEcran, TEtatCl
     // takes its probe path, chosen once per slice).
     ISondeMachine* Sonde = nullptr;
     bool SondeMemoire = false;
+    // The session being recorded or replayed (core/Journal.h); and the
+    // instruction count at which the slice under way must end, so that a
+    // replayed event finds the machine exactly there.
+    IJournal* Journal = nullptr;
+    uint64_t RendezVous = UINT64_MAX;
 
     // --- Display ------------------------------------------------------------
     // Colours of the picture, from the settings (see ChoisitCouleurs).
@@ -83,6 +89,7 @@ struct TMachine : TEtatProcesseur, TEtatMemoire, TImagesRom, TEtatEcran, TEtatCl
     std::array<TRGB, 16> CoulGraph{};
     TFonte80 Fonte80{}, Fonte80APL{};
     TFonte128 Fonte128{}, Fonte128APL{};
+    std::vector<uint8_t> ImageGenCar; // the character generator they were built from (a session keeps it)
     PFonte80 PtrFonte80 = &Fonte80;
     PFonte128 PtrFonte128 = &Fonte128;
     std::vector<uint8_t> BmpEcran;                 // 1024 × 576 × 3 (B, G, R)
@@ -137,7 +144,11 @@ struct TMachine : TEtatProcesseur, TEtatMemoire, TImagesRom, TEtatEcran, TEtatCl
     void Germe(uint32_t graine) { Aleatoire.seed(graine); }
     void InitMachine();
     void TBRazClick();
-    void TBIntClick() { DemandeInt = true; }
+    void TBIntClick() {
+        if (Journal) Journal->Int(*this);
+        DemandeInt = true;
+        if (Journal) Journal->ApresEvenement(*this);
+    }
     // A run starts at RegPC: a permanent breakpoint there is skipped once, so
     // that running again continues from a breakpoint. The skip belongs to the
     // run, not to each Execute call of it.
@@ -172,6 +183,15 @@ struct TMachine : TEtatProcesseur, TEtatMemoire, TImagesRom, TEtatEcran, TEtatCl
 
     // --- Keyboard queue -----------------------------------------------------
     void AjouteTouche(uint16_t entree);
+    // An entry pushed from outside the machine (a key, a paste, a command
+    // line's keys): the session's journal sees it first.
+    void ToucheDeHote(uint16_t entree) {
+        if (!Journal) return AjouteTouche(entree);
+        if (Journal->Touche(*this, entree)) AjouteTouche(entree);
+        Journal->ApresEvenement(*this);
+    }
+    // The instruction count at which such an entry takes effect.
+    uint64_t InstantHote() const { return InstantEvenement(NbInstructions, FaitesTranche, OffreEnInstruction); }
     void RetireTouche();
     uint8_t LitCaractereTouche() const;
     uint8_t LitAttributTouche() const;
@@ -179,9 +199,14 @@ struct TMachine : TEtatProcesseur, TEtatMemoire, TImagesRom, TEtatEcran, TEtatCl
     ISourceTouches* SourceTouches = nullptr;
     // The queue has room or the software has said it is ready: the source
     // types what it can.
-    void OffreClavier() {
-        if (SourceTouches) SourceTouches->Alimente(*this);
+    // `dansInstruction`: asked by a port of the instruction under way.
+    void OffreClavier(bool dansInstruction = false) {
+        if (!SourceTouches) return;
+        OffreEnInstruction = dansInstruction;
+        SourceTouches->Alimente(*this);
+        OffreEnInstruction = false;
     }
+    bool OffreEnInstruction = false;
 
     // Hooks filled by the device layers (renderer, printer…).
     void ReinitAffichage();   // reset step 1
@@ -195,4 +220,22 @@ private:
     void WriteMemBas(uint16_t a, uint8_t b, uint8_t d);
     void InterruptionAcceptee();
     void ReinitPeripheriques(bool raz);
+};
+
+// A change the host makes to the machine's records, from construction to
+// destruction, seen whole by the session's journal (none: nothing to do).
+class TModificationHote {
+public:
+    explicit TModificationHote(TMachine& m) : FM(m), FJournal(m.Journal) {
+        if (FJournal) FJournal->AvantModification(FM);
+    }
+    ~TModificationHote() {
+        if (FJournal) FJournal->ApresModification(FM);
+    }
+    TModificationHote(const TModificationHote&) = delete;
+    TModificationHote& operator=(const TModificationHote&) = delete;
+
+private:
+    TMachine& FM;
+    IJournal* FJournal;
 };

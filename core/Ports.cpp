@@ -133,7 +133,7 @@ uint8_t TMachine::PortIn(uint8_t port, uint8_t a) {
     case 0xE2:
         if (!ClavierPret && (!Hote || !Hote->TimerActif(tmClavier50))) {
             ClavierPret = true;
-            OffreClavier();
+            OffreClavier(true);
         }
         return NbCarClav > 0 ? uint8_t(LitAttributTouche() | 0x80) : 0;
     case 0xE3: return 0x80;

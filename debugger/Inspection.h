@@ -83,8 +83,16 @@ public:
 
     // --- Registers and run state ---------------------------------------------
     TRegistresCPU Registres() const { return LitRegistres(*M); }
-    void EcritRegistre(TRegistreCPU r, uint32_t valeur) { ::EcritRegistre(*M, r, valeur); }
-    void EcritDrapeau(TDrapeauCPU d, bool leve) { ::EcritDrapeau(*M, d, leve); }
+    // Every change of the machine from here is seen whole by a session
+    // being recorded (TModificationHote).
+    void EcritRegistre(TRegistreCPU r, uint32_t valeur) {
+        const TModificationHote modification(*M);
+        ::EcritRegistre(*M, r, valeur);
+    }
+    void EcritDrapeau(TDrapeauCPU d, bool leve) {
+        const TModificationHote modification(*M);
+        ::EcritDrapeau(*M, d, leve);
+    }
     TEtatCPU EtatCPU() const { return M->EtatCPU; }
     // The model's number in the settings' list (0 the T7E).
     int32_t Modele() const { return M->Machine; }
@@ -95,6 +103,7 @@ public:
     // No side effect: the hex views and the painting read through here.
     uint8_t LitMemoire(uint16_t adresse, TVueMemoire vue, uint8_t banqueCPU = 0) const;
     void EcritMemoire(uint16_t adresse, TVueMemoire vue, uint8_t octet, uint8_t banqueCPU = 0) {
+        const TModificationHote modification(*M);
         ::EcritMemoire(*M, adresse, vue, octet, banqueCPU);
     }
     uint8_t BanqueCode() const { return ::BanqueCode(*M); }
@@ -140,7 +149,10 @@ public:
     int32_t ModeClavier() const { return M->ModeClavier; }
     // The entries of a translated key into the queue.
     void PousseEntrees(const TTraduction& t);
-    void VideClavier() { M->VideClavier(); }
+    void VideClavier() {
+        const TModificationHote modification(*M);
+        M->VideClavier();
+    }
     // Who types into the machine from outside; it types what it can at once.
     // nullptr: nobody.
     void ChoisitSourceTouches(ISourceTouches* source);

@@ -92,6 +92,7 @@ const char* NomVue(TVueMemoire vue) {
 }
 
 TBilanMemoire Remplit(TMachine& m, int32_t debut, int32_t fin, uint8_t valeur, TAccesMemoire acces) {
+    const TModificationHote modification(m); // one change for a session being recorded
     TBilanMemoire b;
     debut = std::clamp(debut, 0, 0xFFFF);
     fin = std::clamp(fin, -1, 0xFFFF);
@@ -104,6 +105,7 @@ TBilanMemoire Remplit(TMachine& m, int32_t debut, int32_t fin, uint8_t valeur, T
 
 TBilanMemoire Copie(TMachine& m, int32_t debut, int32_t fin, int32_t dest, TAccesMemoire source,
                     TAccesMemoire destination) {
+    const TModificationHote modification(m);
     TBilanMemoire b;
     debut = std::clamp(debut, 0, 0xFFFF);
     fin = std::clamp(fin, -1, 0xFFFF);
@@ -209,6 +211,7 @@ std::optional<int32_t> Cherche(const TMachine& m, int32_t debut, int32_t fin, in
 }
 
 TBilanMemoire ChargeFichier(TMachine& m, const std::string& chemin, int32_t adresse, TAccesMemoire acces) {
+    const TModificationHote modification(m);
     TBilanMemoire r;
     r.Refuse = true;
     std::vector<uint8_t> octets;

@@ -11,7 +11,7 @@ void TMachine::RetireTouche() {
     for (size_t i = 1; i < BufClav.size(); ++i) BufClav[i - 1] = BufClav[i];
     BufClav[11] = 0;
     --NbCarClav;
-    OffreClavier();
+    OffreClavier(true); // the software takes an entry with an IN/OUT
 }
 
 uint8_t TMachine::LitCaractereTouche() const {

@@ -45,6 +45,7 @@ void ConstruitJeu(TFonte80& f80, TFonte128& f128, const uint8_t* image, size_t t
 } // namespace
 
 void ConstruitFontes(TMachine& m, const uint8_t* image, size_t taille) {
+    m.ImageGenCar.assign(image, image + taille);
     for (auto* f : {&m.Fonte80, &m.Fonte80APL}) *f = {};
     for (auto* f : {&m.Fonte128, &m.Fonte128APL}) *f = {};
     ConstruitJeu(m.Fonte80, m.Fonte128, image, taille, 0, true);

@@ -94,7 +94,7 @@ bool TFrappeTexte::Alimente(TMachine& m, const TContexteClavier& contexte, TTrad
         if (t.Consomme && !t.Entrees.empty()) {
             const size_t libres = size_t(12 - m.NbCarClav);
             if (t.Entrees.size() > libres && m.NbCarClav > 0) break; // wait for the queue to drain
-            for (uint16_t e : t.Entrees) m.AjouteTouche(e);
+            for (uint16_t e : t.Entrees) m.ToucheDeHote(e);
         }
         ++FProchain;
     }

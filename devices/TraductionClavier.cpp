@@ -176,5 +176,5 @@ TTraduction FormKeyDown(const TMessageClavier& msg, const TContexteClavier& ctx)
 }
 
 void PousseEntrees(TMachine& m, const TTraduction& t) {
-    for (uint16_t e : t.Entrees) m.AjouteTouche(e);
+    for (uint16_t e : t.Entrees) m.ToucheDeHote(e);
 }

@@ -24,6 +24,7 @@ int SlotDuLecteur(int numero) {
 int LecteurDuSlot(int slot) { return TLecteurs::EstSlot(slot) ? NumerosLecteurs[slot] : 0; }
 
 void TLecteurs::InitGeometrie(int32_t typeDsq12) {
+    for (int slot = 1; slot <= NbLecteurs; ++slot) Change(slot);
     for (int slot = 1; slot <= NbLecteurs; ++slot) {
         const bool petit = slot <= 2;
         Taille_Disque[slot] = !petit ? Taille1200Ko : typeDsq12 == 1 ? Taille400Ko : Taille800Ko;
@@ -31,6 +32,8 @@ void TLecteurs::InitGeometrie(int32_t typeDsq12) {
         NbrSectCatal[slot] = SecteursCatalogue;
     }
 }
+
+int32_t TLecteurs::TypeDsq12() const { return Taille_Disque[1] == Taille400Ko ? 1 : 0; }
 
 std::string TLecteurs::LegendeTaille(int numero) const {
     if (!EstSlot(numero)) return {};
@@ -68,6 +71,7 @@ void TLecteurs::LireSecteurs(int numero, int32_t premier, int32_t nombre, uint8_
 }
 
 bool TLecteurs::EcrireSecteurs(int numero, int32_t premier, int32_t nombre, const uint8_t* buffer) {
+    Change(numero);
     if (EtatDuDisque(numero) != 1 || nombre <= 0 || premier < 1 ||
         int64_t(premier) + nombre - 1 > NbrSectDisque[numero])
         return false;
@@ -96,6 +100,7 @@ void TLecteurs::FormaterDisque(int numero) {
 }
 
 std::string TLecteurs::OuvreImage(int numero, const std::string& chemin, bool lectureSeule, bool& taille) {
+    Change(numero);
     taille = false;
     // A folder, a device or a FIFO is named for what it is, path and all.
     if (const TLectureFichier g = GenreFichier(chemin); g != TLectureFichier::Ok && g != TLectureFichier::Absent) {
@@ -165,6 +170,7 @@ std::string TLecteurs::InsereDisque(int numero, const std::string& chemin,
 }
 
 void TLecteurs::InsereVierge(int numero, const std::string& chemin) {
+    Change(numero);
     if (!EstSlot(numero)) return;
     // Another drive's disk would be wiped under the machine's feet.
     for (int slot = 1; slot <= NbLecteurs; ++slot)
@@ -190,6 +196,7 @@ void TLecteurs::InsereVierge(int numero, const std::string& chemin) {
 }
 
 void TLecteurs::Ejecte(int numero) {
+    Change(numero);
     if (!EstSlot(numero)) return;
     Param_Disque& d = Disques[numero];
     d.Fichier.Ferme();
@@ -202,6 +209,7 @@ void TLecteurs::VideTout() {
 }
 
 bool TLecteurs::BasculeProtection(int numero) {
+    Change(numero);
     if (EtatDuDisque(numero) == 0) return false;
     Param_Disque& d = Disques[numero];
     const bool protege = !d.Protege || d.Fichier.LectureSeule();
@@ -217,6 +225,7 @@ const std::string& TLecteurs::RefusVerrou(int numero) const {
 }
 
 void TLecteurs::RemplaceImage(int numero, const std::vector<uint8_t>& octets) {
+    Change(numero);
     if (EtatDuDisque(numero) != 1 || int64_t(octets.size()) != Taille_Disque[numero]) return;
     Disques[numero].Fichier.Remplace(octets.data(), int64_t(octets.size()));
 }

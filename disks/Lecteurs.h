@@ -38,6 +38,14 @@ struct TLecteurs {
     std::array<int32_t, NbLecteurs + 1> Taille_Disque{};
     std::array<int32_t, NbLecteurs + 1> NbrSectDisque{};
     std::array<int32_t, NbLecteurs + 1> NbrSectCatal{};
+    // Counts, per slot, the changes that come from outside the machine (a
+    // disk inserted, ejected, protected, written by the disk tools, a new
+    // geometry): a session being recorded looks at them at each boundary.
+    // The floppy controller's own writes do not count.
+    std::array<uint64_t, NbLecteurs + 1> ChangementsHote{};
+    void Change(int slot) {
+        if (EstSlot(slot)) ++ChangementsHote[size_t(slot)];
+    }
     // Told of each operation of the floppy controller (the drive lights).
     std::vector<IObservateurLecteurs*> Observateurs;
     void SignaleActivite(int numero, TOperationLecteur operation) const {
@@ -46,6 +54,8 @@ struct TLecteurs {
 
     // Sizes of slots 1 and 2: 0 = 3.5-inch (800 Ko), 1 = 5.25-inch (400 Ko).
     void InitGeometrie(int32_t typeDsq12);
+    // The type the geometry was set up with (0 or 1, as above).
+    int32_t TypeDsq12() const;
     // "800 Ko", "400 Ko" or "1.2 Mo"; empty when not a slot.
     std::string LegendeTaille(int numero) const;
     static bool EstSlot(int numero) { return numero >= 1 && numero <= NbLecteurs; }

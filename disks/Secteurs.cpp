@@ -40,6 +40,7 @@ void TSecteursLecteur::Lit(int32_t secteur, uint8_t* tampon) {
 }
 
 bool TSecteursLecteur::Ecrit(int32_t secteur, const uint8_t* tampon) {
+    FLecteurs.Change(FSlot); // the disk tools, not the machine
     return FLecteurs.EcrireSecteur(FSlot, secteur, tampon);
 }
 

@@ -47,6 +47,8 @@ TBarreEtat::TBarreEtat(TActiviteLecteurs& activite, QWidget* parent) : QWidget(p
         if (slot == 1) l->insertSpacing(l->count() - 1, 6);
         LabelLecteurs[size_t(slot - 1)] = c;
     }
+    LabelSession = Champ(this, l, QString());
+    LabelSession->hide();
     LabelMessage = Champ(this, l, QString());
     LabelMessage->setTextInteractionFlags(Qt::TextSelectableByMouse);
     l->setStretchFactor(LabelMessage, 1);
@@ -90,3 +92,21 @@ void TBarreEtat::MajLumieres() {
     }
     if (const uint32_t reste = FVoyants.AvantRepos(maintenant)) FMinuterie.start(int(reste));
 }
+
+void TBarreEtat::AfficheSession(TVoyantSession s) {
+    switch (s) {
+    case TVoyantSession::Aucune: LabelSession->hide(); return;
+    case TVoyantSession::Enregistrement:
+        LabelSession->setText(QStringLiteral("\u25CF REC"));
+        LabelSession->setStyleSheet(QStringLiteral("QLabel { color: #e02020; font-weight: bold; }"));
+        LabelSession->setToolTip(QStringLiteral("Enregistrement d'une session en cours"));
+        break;
+    case TVoyantSession::Relecture:
+        LabelSession->setText(QStringLiteral("\u25B6 RELECTURE"));
+        LabelSession->setStyleSheet(QStringLiteral("QLabel { color: #2060d0; font-weight: bold; }"));
+        LabelSession->setToolTip(QStringLiteral("Relecture d'une session : la frappe est celle de la session"));
+        break;
+    }
+    LabelSession->show();
+}
+

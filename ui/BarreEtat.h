@@ -34,6 +34,10 @@ public:
     void AfficheVitesse(const std::string& texte);
     // The last message of the host (screenshot saved, print job sent…).
     void AfficheMessage(const std::string& texte);
+    // A red dot while a session is recorded, a play sign while one is replayed.
+    enum class TVoyantSession { Aucune, Enregistrement, Relecture };
+    void AfficheSession(TVoyantSession s);
+    QLabel* LabelSession = nullptr;
 
     QLabel* LabelModele = nullptr;
     QLabel* LabelEtat = nullptr;

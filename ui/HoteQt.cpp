@@ -18,6 +18,7 @@ QEvent::Type TMessageZorv::Type() {
 THoteQt::THoteQt(TInspection porte, TMainForm& fenetre, TBoite boite)
     : FPorte(porte), FFenetre(fenetre), FBoite(std::move(boite)) {
     FHorloge.start();
+    RecaleHeure();
     for (int t = 0; t < NbTimers; ++t) {
         auto& timer = FTimers[size_t(t)];
         timer = std::make_unique<QTimer>(this);
@@ -102,34 +103,25 @@ bool THoteQt::TimerActif(TTimer t) const {
 
 uint32_t THoteQt::TickCount() { return uint32_t(FHorloge.elapsed()); }
 
-// The clock port reads the host's local time: at "Vitesse maximale" a clock
-// moved on by the machine's time would run many times too fast under the
-// user's eyes (the monitor's cursor blinks by it). The software may read it
-// every few instructions: the local time is taken from the system once a
-// second and moved on by the monotonic clock in between.
+// The host's local date and time now.
+THeureLocale HeureSysteme() {
+    const QDateTime maintenant = QDateTime::currentDateTime();
+    const QDate d = maintenant.date();
+    const QTime t = maintenant.time();
+    return {d.year(), d.month(), d.day(), d.dayOfWeek() % 7, t.hour(), t.minute(), t.second(), t.msec()};
+}
+
+// The clock ports read the local time of the start moved on by the
+// machine's own time: at "Vitesse maximale" the machine's clock runs as
+// fast as the machine does, and a replayed session reads the same hours.
 THeureLocale THoteQt::HeureLocale() {
-    constexpr int64_t MsParJour = 86'400'000;
-    const int64_t maintenantMs = FHorloge.elapsed();
-    const int64_t ecart = maintenantMs - FBaseHeureMs;
-    const int64_t dansJour = FBaseDansJourMs + ecart;
-    if (!FBaseValide || ecart < 0 || ecart >= 1000 || dansJour >= MsParJour) {
-        const QDateTime maintenant = QDateTime::currentDateTime();
-        const QDate d = maintenant.date();
-        FBaseHeure.Annee = d.year();
-        FBaseHeure.Mois = d.month();
-        FBaseHeure.Jour = d.day();
-        FBaseHeure.JourSemaine = d.dayOfWeek() % 7;
-        FBaseDansJourMs = maintenant.time().msecsSinceStartOfDay();
-        FBaseHeureMs = maintenantMs;
-        FBaseValide = true;
-        return HeureLocale();
-    }
-    THeureLocale r = FBaseHeure;
-    r.Heure = int(dansJour / 3'600'000);
-    r.Minute = int(dansJour / 60'000 % 60);
-    r.Seconde = int(dansJour / 1000 % 60);
-    r.Milli = int(dansJour % 1000);
-    return r;
+    FPorte.SynchroniseHorloge(FTemps);
+    return FTemps.HeureLocale();
+}
+
+void THoteQt::RecaleHeure() {
+    FTemps.Origine = HeureSysteme();
+    FTemps.OrigineUs = FTemps.MaintenantUs;
 }
 
 // Inside an instruction (the graphics clear): the machine's time moves on;

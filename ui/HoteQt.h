@@ -57,16 +57,17 @@ public:
     uint32_t TrancheMax() override;
     void ApresTranche(uint32_t n) override;
     void ApresPas() override;
-    // The machine's own time: the keyboard's timers and the printer's
-    // time-out run on it, "Vitesse réelle" only paces it against the host's
-    // clock. The screen's repaint throttle and the debugger's step repeat,
-    // which the machine cannot see, and the clock port (the local time the
-    // user reads) stay on the host's clock.
+    // The machine's own time: the keyboard's timers, the printer's time-out
+    // and the clock ports run on it, "Vitesse réelle" only paces it against
+    // the host's clock. The screen's repaint throttle and the debugger's
+    // step repeat, which the machine cannot see, stay on the host's clock.
     const THorlogeMachine& TempsMachine() const { return FTemps; }
     THorlogeMachine& TempsMachine() { return FTemps; }
     // The machine's count jumped (a state was loaded): "Vitesse réelle"
     // paces from the new count on instead of chasing or waiting out the jump.
     void RecaleCadence() { FCadence.Recale(); }
+    // The clock ports start again from the host's local time now.
+    void RecaleHeure();
 
     // A modal box is open: its own event loop runs. The run loop must not
     // start from there (it would never give the box back), so a run message
@@ -112,9 +113,4 @@ private:
     THorlogeMachine FTemps;
     bool FMessagePoste = false; // a message waits: the next boundary pumps
     static bool SurTempsMachine(TTimer t) { return t != tmEcran && t != tmPas; }
-    // Local time taken from the system at FBaseHeureMs of FHorloge.
-    bool FBaseValide = false;
-    THeureLocale FBaseHeure;
-    int64_t FBaseHeureMs = 0;
-    int64_t FBaseDansJourMs = 0;
 };

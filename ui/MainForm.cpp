@@ -1,5 +1,7 @@
 #include "ui/MainForm.h"
 
+#include "core/Version.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -101,8 +103,9 @@ void TMyPaintBox::dropEvent(QDropEvent* e) {
 TMainForm::TMainForm(const TOptionsFenetre& options)
     : FPoste(GraineAleatoire()), FImages(ImagesBarreOutils()),
       FDossiers(ChoisitDossiers(options.ProgDir, TEnvironnementDossiers::DuProcessus())),
-      FEtatAuDemarrage(options.EtatAuDemarrage) {
-    setWindowTitle(QStringLiteral("Emulateur Zorvex 2.2a"));
+      FEtatAuDemarrage(options.EtatAuDemarrage), FSessionAEnregistrer(options.SessionAEnregistrer),
+      FSessionARejouer(options.SessionARejouer) {
+    setWindowTitle(QStringLiteral("Emulateur Zorvex ") + QLatin1String(VersionEmulZorv));
     setMinimumSize(320, 240);
     resize(LargeurClient, HauteurClient);
     FHote = std::make_unique<THoteQt>(FPorte, *this, options.Boite);
@@ -161,10 +164,17 @@ void TMainForm::Demarre() {
     // The images named in the settings are in their drives before the
     // machine runs its first instruction.
     MonteImages();
+    // Before the first instruction: the session starts from the machine as
+    // it powers on (or, after the state below, from the state).
+    if (!FSessionAEnregistrer.empty() && FEtatAuDemarrage.empty()) CommenceSession(FSessionAEnregistrer);
     FHote->PosteMessage(MsgLanceEmulation);
     // As "Charger l'état…" would: from inside the run, between two instructions.
     if (!FEtatAuDemarrage.empty())
         QMetaObject::invokeMethod(this, [this] { ChargeEtatFichier(FEtatAuDemarrage); }, Qt::QueuedConnection);
+    if (!FSessionAEnregistrer.empty() && !FEtatAuDemarrage.empty())
+        QMetaObject::invokeMethod(this, [this] { CommenceSession(FSessionAEnregistrer); }, Qt::QueuedConnection);
+    if (!FSessionARejouer.empty())
+        QMetaObject::invokeMethod(this, [this] { RejoueSessionFichier(FSessionARejouer); }, Qt::QueuedConnection);
 }
 
 void TMainForm::MonteImages() {
@@ -311,6 +321,7 @@ void TMainForm::MajModele() {
 
 void TMainForm::Arret(const TRapportArret& rapport) {
     if (ArretAnnonce(rapport)) AfficheStatut(TexteRapportArret(rapport, FPoste.Debogueur().Sondes));
+    SuitRelecture();
 }
 
 void TMainForm::RelacheMajMin() { TBKbd->setChecked(false); }
@@ -326,7 +337,7 @@ void TMainForm::TBRazClick() { FPorte.Raz(); }
 
 void TMainForm::TBIntClick() { FPorte.Int(); }
 
-void TMainForm::TBAboutClick() { FHote->MessageInfo("Emulateur Zorvex\nVersion 2.2a"); }
+void TMainForm::TBAboutClick() { FHote->MessageInfo(std::string("Emulateur Zorvex\nVersion ") + VersionEmulZorv); }
 
 void TMainForm::TBCPUClick() {
     FCPUForm->show();
@@ -393,6 +404,7 @@ void TMainForm::TBExitClick() {
 // The program ends with the window: an open print job ends so that its
 // pages print.
 void TMainForm::closeEvent(QCloseEvent* e) {
+    TermineSession(); // a recording under way is written
     FPorte.TermineEmulation();
     FImprimante->FinProgramme();
     ArreteCollage();

@@ -63,6 +63,8 @@ struct TOptionsFenetre {
     TBoite Boite;         // message boxes; empty = real modal boxes
     bool ImpressionPdf = false; // print jobs to PDF files even with a printer installed
     std::string EtatAuDemarrage; // a state file loaded once the machine runs (--load-state)
+    std::string SessionAEnregistrer; // --record: recorded from the start, written when the window closes
+    std::string SessionARejouer;     // --replay: played once the machine runs
 };
 
 // The start-up runs once the message loop runs, over the shown window: the
@@ -155,6 +157,22 @@ public:
     // chosen, nullopt for Cancel.
     std::function<std::optional<QString>(bool charger)> ChoixFichierEtat;
 
+    // Sessions (ui/MainFormSessions.cpp): "Enregistrer une session…" starts
+    // and stops a recording (a red dot in the status bar meanwhile),
+    // "Rejouer une session…" plays one at the window's speed.
+    QAction *ActSession = nullptr, *ActRejoueSession = nullptr;
+    bool EnregistrementEnCours() const;
+    // Starts recording into `chemin` (written when it stops).
+    void CommenceSession(const std::string& chemin);
+    // Stops and writes the recording; false after the error box.
+    bool TermineSession();
+    // Plays the session of `chemin` from now on; false after the error box.
+    bool RejoueSessionFichier(const std::string& chemin);
+    void DialogueSession();
+    void DialogueRejoueSession();
+    // Stands for the file dialogs when set (the widget tests).
+    std::function<std::optional<QString>(bool rejouer)> ChoixFichierSession;
+
 signals:
     // The window has been closed (its run loop is ending).
     void Fermee();
@@ -225,9 +243,17 @@ private:
                             const std::function<void()>& fait);
     void ConstruitEtats();
     void MajEtatsRapides();
+    void ConstruitSessions();
+    void MajSession();
+    std::optional<QString> ChoisitFichierSession(bool rejouer);
+    // The replay has ended or lost the recording: said once.
+    void SuitRelecture();
+    std::string FCheminSession;
+    bool FFinRelectureDite = false;
     std::optional<QString> ChoisitFichierEtat(bool charger);
     void ApresChargement(int32_t modeleAvant);
     std::string FEtatAuDemarrage;
+    std::string FSessionAEnregistrer, FSessionARejouer;
     void BullesBarre();
     void AlimenteCollage();
     void MajTitre();

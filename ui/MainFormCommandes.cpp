@@ -10,6 +10,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "core/Version.h"
 #include "config/Modeles.h"
 #include "core/Texte.h"
 #include "devices/PlacementEcran.h"
@@ -56,6 +57,7 @@ void TMainForm::ConstruitCommandes() {
     ActPause = action(QStringLiteral("Pause / reprise du processeur"),
                       {QKeySequence(Qt::Key_Pause), QKeySequence(Qt::CTRL | Qt::Key_P)}, [this] { BasculePause(); });
     ConstruitEtats();
+    ConstruitSessions();
     FMenu->addSeparator();
     ActAide = action(QStringLiteral("Clavier\u2026"), {QKeySequence(Qt::Key_F1)}, [this] {
         if (!FAide) FAide = new TAideClavierForm(this);
@@ -257,7 +259,7 @@ void TMainForm::AfficheStatut(const std::string& texte) {
 
 void TMainForm::MajTitre() {
     static const char* const Etats[] = {"RUN", "STOP", "HLT"};
-    QString titre = QStringLiteral("Emulateur Zorvex 2.2a");
+    QString titre = QStringLiteral("Emulateur Zorvex ") + QLatin1String(VersionEmulZorv);
     const TEtatCPU etat = EtatMontre();
     if (FDemarree)
         titre += QStringLiteral(" - %1 - %2")

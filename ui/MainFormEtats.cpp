@@ -104,6 +104,9 @@ bool TMainForm::ChargeEtatFichier(const std::string& chemin) {
         FHote->MessageErreur(c.Erreur);
         return false;
     }
+    // The clock ports go on from the host's time now (a session being
+    // recorded keeps its own: the replay reads the same hours).
+    if (!EnregistrementEnCours()) FHote->RecaleHeure();
     ApresChargement(modele);
     std::string statut = "\u00c9tat charg\u00e9 : " + NomSansDossier(chemin);
     std::string details;

@@ -7,6 +7,8 @@
 
 struct TOptionsLigne {
     std::string EtatACharger; // --load-state FICHIER: loaded once the machine has started
+    std::string SessionAEnregistrer; // --record FICHIER: the session from the start, written at the end
+    std::string SessionARejouer;     // --replay FICHIER
     bool Aide = false;        // --help, -h
     std::string Erreur;       // a bad command line, in French; empty when it is sound
 };

@@ -1,5 +1,5 @@
 // emulzorv: the emulator's main window.
-//   emulzorv [--load-state FICHIER]  (see ui/OptionsLigne.h)
+//   emulzorv [--load-state FICHIER] [--record|--replay FICHIER]  (see ui/OptionsLigne.h)
 //   EMULZORV_MESURE=s  run s seconds, print the instructions per second, the
 //                      T-states per second against the clock, the processor
 //                      time the program used, and the slowest key delivery,
@@ -120,6 +120,8 @@ int main(int argc, char** argv) {
     TOptionsFenetre options;
     options.ProgDir = QApplication::applicationDirPath().toStdString();
     options.EtatAuDemarrage = ligne.EtatACharger;
+    options.SessionAEnregistrer = ligne.SessionAEnregistrer;
+    options.SessionARejouer = ligne.SessionARejouer;
     TMainForm fenetre(options);
     fenetre.show();
 

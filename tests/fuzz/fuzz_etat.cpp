@@ -21,6 +21,8 @@
 #include "config/Poste.h"
 #include "devices/Png.h"
 
+#include "Generateur.h"
+
 namespace {
 
 [[noreturn]] void Echec(const std::string& quoi, uint64_t entree) {
@@ -52,18 +54,12 @@ void Entier(std::vector<uint8_t>& o, uint64_t v, size_t n) {
     for (size_t i = 0; i < n; ++i) o.push_back(uint8_t(v >> (8 * i)));
 }
 
-// A chunk as it goes into a file: unpacked, with a CRC that matches.
+// A chunk as it goes into a file, with a CRC that matches.
 std::vector<uint8_t> Morceau(const TMorceauEtat& k) {
     std::vector<uint8_t> o;
     std::string id = k.Id;
     id.resize(4, ' ');
-    o.insert(o.end(), id.begin(), id.end());
-    Entier(o, k.Version, 2);
-    o.push_back(0);
-    Entier(o, k.Octets.size(), 4);
-    Entier(o, k.Octets.size(), 4);
-    Entier(o, Crc32(k.Octets.data(), k.Octets.size()), 4);
-    o.insert(o.end(), k.Octets.begin(), k.Octets.end());
+    CodeMorceau(o, id.c_str(), k.Version, k.Octets);
     return o;
 }
 
@@ -83,43 +79,6 @@ TMorceaux Decoupe(const std::vector<uint8_t>& bon, const std::vector<TMorceauEta
     }
     return m;
 }
-
-class TGenerateur {
-public:
-    explicit TGenerateur(uint64_t graine) : Alea(graine) {}
-    uint32_t N(uint32_t n) { return n ? uint32_t(Alea() % n) : 0; }
-
-    // Bytes of a buffer changed in one of a few ways.
-    void Abime(std::vector<uint8_t>& o) {
-        const uint32_t fois = 1 + N(4);
-        for (uint32_t f = 0; f < fois; ++f) {
-            const size_t n = o.size();
-            switch (N(7)) {
-            case 0: if (n) o[N(uint32_t(n))] ^= uint8_t(1u << N(8)); break;
-            case 1: if (n) o[N(uint32_t(n))] = uint8_t(N(256)); break;
-            case 2: o.resize(N(uint32_t(n) + 1)); break;
-            case 3: for (uint32_t i = N(40); i; --i) o.insert(o.begin() + N(uint32_t(o.size()) + 1), uint8_t(N(256))); break;
-            case 4: // a run of one value (0, FF, 80…) over a field
-                if (n) {
-                    const size_t debut = N(uint32_t(n));
-                    const uint8_t v = "\x00\xFF\x80\x7F\x01"[N(5)];
-                    for (size_t i = debut; i < n && i < debut + 1 + N(9); ++i) o[i] = v;
-                }
-                break;
-            case 5: // a few bytes taken out
-                if (n) {
-                    const size_t debut = N(uint32_t(n)), fin = std::min<size_t>(n, debut + 1 + N(16));
-                    o.erase(o.begin() + std::ptrdiff_t(debut), o.begin() + std::ptrdiff_t(fin));
-                }
-                break;
-            default: if (n >= 2) o[n - 1 - N(std::min<uint32_t>(uint32_t(n), 16))] = uint8_t(N(256)); break;
-            }
-        }
-    }
-
-private:
-    std::mt19937_64 Alea;
-};
 
 // The first record that differs, or nullptr.
 const char* EnregistrementDifferent(const TEtatComplet& a, const TEtatComplet& b) {

@@ -81,6 +81,78 @@ TEST(Png, SmallPictureDecodesBackToItsPixels) {
     EXPECT_EQ(Inflate(blocs[1].donnees, attendu.size()), attendu);
 }
 
+// A PNG file made here: IHDR of colour type `type`, the given filtered rows
+// in one IDAT.
+std::vector<uint8_t> PngFait(int largeur, int hauteur, uint8_t type, const std::vector<uint8_t>& lignes) {
+    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    const auto bloc = [&png](const char* t, const std::vector<uint8_t>& d) {
+        for (int s = 24; s >= 0; s -= 8) png.push_back(uint8_t(d.size() >> s));
+        const size_t debut = png.size();
+        png.insert(png.end(), t, t + 4);
+        png.insert(png.end(), d.begin(), d.end());
+        const uint32_t crc = Crc32(png.data() + debut, png.size() - debut);
+        for (int s = 24; s >= 0; s -= 8) png.push_back(uint8_t(crc >> s));
+    };
+    bloc("IHDR", {0, 0, 0, uint8_t(largeur), 0, 0, 0, uint8_t(hauteur), 8, type, 0, 0, 0});
+    std::vector<uint8_t> z(compressBound(uLong(lignes.size())));
+    uLongf n = uLongf(z.size());
+    compress(z.data(), &n, lignes.data(), uLong(lignes.size()));
+    z.resize(n);
+    bloc("IDAT", z);
+    bloc("IEND", {});
+    return png;
+}
+
+// The reader gives back what the writer wrote, undoes every filter of the
+// format for each colour type it reads, and refuses the rest with a reason.
+TEST(Png, LeLecteurRendLesPixelsEtRefuseLeReste) {
+    const uint8_t bgr[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
+    std::vector<uint8_t> lus;
+    int l = 0, h = 0;
+    std::string erreur;
+    ASSERT_TRUE(DecodePngBgr(CodePngBgr(bgr, 3, 2), lus, l, h, erreur)) << erreur;
+    EXPECT_EQ(l, 3);
+    EXPECT_EQ(h, 2);
+    EXPECT_EQ(lus, std::vector<uint8_t>(bgr, bgr + 18));
+
+    struct TCas {
+        const char* Nom;
+        uint8_t Type;
+        std::vector<uint8_t> Lignes; // 2 × 2 pixels, each row with its filter byte
+        std::vector<uint8_t> Attendu; // B, G, R
+    };
+    const TCas cas[] = {
+        {"gris, sans filtre", 0, {0, 10, 20, 0, 30, 40}, {10, 10, 10, 20, 20, 20, 30, 30, 30, 40, 40, 40}},
+        {"gris, Sub puis Up", 0, {1, 10, 10, 2, 20, 20}, {10, 10, 10, 20, 20, 20, 30, 30, 30, 40, 40, 40}},
+        {"gris alpha, Average", 4, {0, 100, 255, 50, 255, 3, 50, 0, 10, 0},
+         {100, 100, 100, 50, 50, 50, 100, 100, 100, 85, 85, 85}},
+        {"RVB, Paeth", 2, {0, 1, 2, 3, 4, 5, 6, 4, 1, 1, 1, 1, 1, 1},
+         {3, 2, 1, 6, 5, 4, 4, 3, 2, 7, 6, 5}},
+        {"RVBA, alpha laissé", 6, {0, 9, 8, 7, 0, 6, 5, 4, 0, 0, 1, 2, 3, 0, 4, 5, 6, 0},
+         {7, 8, 9, 4, 5, 6, 3, 2, 1, 6, 5, 4}},
+    };
+    for (const TCas& c : cas) {
+        ASSERT_TRUE(DecodePngBgr(PngFait(2, 2, c.Type, c.Lignes), lus, l, h, erreur)) << c.Nom << " : " << erreur;
+        EXPECT_EQ(lus, c.Attendu) << c.Nom;
+    }
+
+    std::vector<uint8_t> png = CodePngBgr(bgr, 3, 2);
+    const std::vector<std::pair<std::vector<uint8_t>, const char*>> refus = {
+        {{'G', 'I', 'F', '8'}, "n'est pas une image PNG"},
+        {{png.begin(), png.end() - 20}, "endommagée"},
+        {PngFait(2, 2, 3, {0, 1, 2, 0, 3, 4}), "genre"},           // a palette
+        {PngFait(2, 2, 0, {5, 1, 2, 0, 3, 4}), "endommagée"},      // filter 5
+        {PngFait(2, 2, 0, {0, 1, 2}), "endommagée"},               // rows missing
+    };
+    for (const auto& [fichier, attendu] : refus) {
+        erreur.clear();
+        EXPECT_FALSE(DecodePngBgr(fichier, lus, l, h, erreur));
+        EXPECT_NE(erreur.find(attendu), std::string::npos) << erreur;
+    }
+    png[20] ^= 1; // inside IHDR: its CRC no longer matches
+    EXPECT_FALSE(DecodePngBgr(png, lus, l, h, erreur));
+}
+
 struct PngFichier : ::testing::Test {
     fs::path dossier = fs::temp_directory_path() / ("zorv_png_" + std::to_string(::getpid()));
     void SetUp() override { fs::create_directories(dossier); }
