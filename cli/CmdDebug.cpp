@@ -82,6 +82,7 @@ int AnalyseOptionsDebug(int argc, char** argv, TOptionsDebug& d, TOptionsRun& o)
     if (o.JusquAHalte || o.JusquAPC || o.MaxInstructions || o.Touches || o.TexteEcran || o.Registres ||
         o.Stats || !o.EcranPng.empty() || o.Bdos)
         return t.Refus("les options d'arrêt, de frappe, d'affichage final et --bdos ne servent qu'à zorv run");
+    if (!o.Trace.empty()) return t.Refus("--trace ne sert qu'à zorv run ; la console a la commande trace");
     return -1;
 }
 

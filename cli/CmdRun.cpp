@@ -13,6 +13,7 @@
 #include "cli/Options.h"
 #include "cli/OptionsRun.h"
 #include "cli/PrepareMachine.h"
+#include "cli/TraceRun.h"
 #include "config/ChargeRoms.h"
 #include "config/Modeles.h"
 #include "config/Parametres.h"
@@ -124,7 +125,9 @@ int CommandeRun(int argc, char** argv) {
     frappe.Commence(*m);
     const auto debut = std::chrono::steady_clock::now();
     const std::clock_t debutCpu = std::clock();
+    if (!CommenceTraceRun(poste, o, UneLigne)) return SortieArguments;
     int statut = Fait(*m, o);
+    if (!TermineTraceRun(poste, o, UneLigne) && statut == SortieOk) statut = SortieCapture;
     m->SourceTouches = nullptr;
     if (!SauveEtatDesOptions(poste, o, UneLigne) && statut == SortieOk) statut = SortieCapture;
     const double secondes = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();

@@ -35,6 +35,9 @@ struct TOptionsRun {
     int CouleurTexte = 0, Plans = 4, Schema = 0; // display settings of the picture
     std::string EtatEntree, EtatSortie; // --state-in, --state-out
     bool EtatForce = false;             // --state-force: images changed since the save go back in
+    std::string Trace;                  // --trace FICHIER (cli/TraceRun.h)
+    uint16_t TraceDebut = 0, TraceFin = 0xFFFF; // --trace-range DEBUT-FIN
+    bool TraceTout = false;             // --trace-all: loops not folded
 };
 
 // The option table of `zorv run`, storing into `o`.

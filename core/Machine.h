@@ -72,6 +72,9 @@ struct TMachine : TEtatProcesseur, TEtatMemoire, TImagesRom, TEtatEcran, TEtatCl
     // takes its probe path, chosen once per slice).
     ISondeMachine* Sonde = nullptr;
     bool SondeMemoire = false;
+    // The debugger's trace, history, profiler and coverage: while set, every
+    // instruction and data access is recorded there (core/Sonde.h).
+    TSuiviExecution* Suivi = nullptr;
 
     // --- Display ------------------------------------------------------------
     // Colours of the picture, from the settings (see ChoisitCouleurs).
