@@ -9,7 +9,7 @@ BUILD_ASAN ?= build-asan
 PAQUETS    := cmake ninja-build g++ make libgtest-dev libbenchmark-dev \
               qt6-base-dev libgl-dev qt6-translations-l10n fonts-liberation xvfb xauth xdotool \
               poppler-utils libzstd-dev libssl-dev zlib1g-dev nlohmann-json3-dev pkg-config \
-              dpkg-dev lintian desktop-file-utils appstream
+              dpkg-dev lintian desktop-file-utils appstream lcov
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS       ?= $(shell nproc)
 

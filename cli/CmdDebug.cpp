@@ -92,6 +92,7 @@ int AnalyseOptionsDebug(int argc, char** argv, TOptionsDebug& d, TOptionsRun& o)
         return t.Refus("les options d'arrêt, de frappe, d'affichage final et --bdos ne servent qu'à zorv run");
     if (!o.AttenteEcran.empty() || !o.AttenteTexte.empty() || !o.AttenteImprimante.empty() || !o.AttentesDisques.empty())
         return t.Refus("les options --expect-… ne servent qu'à zorv run --replay");
+    if (!o.Trace.empty()) return t.Refus("--trace ne sert qu'à zorv run ; la console a la commande trace");
     return RefusSession(t, o);
 }
 

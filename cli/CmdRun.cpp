@@ -16,6 +16,7 @@
 #include "cli/PrepareMachine.h"
 #include "cli/SessionRun.h"
 #include "config/EnregistreurSession.h"
+#include "cli/TraceRun.h"
 #include "config/ChargeRoms.h"
 #include "config/Modeles.h"
 #include "config/Parametres.h"
@@ -113,7 +114,9 @@ int CommandeRun(int argc, char** argv) {
     frappe.Commence(*m);
     const auto debut = std::chrono::steady_clock::now();
     const std::clock_t debutCpu = std::clock();
+    if (!CommenceTraceRun(poste, o, UneLigne)) return SortieArguments;
     int statut = Fait(*m, o);
+    if (!TermineTraceRun(poste, o, UneLigne) && statut == SortieOk) statut = SortieCapture;
     m->SourceTouches = nullptr;
     if (enregistreur) {
         std::string erreur;

@@ -1,4 +1,5 @@
 #include "cli/OptionsRun.h"
+#include "cli/TraceRun.h"
 
 #include "cli/Options.h"
 #include "config/Modeles.h"
@@ -164,7 +165,12 @@ TOptions TableOptionsRun(TOptionsRun& o, const std::string& commande, const std:
         .Option({"--planes"}, "N", "plans graphiques affichés, 1 à 4", Entier(o.Plans, 1, 4))
         .Option({"--scheme"}, "N", "couleurs graphiques : 0 couleurs, 1 vert, 2 ambre, 3 gris", Entier(o.Schema, 0, 3))
         .Drapeau({"--regs"}, "affiche les registres à la fin", o.Registres)
-        .Drapeau({"--stats"}, "instructions, états T, temps virtuel et réel, MIPS", o.Stats);
+        .Drapeau({"--stats"}, "instructions, états T, temps virtuel et réel, MIPS", o.Stats)
+        .Option({"--trace"}, "FICHIER", "écrit chaque instruction exécutée, ses registres et ses états T\n(boucles repliées)",
+                Chemin(o.Trace))
+        .Option({"--trace-range"}, "DEBUT-FIN", "ne trace que les instructions de DEBUT à FIN",
+                [&o](const std::string& v) { return LitIntervalleTrace(v, o.TraceDebut, o.TraceFin); })
+        .Drapeau({"--trace-all"}, "trace chaque instruction, sans replier les boucles", o.TraceTout);
     // What a replay must end with.
     t.Option({"--expect-screen"}, "PNG", "l'écran final doit être cette image (sinon l'image des\npixels différents est écrite à côté)", Chemin(o.AttenteEcran))
         .Option({"--expect-text"}, "FICHIER", "le texte final de l'écran doit être celui-ci", Chemin(o.AttenteTexte))
@@ -181,6 +187,8 @@ int AnalyseOptionsRun(int argc, char** argv, TOptionsRun& o) {
     if (o.Bdos && o.Modele != 0) return t.Refus("--bdos fait tourner le modèle T7E ; --model ne s'y combine pas");
     if (o.Bdos && (!o.Rom.empty() || !o.Prom.empty() || o.SelMem))
         return t.Refus("--bdos ne s'utilise pas avec --rom, --prom ou --selmem");
+    if (o.Trace.empty() && (o.TraceTout || o.TraceDebut != 0 || o.TraceFin != 0xFFFF))
+        return t.Refus("--trace-range et --trace-all vont avec --trace FICHIER");
     if (o.SansRom && (!o.Rom.empty() || !o.Prom.empty() || !o.GenCar.empty()))
         return t.Refus("--no-rom ne s'utilise pas avec --rom, --chargen ou --prom");
     return RefusSession(t, o);

@@ -41,6 +41,9 @@ struct TOptionsRun {
     // --expect-text, --expect-printer, --expect-disk N=IMAGE.
     std::string AttenteEcran, AttenteTexte, AttenteImprimante;
     std::vector<std::string> AttentesDisques;
+    std::string Trace;                  // --trace FICHIER (cli/TraceRun.h)
+    uint16_t TraceDebut = 0, TraceFin = 0xFFFF; // --trace-range DEBUT-FIN
+    bool TraceTout = false;             // --trace-all: loops not folded
 };
 
 // The option table of `zorv run`, storing into `o`.

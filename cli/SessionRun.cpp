@@ -6,6 +6,7 @@
 #include "cli/ImprimanteRun.h"
 #include "cli/Options.h"
 #include "cli/PrepareMachine.h"
+#include "cli/TraceRun.h"
 #include "config/FichierSession.h"
 #include "config/Poste.h"
 #include "config/RelectureSession.h"
@@ -236,7 +237,12 @@ TBilanRelecture Rejoue(const TOptionsRun& o, bool reference, void (*ligne)(const
     }
     hote.Cadence.ChoisitHorloge(hote.HorlogeKHz); // "Vitesse réelle" at the session's clock
     r->SurHorloge = [&hote](uint32_t kHz) { hote.Cadence.ChoisitHorloge(kHz); };
+    if (!CommenceTraceRun(poste, p, ligne)) {
+        b.Statut = SortieArguments;
+        return b;
+    }
     Fait(poste.Machine(), *r, o.MaxInstructions.value_or(UINT64_MAX));
+    if (!TermineTraceRun(poste, p, ligne)) b.Statut = 1;
     if (r->Etat() == TEtatRelecture::Desynchronisee) {
         b.Message = r->Message();
         b.Statut = SortieDesynchronisation;

@@ -248,3 +248,50 @@ TDossierTemporaire::~TDossierTemporaire() {
     if (!Chemin.empty()) std::filesystem::remove_all(Chemin, ec);
 }
 
+bool TFichierProgressif::Ouvre(const std::string& chemin, std::string& erreur) {
+    Abandonne();
+    FCible = CibleEcriture(chemin, erreur);
+    if (FCible.empty()) return false;
+    std::string modele = DossierDe(FCible) + "." + NomSansDossier(FCible) + ".XXXXXX";
+    std::vector<char> nom(modele.begin(), modele.end());
+    nom.push_back('\0');
+    FFd = ::mkstemp(nom.data());
+    if (FFd < 0) {
+        erreur = "Impossible de créer le fichier \"" + chemin + "\"";
+        return false;
+    }
+    FTemp = nom.data();
+    ::fchmod(FFd, ModeDe(FCible));
+    FChemin = chemin;
+    FEchec = false;
+    FTampon.clear();
+    FTampon.reserve(TailleTampon + 4096);
+    return true;
+}
+
+void TFichierProgressif::Vide() {
+    int err = 0;
+    if (!FEchec && FFd >= 0)
+        FEchec = !EcritTout(FFd, reinterpret_cast<const uint8_t*>(FTampon.data()), FTampon.size(), err);
+    FTampon.clear();
+}
+
+bool TFichierProgressif::Termine(std::string& erreur) {
+    if (FFd < 0) return false;
+    Vide();
+    bool ok = !FEchec && ::fsync(FFd) == 0;
+    ok = (::close(FFd) == 0) && ok;
+    FFd = -1;
+    if (ok && ::rename(FTemp.c_str(), FCible.c_str()) == 0) return true;
+    ::unlink(FTemp.c_str());
+    erreur = "Erreur d'écriture du fichier \"" + FChemin + "\"";
+    return false;
+}
+
+void TFichierProgressif::Abandonne() {
+    if (FFd < 0) return;
+    ::close(FFd);
+    ::unlink(FTemp.c_str());
+    FFd = -1;
+    FTampon.clear();
+}

@@ -79,3 +79,33 @@ public:
     std::string Chemin; // empty when it could not be made
 };
 
+// A file written piece by piece (a trace, a table): the pieces go through a
+// buffer into a fresh temporary beside the target, renamed over it by
+// Termine once complete. Destroyed before Termine, or after a failed write,
+// the temporary is removed and the target is untouched.
+class TFichierProgressif {
+public:
+    TFichierProgressif() = default;
+    ~TFichierProgressif() { Abandonne(); }
+    TFichierProgressif(const TFichierProgressif&) = delete;
+    TFichierProgressif& operator=(const TFichierProgressif&) = delete;
+
+    // The target checked as CibleEcriture does, the temporary created.
+    bool Ouvre(const std::string& chemin, std::string& erreur);
+    bool Ouvert() const { return FFd >= 0; }
+    void Ecrit(const char* texte, size_t n) {
+        FTampon.append(texte, n);
+        if (FTampon.size() >= TailleTampon) Vide();
+    }
+    void Ecrit(const std::string& texte) { Ecrit(texte.data(), texte.size()); }
+    // Replaces the target; false with the French reason when any write failed.
+    bool Termine(std::string& erreur);
+    void Abandonne();
+
+private:
+    static constexpr size_t TailleTampon = size_t(1) << 20;
+    int FFd = -1;
+    bool FEchec = false;
+    std::string FChemin, FCible, FTemp, FTampon;
+    void Vide();
+};

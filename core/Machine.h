@@ -78,6 +78,9 @@ struct TMachine : TEtatProcesseur, TEtatMemoire, TImagesRom, TEtatEcran, TEtatCl
     // replayed event finds the machine exactly there.
     IJournal* Journal = nullptr;
     uint64_t RendezVous = UINT64_MAX;
+    // The debugger's trace, history, profiler and coverage: while set, every
+    // instruction and data access is recorded there (core/Sonde.h).
+    TSuiviExecution* Suivi = nullptr;
 
     // --- Display ------------------------------------------------------------
     // Colours of the picture, from the settings (see ChoisitCouleurs).

@@ -11,6 +11,8 @@
 // instructions.
 #include "core/Processeur.h"
 
+#include <type_traits>
+
 #include "core/Machine.h"
 
 namespace {
@@ -206,6 +208,33 @@ struct TCheminSonde {
 template <class TChemin>
 constexpr bool EstSonde = requires { TChemin::Sonde; };
 
+// The debugger's tools follow the execution (TMachine::Suivi): the same
+// memory path, with every instruction written to the journal and every data
+// access to the access tables.
+template <class TBase>
+struct TSuivi : TBase {
+    static constexpr bool Suivi = true;
+    static bool Convient(const TMachine& m) { return m.Suivi && TBase::Convient(m); }
+};
+template <class TChemin>
+constexpr bool EstSuivi = requires { TChemin::Suivi; };
+
+// What a followed slice keeps: the record it follows for (taken once: a
+// tool switched off meanwhile ends the slice, its record stays), the
+// journal entry of the instruction under way (which holds, until the
+// instruction has run, the low byte of the T-state count before it).
+struct TEnCours {
+    TSuiviExecution* S = nullptr;
+    TPasExecute *Pas = nullptr, *Fin = nullptr;
+};
+struct TRien {};
+
+// Hands the journal to its reader.
+[[gnu::noinline]] void VideJournal(TSuiviExecution& s, uint64_t dernier) {
+    if (s.Nombre > 0 && s.Lecteur) s.Lecteur->Recoit(s.Journal, s.Nombre, dernier);
+    s.Nombre = 0;
+}
+
 // What the interpreter keeps in locals during a slice.
 struct TRegs {
     uint8_t A = 0, B = 0, C = 0, D = 0, E = 0, H = 0, L = 0, F = 0;
@@ -318,7 +347,10 @@ void AccepteInterruption(TMachine& m) {
 template <class TChemin, bool UnSeul>
 class TCoeur {
 public:
-    TCoeur(TMachine& m, TPages& pages) : M(m), Pages(pages) { Reprise(); }
+    TCoeur(TMachine& m, TPages& pages) : M(m), Pages(pages) {
+        if constexpr (EstSuivi<TChemin>) OuvreJournal();
+        Reprise();
+    }
 
     // The slice itself, with its own instance of the interpreter in locals.
     static uint32_t Tranche(TMachine& m, TPages& pages, uint32_t n);
@@ -403,10 +435,12 @@ private:
         Dehors();
     }
     [[gnu::always_inline]] uint8_t Lit(uint16_t a, int cycle) const {
+        if constexpr (EstSuivi<TChemin>) return LitSuivi(a, Cy(cycle));
         if constexpr (EstSonde<TChemin>) return LitSonde(a, Cy(cycle));
         return LitO(a, Cy(cycle));
     }
     [[gnu::always_inline]] void Ecrit(uint16_t a, int cycle, uint8_t d) {
+        if constexpr (EstSuivi<TChemin>) NoteEcriture(a, Cy(cycle));
         if constexpr (EstSonde<TChemin>) EcritSonde(a, Cy(cycle), d);
         else EcritO(a, Cy(cycle), d);
     }
@@ -429,6 +463,57 @@ private:
         FArretSonde = true;
         Signale();
     }
+
+    // Following path: the data accesses into the access tables; the bytes
+    // of the instruction itself are fetches, as for the probe, and go into
+    // its journal entry as they were read. Each instruction goes into the
+    // journal once it has run.
+    [[no_unique_address]] std::conditional_t<EstSuivi<TChemin>, TEnCours, TRien> FEnCours;
+    [[gnu::always_inline]] uint8_t LitSuivi(uint16_t a, unsigned o) const {
+        uint8_t v;
+        if constexpr (EstSonde<TChemin>) v = LitSonde(a, o);
+        else v = LitO(a, o);
+        const unsigned d = uint16_t(a - RPc0);
+        if (d < 3) FEnCours.Pas->Octets[d] = v;
+        else if (uint8_t* const acces = FEnCours.S->Acces) acces[(o << 12) | a] |= AccesLu;
+        return v;
+    }
+    [[gnu::always_inline]] void NoteEcriture(uint16_t a, unsigned o) const {
+        const TSuiviExecution& s = *FEnCours.S;
+        const unsigned i = (o << 12) | a;
+        if (s.Acces) s.Acces[i] |= AccesEcrit;
+        if (s.Ecritures) s.Ecritures[i] = {M.NbInstructions + I + 1, uint16_t(RPc0), FEnCours.Pas->Banque};
+    }
+    [[gnu::always_inline]] void OuvreJournal() {
+        TSuiviExecution* const s = M.Suivi;
+        FEnCours.S = s;
+        FEnCours.Pas = s->Journal + s->Nombre;
+        FEnCours.Fin = s->Journal + s->Taille;
+    }
+    [[gnu::always_inline]] void Commence(uint8_t op, unsigned fetch) {
+        FEnCours.Pas->Etats = uint8_t(RCycles);
+        FEnCours.Pas->Octets[0] = op;
+        FEnCours.Pas->Banque = uint8_t(fetch >> 4);
+    }
+    [[gnu::always_inline]] void Consigne() {
+        TPasExecute& p = *FEnCours.Pas;
+        p.Adresse = uint16_t(RPc0), p.PC = uint16_t(RPC), p.SP = uint16_t(RSP);
+        p.A = uint8_t(RA), p.F = uint8_t(RF), p.B = uint8_t(RB), p.C = uint8_t(RC);
+        p.D = uint8_t(RD), p.E = uint8_t(RE), p.H = uint8_t(RH), p.L = uint8_t(RL);
+        p.Etats = uint8_t(uint8_t(RCycles) - p.Etats);
+        if (++FEnCours.Pas == FEnCours.Fin) [[unlikely]] {
+            TSuiviExecution& s = *FEnCours.S;
+            s.Nombre = s.Taille;
+            VideJournal(s, M.NbInstructions + I + 1);
+            FEnCours.Pas = s.Journal;
+        }
+    }
+public:
+    // The entries of the slice counted in the record, at its end.
+    [[gnu::always_inline]] void FermeJournal() const {
+        FEnCours.S->Nombre = uint32_t(FEnCours.Pas - FEnCours.S->Journal);
+    }
+private:
     [[gnu::always_inline]] uint16_t Operande16() const {
         return uint16_t(Lit(uint16_t(RPC + 1), 2) | (Lit(uint16_t(RPC + 2), 3) << 8));
     }
@@ -857,10 +942,12 @@ inline bool TCoeur<TChemin, UnSeul>::TraiteAttention() {
         c.RPc0 = c.RPC;                                              \
         const uint8_t op = c.LitO(c.RPC, pages.Fetch);                \
         c.Select = pages.Select[op];                                   \
+        if constexpr (EstSuivi<TChemin>) c.Commence(op, pages.Fetch);  \
         goto* Cibles[op];                                              \
     } while (0)
 #define ZORV_SUIVANTE()                                                \
     do {                                                               \
+        if constexpr (EstSuivi<TChemin>) c.Consigne();                 \
         c.RPrec = c.RPc0;                                            \
         if (++c.I >= c.Limite) [[unlikely]] goto Controle;             \
         if constexpr (!UnSeul) {                                       \
@@ -897,6 +984,7 @@ Controle:
     if (c.I < n) goto Entree;
 Fin:
     Pose(m, c.Regs());
+    if constexpr (EstSuivi<TChemin>) c.FermeJournal();
     return c.I;
 
     ZORV_OPCODES(ZORV_CODE)
@@ -913,19 +1001,32 @@ template <class TChemin>
 uint32_t TrancheSur(TMachine& m, uint32_t n) {
     TPages pages;
     m.FinTranche = false; // what was asked before the slice, the host has seen
+    TSuiviExecution* const suivi = m.Suivi;
     const uint32_t faites = TCoeur<TChemin, false>::Tranche(m, pages, n);
     if (faites > 0) m.DebutCourse = -1;
     m.NbInstructions += faites;
+    if constexpr (EstSuivi<TChemin>) VideJournal(*suivi, m.NbInstructions);
     m.FaitesTranche = 0;
     m.FinTranche = false;
     return faites;
+}
+
+// The slices the debugger's tools follow, over the same paths.
+[[gnu::noinline]] uint32_t TrancheSuivie(TMachine& m, uint32_t n) {
+    if (TCheminSonde::Convient(m)) return TrancheSur<TSuivi<TCheminSonde>>(m, n);
+    if (TCheminRamHaute::Convient(m)) return TrancheSur<TSuivi<TCheminRamHaute>>(m, n);
+    if (TCheminPages::Convient(m)) return TrancheSur<TSuivi<TCheminPages>>(m, n);
+    return TrancheSur<TSuivi<TCheminMachine>>(m, n);
 }
 
 } // namespace
 
 void TMachine::ExecuteInstruction() {
     TPages pages;
-    if (TCheminRam::Convient(*this)) TCoeur<TCheminRam, true>::Tranche(*this, pages, 1);
+    if (TSuiviExecution* const suivi = Suivi) [[unlikely]] {
+        TCoeur<TSuivi<TCheminMachine>, true>::Tranche(*this, pages, 1);
+        VideJournal(*suivi, NbInstructions + 1);
+    } else if (TCheminRam::Convient(*this)) TCoeur<TCheminRam, true>::Tranche(*this, pages, 1);
     else if (TCheminPages::Convient(*this)) TCoeur<TCheminPages, true>::Tranche(*this, pages, 1);
     else TCoeur<TCheminMachine, true>::Tranche(*this, pages, 1);
     FaitesTranche = 0; // the caller counts it
@@ -933,6 +1034,7 @@ void TMachine::ExecuteInstruction() {
 }
 
 uint32_t ExecuteTranche(TMachine& m, uint32_t n) {
+    if (m.Suivi) [[unlikely]] return TrancheSuivie(m, n);
     if (TCheminSonde::Convient(m)) [[unlikely]] return TrancheSur<TCheminSonde>(m, n);
     if (TCheminRam::Convient(m)) return TrancheSur<TCheminRam>(m, n);
     if (TCheminRamHaute::Convient(m)) return TrancheSur<TCheminRamHaute>(m, n);

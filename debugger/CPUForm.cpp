@@ -88,6 +88,7 @@ TCPUForm::TCPUForm(TDebogueur& debogueur, QWidget* parent) : QWidget(parent, Qt:
 }
 
 TCPUForm::~TCPUForm() {
+    if (FSuitExecution) D.Suivi.RetireClient();
     FConsole.reset(); // it gives the debugger's run request back
     D.SurAffichage = nullptr;
     D.ChoisitSymbole = nullptr;
@@ -260,10 +261,24 @@ void TCPUForm::CreeBoutons() {
 
 // --- Display -----------------------------------------------------------------
 
+// While the window shows, the debugger has a user: its history and its
+// "who wrote this" follow the execution (a minimised window still shows).
 void TCPUForm::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
+    if (!e->spontaneous() && !FSuitExecution) {
+        D.Suivi.AjouteClient();
+        FSuitExecution = true;
+    }
     AfficheRegistres();
     Affiche();
+}
+
+void TCPUForm::hideEvent(QHideEvent* e) {
+    QWidget::hideEvent(e);
+    if (!e->spontaneous() && FSuitExecution) {
+        D.Suivi.RetireClient();
+        FSuitExecution = false;
+    }
 }
 
 void TCPUForm::Affiche() {

@@ -105,6 +105,7 @@ public:
 protected:
     bool eventFilter(QObject* objet, QEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
@@ -114,6 +115,7 @@ private:
     std::string FTexteAdresses;
     std::string FTexteArret;
     std::unique_ptr<TConsoleDebogueur> FConsole;
+    bool FSuitExecution = false; // counted as a user of the debugger (shown)
     THistoriqueConsole FHistorique;
     int FLignePCVue = -2; // the PC line the listing last scrolled to
 

@@ -68,6 +68,22 @@ const std::vector<TCommandeConsole>& TConsoleDebogueur::Table() {
          &TConsoleDebogueur::CmdConvHex},
         {"code", "DEBUT [FIN] [cpu|logiciel|data]", "fenêtre de code : désassemble de DEBUT à FIN dans la banque choisie",
          &TConsoleDebogueur::CmdCode},
+        {"trace", "[FICHIER [DEBUT FIN] [banque] [tout]]",
+         "écrit chaque instruction exécutée (registres, états T) dans FICHIER, boucles repliées sauf avec tout ; "
+         "trace arret ferme le fichier",
+         &TConsoleDebogueur::CmdTrace},
+        {"historique", "[N]", "les N dernières instructions exécutées avec leurs registres (20 par défaut, 100000 au plus)",
+         &TConsoleDebogueur::CmdHistorique},
+        {"profil", "[[routines] [N] | ACTION]",
+         "profileur : les N adresses les plus coûteuses, ou par routine (appels, états T exclusifs et inclusifs) ; "
+         "ACTION : marche, arret, raz, csv FICHIER",
+         &TConsoleDebogueur::CmdProfil},
+        {"couverture", "[ACTION | lcov FICHIER [banque]]",
+         "octets exécutés, lus, écrits ; lcov : fichier de couverture par ligne de la carte des sources ; "
+         "ACTION : marche, arret, raz",
+         &TConsoleDebogueur::CmdCouverture},
+        {"qui", "ADR [banque]", "la dernière instruction qui a écrit l'octet ADR, et quand (n° d'instruction)",
+         &TConsoleDebogueur::CmdQui},
         {"aide", "", "liste des commandes", &TConsoleDebogueur::CmdAide},
     };
     return table;
@@ -76,6 +92,7 @@ const std::vector<TCommandeConsole>& TConsoleDebogueur::Table() {
 TConsoleDebogueur::TConsoleDebogueur(TPosteVirtuel& poste)
     : FPoste(poste), FHoteVirtuel(&poste.HoteVirtuel), FHorloge(&poste.HoteVirtuel), D(poste.Debogueur()),
       M(poste.Machine()) {
+    D.Suivi.AjouteClient();
     FPoste.SurDemandeLancement = [this] { FCourseDemandee = true; };
     if (M.EtatCPU != CPUStop) {
         M.ChangeEtatCPU(CPUStop);
@@ -86,6 +103,8 @@ TConsoleDebogueur::TConsoleDebogueur(TPosteVirtuel& poste)
 
 TConsoleDebogueur::TConsoleDebogueur(TPoste& poste, THorlogeMachine* horloge)
     : FPoste(poste), FHorloge(horloge), D(poste.Debogueur()), M(poste.Machine()) {
+    // Beside the window the debugger's user is the window while it shows
+    // (TCPUForm), not this pane, which lives as long as the main window.
     // The run message still starts the main window's loop, with the budget
     // of the command that asked for it.
     FPoste.SurDemandeLancement = [this] { LanceDepuisLaFenetre(); };
@@ -98,6 +117,7 @@ TConsoleDebogueur::TConsoleDebogueur(TPoste& poste, THorlogeMachine* horloge)
 }
 
 TConsoleDebogueur::~TConsoleDebogueur() {
+    if (!PresDeLaFenetre()) D.Suivi.RetireClient();
     FPoste.SurDemandeLancement = nullptr;
     if (PresDeLaFenetre()) {
         D.DemandeCourse = FDemandeCourseAvant;

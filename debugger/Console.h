@@ -102,6 +102,12 @@ public:
     bool CmdSource(const TArgumentsConsole& a);
     bool CmdSurv(const TArgumentsConsole& a);
     bool CmdSurvMoins(const TArgumentsConsole& a);
+    // Trace, history, profiler, coverage, who wrote (ConsoleSuivi.cpp).
+    bool CmdTrace(const TArgumentsConsole& a);
+    bool CmdHistorique(const TArgumentsConsole& a);
+    bool CmdProfil(const TArgumentsConsole& a);
+    bool CmdCouverture(const TArgumentsConsole& a);
+    bool CmdQui(const TArgumentsConsole& a);
     // The stop report, a watchpoint's naming its access.
     std::string TexteRapport(const TRapportArret& r) const;
 

@@ -42,7 +42,7 @@ std::string TexteRefus(TRefus refus, TEtatCPU etat) {
 }
 
 TDebogueur::TDebogueur(TMachine& m, TDistributeurMessages& distributeur)
-    : Sondes(m, Symboles), M(m), FDistributeur(distributeur) {
+    : Sondes(m, Symboles), Suivi(m, Symboles), M(m), FDistributeur(distributeur) {
     FRegistresArret = FRegistresAvant = LitRegistres(M);
     FEtatsTArret = M.NbCycles;
     FFenCPU = FDistributeur.Abonne([this](const TMessage& msg) { RecoitMessage(msg); });
@@ -165,6 +165,7 @@ void TDebogueur::ListeDasm(int32_t debut, int32_t fin) {
 
 void TDebogueur::ReDasmDebug() {
     Sondes.OublieSansPtArret(); // after every change of the breakpoints
+    Suivi.SymbolesChanges();
     ListeDasm(DebDasm, FinDasm);
 }
 

@@ -17,6 +17,7 @@
 #include "debugger/Inspection.h"
 #include "debugger/Pile.h"
 #include "debugger/Sondes.h"
+#include "debugger/Suivi.h"
 #include "debugger/CarteSource.h"
 #include "debugger/Symboles.h"
 #include "debugger/Variables.h"
@@ -91,6 +92,8 @@ public:
     std::function<void(TSaisieAdresse&)> ChoisitSymbole;
     // Conditions of breakpoints and watchpoints (the machine's probe).
     TSondesDebogueur Sondes;
+    // Trace, history, profiler, coverage and "who wrote this".
+    TSuiviDebogueur Suivi;
 
     TMachine& Machine() { return M; }
     const TMachine& Machine() const { return M; }

@@ -11,7 +11,8 @@ trap 'rm -rf "$T"' EXIT
 echec() { echo "ÉCHEC : $*" >&2; exit 1; }
 
 "$ZORV" disk new "$T/d.img" > /dev/null || echec "disque"
-TOUCHES='H\rP BONJOUR\rA 1234 5678\rL 1 2 3000\r'
+# No H: the clock ports start from each process's own start time.
+TOUCHES='P BONJOUR\rA 1234 5678\rL 1 2 3000\r'
 
 "$ZORV" run --seed 3 --disk 1="$T/d.img" --keys "$TOUCHES" --max-instructions 4000000 \
     --state-out "$T/entier.zetat" --screen-text > "$T/entier.txt" || echec "course entière"

@@ -149,6 +149,26 @@ TEST_F(Sessions, LaLigneDeCommandeEnregistreDepuisLeDemarrage) {
     EXPECT_GT(M().NbInstructions, 0u);
 }
 
+// The picture of the documentation: the monitor on the project's firmware,
+// a recording under way (ZORV_CAPTURE_SESSION=FICHIER.png).
+TEST_F(Sessions, CaptureDeLaDocumentation) {
+    const QByteArray capture = qgetenv("ZORV_CAPTURE_SESSION");
+    if (capture.isEmpty()) GTEST_SKIP() << "ZORV_CAPTURE_SESSION absent";
+    for (const char* nom : {"QBM71K.bin", "G-CAR-T9.bin", "T318-C.bin"})
+        std::filesystem::copy_file(std::filesystem::path(ZORV_PROGRAMME) / nom, dossier / nom,
+                                   std::filesystem::copy_options::overwrite_existing);
+    Cree();
+    QTimer::singleShot(1500, f.get(), [&] {
+        f->DialogueSession();
+        QTimer::singleShot(300, f.get(), [&] {
+            f->grab().save(QString::fromLocal8Bit(capture));
+            f->DialogueSession();
+            M().FinEmul = true;
+        });
+    });
+    ASSERT_TRUE(Attends([&] { return !M().BoucleActive && !f->EnregistrementEnCours(); }));
+}
+
 TEST(OptionsLigneSessions, RecordEtReplay) {
     struct TCas {
         std::vector<std::string> Arguments;
