@@ -158,15 +158,17 @@ TEST_F(Sessions, CaptureDeLaDocumentation) {
         std::filesystem::copy_file(std::filesystem::path(ZORV_PROGRAMME) / nom, dossier / nom,
                                    std::filesystem::copy_options::overwrite_existing);
     Cree();
+    bool fini = false;
     QTimer::singleShot(1500, f.get(), [&] {
         f->DialogueSession();
         QTimer::singleShot(300, f.get(), [&] {
-            f->grab().save(QString::fromLocal8Bit(capture));
+            EXPECT_TRUE(f->grab().save(QString::fromLocal8Bit(capture)));
             f->DialogueSession();
+            fini = true;
             M().FinEmul = true;
         });
     });
-    ASSERT_TRUE(Attends([&] { return !M().BoucleActive && !f->EnregistrementEnCours(); }));
+    ASSERT_TRUE(Attends([&] { return fini && !M().BoucleActive; }));
 }
 
 TEST(OptionsLigneSessions, RecordEtReplay) {
