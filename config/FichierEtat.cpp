@@ -65,13 +65,15 @@ std::string NomMorceau(const std::string& id) {
 
 bool Deballe(const uint8_t* p, uint8_t compression, uint32_t stockee, uint32_t longueur, TMorceauEtat& m,
              std::string& erreur) {
-    m.Octets.assign(longueur, 0);
+    // The lengths are checked against what the bytes themselves say before
+    // anything is allocated: a damaged header of a few bytes must not make
+    // the reader clear hundreds of megabytes.
     if (compression == 0) {
         if (stockee != longueur) {
             erreur = "Le bloc " + NomMorceau(m.Id) + " a une longueur incohérente";
             return false;
         }
-        if (longueur) std::memcpy(m.Octets.data(), p, longueur);
+        m.Octets.assign(p, p + longueur);
         return true;
     }
     if (compression != 1) {
@@ -79,10 +81,15 @@ bool Deballe(const uint8_t* p, uint8_t compression, uint32_t stockee, uint32_t l
                         unsigned(compression));
         return false;
     }
-    const unsigned long long annonce = ZSTD_getFrameContentSize(p, stockee);
+    const std::string endommage = "Le bloc " + NomMorceau(m.Id) + " est endommagé (décompression impossible)";
+    if (ZSTD_getFrameContentSize(p, stockee) != longueur) {
+        erreur = endommage;
+        return false;
+    }
+    m.Octets.assign(longueur, 0);
     const size_t n = ZSTD_decompress(m.Octets.data(), longueur, p, stockee);
-    if (annonce != longueur || ZSTD_isError(n) || n != longueur) {
-        erreur = "Le bloc " + NomMorceau(m.Id) + " est endommagé (décompression impossible)";
+    if (ZSTD_isError(n) || n != longueur) {
+        erreur = endommage;
         return false;
     }
     return true;
