@@ -64,16 +64,8 @@ TEtatImprimante ImprimanteVue(const TEtatImprimante& i) {
 TEtatComplet EtatDe(const TMachine& m, const THorlogeMachine* h) {
     TEtatComplet e;
     e.Info.Modele = m.Machine;
-    e.Roms = m;
-    e.Processeur = m;
-    e.Memoire = m;
-    e.Ecran = m;
-    e.Clavier = m;
-    e.Imprimante = ImprimanteVue(m);
-    e.Dsq = m;
-    e.Arith = m;
-    e.DisqueDur = m;
-    e.Ports = m;
+    CaptureEnregistrements(m, e);
+    e.Imprimante = ImprimanteVue(e.Imprimante);
     if (h) e.Horloge = HorlogeDeSession(*h);
     // Stopped or running is the host's doing (a pause, the debugger); a
     // halt is the machine's own.

@@ -12,17 +12,12 @@
 
 TImageSession ImageDuLecteur(const TPoste& poste, int slot) {
     TImageSession im;
+    bool lisible = true;
+    if (!ContenuDuLecteur(poste.Lecteurs, slot, im.Octets, lisible)) return im;
     const Param_Disque& d = poste.Lecteurs.Disques[size_t(slot)];
-    if (d.NomFichier.empty() || !d.Fichier.Ouvert()) return im;
     im.Present = true;
     im.Protege = d.Protege;
     im.Nom = NomSansDossier(d.NomFichier);
-    im.Octets.assign(size_t(d.Fichier.Longueur()), 0);
-    try {
-        d.Fichier.Lit(0, im.Octets.data(), int64_t(im.Octets.size()));
-    } catch (const TErreurES&) {
-        im.Octets.assign(im.Octets.size(), 0xFF); // what the controller reads from an unreadable image
-    }
     return im;
 }
 

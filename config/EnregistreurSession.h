@@ -29,8 +29,6 @@ public:
     // Ends the recording at the machine's present instant: the session as
     // recorded; the recorder no longer follows the machine.
     TSession Termine();
-    size_t NbEvenements() const { return FSession.Evenements.size(); }
-    uint64_t InstructionDeDepart() const { return FDepart; }
 
     // A change the host makes while the machine runs (a byte written from a
     // debugger window): the records before it and after it.

@@ -18,18 +18,14 @@ constexpr uint64_t TailleMaxEtat = 16u << 20;
 
 TDisqueEtat DisqueDuLecteur(const TLecteurs& l, int slot) {
     TDisqueEtat d;
+    std::vector<uint8_t> octets;
+    bool lisible = true;
+    if (!ContenuDuLecteur(l, slot, octets, lisible)) return d;
     const Param_Disque& p = l.Disques[size_t(slot)];
-    if (p.NomFichier.empty() || !p.Fichier.Ouvert()) return d;
     d.Chemin = p.NomFichier;
     d.Protege = p.Protege;
-    const int64_t n = p.Fichier.Longueur();
-    d.Taille = uint64_t(n);
-    std::vector<uint8_t> octets(static_cast<size_t>(n));
-    try {
-        p.Fichier.Lit(0, octets.data(), n);
-    } catch (const TErreurES&) {
-        octets.clear(); // an unreadable image: its fingerprint will not match on load
-    }
+    d.Taille = octets.size();
+    if (!lisible) octets.clear(); // an unreadable image: its fingerprint will not match on load
     d.Empreinte = Sha256(octets);
     return d;
 }
@@ -37,6 +33,21 @@ TDisqueEtat DisqueDuLecteur(const TLecteurs& l, int slot) {
 template <class R> void Restaure(TMachine& m, const R& r) { static_cast<R&>(m) = r; }
 
 } // namespace
+
+bool ContenuDuLecteur(const TLecteurs& l, int slot, std::vector<uint8_t>& octets, bool& lisible) {
+    const Param_Disque& p = l.Disques[size_t(slot)];
+    lisible = true;
+    octets.clear();
+    if (p.NomFichier.empty() || !p.Fichier.Ouvert()) return false;
+    octets.assign(size_t(p.Fichier.Longueur()), 0);
+    try {
+        p.Fichier.Lit(0, octets.data(), int64_t(octets.size()));
+    } catch (const TErreurES&) {
+        octets.assign(octets.size(), 0xFF);
+        lisible = false;
+    }
+    return true;
+}
 
 std::vector<uint8_t> VignetteEcran(const TMachine& m) {
     const int l = LargeurEcran / ReductionVignette, h = HauteurEcran / ReductionVignette;
@@ -59,15 +70,7 @@ TEtatHorloge EtatHorlogeMachine(const THorlogeMachine& horloge) {
     return h;
 }
 
-TEtatComplet CaptureEtat(const TPoste& poste, const THorlogeMachine* horloge, bool vignette) {
-    const TMachine& m = poste.Machine();
-    TEtatComplet e;
-    e.Info.Modele = m.Machine;
-    if (m.Machine >= 0 && size_t(m.Machine) < m.Machines.size()) e.Info.NomModele = m.Machines[size_t(m.Machine)];
-    e.Info.DateUnix = int64_t(std::time(nullptr));
-    e.Info.Programme = ProgrammeEmulZorv;
-    if (vignette) e.Vignette.Png = VignetteEcran(m);
-    for (int s = 1; s <= NbLecteurs; ++s) e.Disques.Lecteurs[size_t(s - 1)] = DisqueDuLecteur(poste.Lecteurs, s);
+void CaptureEnregistrements(const TMachine& m, TEtatComplet& e) {
     e.Roms = m;
     e.Processeur = m;
     e.Memoire = m;
@@ -78,6 +81,18 @@ TEtatComplet CaptureEtat(const TPoste& poste, const THorlogeMachine* horloge, bo
     e.Arith = m;
     e.DisqueDur = m;
     e.Ports = m;
+}
+
+TEtatComplet CaptureEtat(const TPoste& poste, const THorlogeMachine* horloge, bool vignette) {
+    const TMachine& m = poste.Machine();
+    TEtatComplet e;
+    e.Info.Modele = m.Machine;
+    if (m.Machine >= 0 && size_t(m.Machine) < m.Machines.size()) e.Info.NomModele = m.Machines[size_t(m.Machine)];
+    e.Info.DateUnix = int64_t(std::time(nullptr));
+    e.Info.Programme = ProgrammeEmulZorv;
+    if (vignette) e.Vignette.Png = VignetteEcran(m);
+    for (int s = 1; s <= NbLecteurs; ++s) e.Disques.Lecteurs[size_t(s - 1)] = DisqueDuLecteur(poste.Lecteurs, s);
+    CaptureEnregistrements(m, e);
     if (horloge) e.Horloge = EtatHorlogeMachine(*horloge);
     return e;
 }

@@ -12,6 +12,7 @@
 
 #include "config/FichierEtat.h"
 
+class TLecteurs;
 class TPoste;
 class THorlogeMachine;
 struct TMachine;
@@ -20,6 +21,8 @@ struct TMachine;
 // (nullptr: the time chunk is left empty). Without `vignette` the thumbnail
 // is left out (for the comparisons of the tests).
 TEtatComplet CaptureEtat(const TPoste& poste, const THorlogeMachine* horloge, bool vignette = true);
+// The machine's records (ROMs to ports) copied into `e`, the rest of `e` left.
+void CaptureEnregistrements(const TMachine& m, TEtatComplet& e);
 // The records of `e` put into the machine (and the clock), drives aside.
 void RestaureMachine(TMachine& m, THorlogeMachine* horloge, const TEtatComplet& e);
 // The clock's record without the debugger's step repeat (the window's).
@@ -42,5 +45,9 @@ bool SauveEtat(const TPoste& poste, const THorlogeMachine* horloge, const std::s
                std::string& erreur);
 bool ChargeEtat(TPoste& poste, THorlogeMachine* horloge, const std::string& chemin, TChargementEtat& c);
 bool AppliqueEtat(TPoste& poste, THorlogeMachine* horloge, const TEtatComplet& e, TChargementEtat& c);
+// The bytes of the image in drive `slot`: false for an empty drive. An image
+// that cannot be read gives 0xFF bytes, what the controller reads from it,
+// and `lisible` false.
+bool ContenuDuLecteur(const TLecteurs& l, int slot, std::vector<uint8_t>& octets, bool& lisible);
 // The image of the screen (BmpEcran as last drawn), a quarter of its size.
 std::vector<uint8_t> VignetteEcran(const TMachine& m);

@@ -125,8 +125,7 @@ bool TRelectureSession::Applique(TMachine& m, const TEvenement& e) {
     }
     case TTypeEvenement::Disque:
         if (!MonteImage(e.Slot, e.Image, erreur)) {
-            Arrete(m, TEtatRelecture::Desynchronisee, erreur);
-            FInstructionDesync = m.NbInstructions;
+            Desynchronise(m, erreur);
             ok = false;
         }
         break;

@@ -38,7 +38,6 @@ public:
     TEtatRelecture Etat() const { return FEtat; }
     bool EnCours() const { return FEtat == TEtatRelecture::EnCours; }
     const TSession& Session() const { return FSession; }
-    uint64_t Fin() const { return FSession.Info.FinInstruction; }
     // Desynchronisee: where, and the record that differs.
     uint64_t InstructionDesync() const { return FInstructionDesync; }
     // "Désynchronisation à l'instruction N : le processeur diffère de
