@@ -191,6 +191,7 @@ int CommandeDebug(int argc, char** argv) {
             EcritLigne(relecture->Message(), stdout);
         };
     }
+    if (!enregistreur && !relecture) poste.ActiveRetour(hote, uint64_t(poste.Parametres.HistoriqueMo) << 20);
     TConsoleDebogueur console(poste);
     int statut = Dialogue(console, d, apres);
     if (relecture && relecture->Etat() == TEtatRelecture::Desynchronisee && statut == 0) statut = 6;

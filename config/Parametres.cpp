@@ -77,6 +77,7 @@ void LitFichier(const TFichierIni& ini, TMachine& m, TParametres& p) {
     for (int d : LecteursEnregistres)
         p.ChargeImages[size_t(d)] = ini.LitTexte("Images", CleImage(d), p.ChargeImages[size_t(d)]);
     p.VitesseReelle = ini.LitEntier("Vitesse", "Reelle", 0) == 1;
+    p.HistoriqueMo = uint32_t(DansIntervalle(ini.LitEntier("Debogueur", "Historique", 64), 0, 4096, 64));
     p.HorlogeKHz = uint32_t(DansIntervalle(ini.LitEntier("Vitesse", "HorlogeKHz", int32_t(p.HorlogeKHz)), 1,
                                            int32_t(HorlogeMaxKHz), int32_t(HorlogeDefautKHz)));
 }

@@ -31,6 +31,7 @@ struct TParametres {
     std::array<std::string, 13> ChargeImages; // [1..12] by drive number
     bool VitesseReelle = false;  // "Vitesse réelle" rather than "Vitesse maximale"
     uint32_t HorlogeKHz = HorlogeDefautKHz; // processor clock of the real speed
+    uint32_t HistoriqueMo = 64;  // memory of the debugger's history (going back); 0 = off
 };
 
 // Drive numbers whose image is stored in the file (keys D1, D2, D9 … D12).

@@ -6,6 +6,7 @@
 #include "config/Demarrage.h"
 #include "config/EnregistreurSession.h"
 #include "config/RelectureSession.h"
+#include "config/Retour.h"
 #include "core/Fichiers.h"
 #include "debugger/Debogueur.h"
 #include "devices/Imprimante.h"
@@ -84,7 +85,14 @@ std::unique_ptr<TImprimante> TPoste::NouvelleImprimante(ISurfaceImpression& surf
     return std::make_unique<TImprimante>(*FMachine, surface);
 }
 
+void TPoste::ActiveRetour(THorlogeMachine& horloge, uint64_t capacite) {
+    FRetour.reset();
+    if (capacite > 0 && !FEnregistreur && !FRelecture && !FMachine->Journal)
+        FRetour = std::make_unique<TRetour>(*this, horloge, capacite);
+}
+
 void TPoste::CommenceEnregistrement(THorlogeMachine& horloge) {
+    FRetour.reset();
     FRelecture.reset();
     FEnregistreur.reset();
     FEnregistreur = std::make_unique<TEnregistreurSession>(*this, horloge);
@@ -104,6 +112,7 @@ bool TPoste::CommenceRelecture(THorlogeMachine& horloge, TSession session, std::
         return false;
     }
     TermineEnregistrement();
+    FRetour.reset();
     auto r = TRelectureSession::Commence(*this, horloge, std::move(session), dossier->Chemin, erreur);
     if (!r) return false;
     FRelecture = std::move(r); // the former replay's images go only now

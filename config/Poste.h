@@ -28,6 +28,7 @@ class TDebogueur;
 class TImprimante;
 class TEnregistreurSession;
 class TRelectureSession;
+class TRetour;
 class THorlogeMachine;
 class TDossierTemporaire;
 struct TSession;
@@ -122,6 +123,12 @@ public:
     // The replay ends (the machine goes on by itself, on the replay's images).
     void TermineRelecture();
 
+    // The history that lets the debugger go back in the machine's time
+    // (config/Retour.h), `capacite` bytes at most; 0 turns it off. A
+    // session being recorded or replayed turns it off.
+    TRetour* Retour() const { return FRetour.get(); }
+    void ActiveRetour(THorlogeMachine& horloge, uint64_t capacite);
+
 private:
     std::unique_ptr<TMachine> FMachine;
     std::unique_ptr<TDebogueur> FDebogueur; // after the machine: it refers to it
@@ -129,6 +136,7 @@ private:
     std::unique_ptr<TEnregistreurSession> FEnregistreur;
     std::unique_ptr<TDossierTemporaire> FDossierRelecture; // before the replay: it holds its images
     std::unique_ptr<TRelectureSession> FRelecture;
+    std::unique_ptr<TRetour> FRetour;
     void RecoitMessagePrincipal(const TMessage& message);
 };
 

@@ -20,6 +20,7 @@ class THoteVirtuel;
 class THorlogeMachine;
 class TDebogueur;
 class TConsoleDebogueur;
+class TRetour;
 
 using TArgumentsConsole = std::vector<std::string>;
 
@@ -108,6 +109,11 @@ public:
     bool CmdProfil(const TArgumentsConsole& a);
     bool CmdCouverture(const TArgumentsConsole& a);
     bool CmdQui(const TArgumentsConsole& a);
+    // Going back in the machine's time (ConsoleRetour.cpp).
+    bool CmdRecule(const TArgumentsConsole& a);
+    bool CmdReculePasse(const TArgumentsConsole& a);
+    bool CmdReculeJusqua(const TArgumentsConsole& a);
+    bool CmdHistoire(const TArgumentsConsole& a);
     // The stop report, a watchpoint's naming its access.
     std::string TexteRapport(const TRapportArret& r) const;
 
@@ -138,6 +144,8 @@ private:
     bool LitBudget(const TArgumentsConsole& a, uint64_t& budget);
     // True once for a Ctrl+C that came, which it clears.
     bool PrendInterruption();
+    TRetour* RetourPret(const char* commande);
+    bool Recule(TRetour& r, uint64_t instant, const char* commande);
     bool PresDeLaFenetre() const { return FHoteVirtuel == nullptr; }
     void LanceDepuisLaFenetre();
     // The commands a running processor leaves usable.

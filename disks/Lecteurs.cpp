@@ -56,7 +56,7 @@ void TLecteurs::LireSecteur(int numero, int32_t secteur, uint8_t* buffer) const 
 }
 
 bool TLecteurs::EcrireSecteur(int numero, int32_t secteur, const uint8_t* buffer) {
-    return EcrireSecteurs(numero, secteur, 1, buffer);
+    return Ecrit(numero, secteur, 1, buffer, true);
 }
 
 void TLecteurs::LireSecteurs(int numero, int32_t premier, int32_t nombre, uint8_t* buffer) const {
@@ -72,6 +72,10 @@ void TLecteurs::LireSecteurs(int numero, int32_t premier, int32_t nombre, uint8_
 
 bool TLecteurs::EcrireSecteurs(int numero, int32_t premier, int32_t nombre, const uint8_t* buffer) {
     Change(numero);
+    return Ecrit(numero, premier, nombre, buffer, false);
+}
+
+bool TLecteurs::Ecrit(int numero, int32_t premier, int32_t nombre, const uint8_t* buffer, bool parLaMachine) {
     if (EtatDuDisque(numero) != 1 || nombre <= 0 || premier < 1 ||
         int64_t(premier) + nombre - 1 > NbrSectDisque[numero])
         return false;
@@ -83,7 +87,9 @@ bool TLecteurs::EcrireSecteurs(int numero, int32_t premier, int32_t nombre, cons
     if (longueur != Taille_Disque[numero])
         throw TErreurES(f.Chemin(), "la taille du fichier a chang\u00e9 depuis son insertion (" +
                                         std::to_string(longueur) + " octets)");
-    f.Ecrit(int64_t(premier - 1) * TailleSecteur, buffer, int64_t(nombre) * TailleSecteur);
+    const int64_t debut = int64_t(premier - 1) * TailleSecteur, n = int64_t(nombre) * TailleSecteur;
+    if (parLaMachine && Garde) Garde->AvantEcriture(numero, debut, n);
+    f.Ecrit(debut, buffer, n);
     return true;
 }
 
@@ -95,6 +101,7 @@ void TLecteurs::FormaterDisque(int numero) {
     static constexpr int64_t Bloc = 64 * 1024;
     static const std::vector<uint8_t> Zeros(Bloc, 0);
     const int64_t total = longueur / TailleSecteur * TailleSecteur;
+    if (Garde) Garde->AvantEcriture(numero, 0, total);
     for (int64_t pos = 0; pos < total; pos += Bloc)
         f.Ecrit(pos, Zeros.data(), std::min(Bloc, total - pos));
 }

@@ -31,6 +31,14 @@ int SlotDuLecteur(int numero);
 // Slot (1…6) to drive number; 0 when not a slot.
 int LecteurDuSlot(int slot);
 
+// Told before the floppy controller writes or formats an image: what keeps
+// the history of the machine reads the bytes about to change.
+class IGardeLecteurs {
+public:
+    virtual ~IGardeLecteurs() = default;
+    virtual void AvantEcriture(int slot, int64_t debut, int64_t longueur) = 0;
+};
+
 struct TLecteurs {
     explicit TLecteurs(int32_t typeDsq12 = 0) { InitGeometrie(typeDsq12); }
 
@@ -46,6 +54,7 @@ struct TLecteurs {
     void Change(int slot) {
         if (EstSlot(slot)) ++ChangementsHote[size_t(slot)];
     }
+    IGardeLecteurs* Garde = nullptr;
     // Told of each operation of the floppy controller (the drive lights).
     std::vector<IObservateurLecteurs*> Observateurs;
     void SignaleActivite(int numero, TOperationLecteur operation) const {
@@ -66,6 +75,7 @@ struct TLecteurs {
     // Sector operations. The buffers hold 256 bytes. A host failure raises
     // TErreurES. Reading outside 1…count (or an empty drive) gives 0xFF bytes.
     void LireSecteur(int numero, int32_t secteur, uint8_t* buffer) const;
+    // The floppy controller's write (not counted in ChangementsHote).
     // False when nothing was written: not a slot, sector 0 or beyond the
     // last one, no disk, or a protected disk. The image length never changes.
     bool EcrireSecteur(int numero, int32_t secteur, const uint8_t* buffer);
@@ -121,4 +131,5 @@ private:
     // when the reason is the size (or a file that cannot be opened), which
     // the callers word themselves.
     std::string OuvreImage(int numero, const std::string& chemin, bool lectureSeule, bool& taille);
+    bool Ecrit(int numero, int32_t premier, int32_t nombre, const uint8_t* buffer, bool parLaMachine);
 };
