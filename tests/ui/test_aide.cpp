@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QImage>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
@@ -21,6 +22,7 @@
 #include <random>
 
 #include "Attente.h"
+#include "debugger/Console.h"
 #include "ui/AideClavierForm.h"
 #include "ui/AideForm.h"
 #include "ui/MainForm.h"
@@ -162,5 +164,51 @@ TEST_F(Aide, EveryEntryOfTheContentsReachesItsHeading) {
         ++vus;
     }
     EXPECT_GT(vus, 40);
+    f->close();
+}
+
+// The console's chapter as the window renders it: each command with its
+// parameters and its help exactly as the table has them (the marks the
+// generator escapes come out as they were).
+TEST_F(Aide, ConsoleCommandsReadInTheWindowAsInTheTable) {
+    f->Machine().FinEmul = true;
+    QCoreApplication::processEvents();
+    Entree(QStringLiteral("Aide\u2026"))->trigger();
+    TAideForm* a = f->Manuel();
+    ASSERT_TRUE(a);
+    const int chapitre = a->Manuel().Indice("commandes-console.md");
+    ASSERT_GE(chapitre, 0);
+    a->OuvreChapitre(chapitre);
+    const QString texte = a->Texte->document()->toPlainText();
+    for (const TCommandeConsole& c : TConsoleDebogueur::Table()) {
+        EXPECT_TRUE(texte.contains(QString::fromUtf8(c.Parametres))) << c.Nom << " " << c.Parametres;
+        EXPECT_TRUE(texte.contains(QString::fromUtf8(c.Aide))) << c.Nom;
+    }
+    f->close();
+}
+
+// Every picture a chapter shows is in the program: the text browser loads
+// each one from the resource, relative to its chapter.
+TEST_F(Aide, ThePicturesOfEveryChapterAreFound) {
+    f->Machine().FinEmul = true;
+    QCoreApplication::processEvents();
+    Entree(QStringLiteral("Aide\u2026"))->trigger();
+    TAideForm* a = f->Manuel();
+    ASSERT_TRUE(a);
+    int images = 0;
+    for (size_t c = 0; c < a->Manuel().Chapitres().size(); ++c) {
+        a->OuvreChapitre(int(c));
+        for (QTextBlock b = a->Texte->document()->begin(); b.isValid(); b = b.next())
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                const QTextCharFormat format = it.fragment().charFormat();
+                if (!format.isImageFormat()) continue;
+                const QString nom = format.toImageFormat().name();
+                const QVariant image = a->Texte->loadResource(QTextDocument::ImageResource, QUrl(nom));
+                EXPECT_FALSE(image.value<QImage>().isNull() && image.value<QPixmap>().isNull() && image.toByteArray().isEmpty())
+                    << a->Manuel().Chapitres()[c].Fichier << " : " << nom.toStdString();
+                ++images;
+            }
+    }
+    EXPECT_GE(images, 20);
     f->close();
 }
