@@ -46,6 +46,8 @@ public:
     TConsoleDebogueur& operator=(const TConsoleDebogueur&) = delete;
 
     static const std::vector<TCommandeConsole>& Table();
+    // The commands a running processor leaves usable.
+    static bool PermiseEnCourse(const TCommandeConsole& c);
     static constexpr uint64_t BudgetParDefaut = 100'000'000;
 
     // One command line. Its output lines are appended to `sortie`; false
@@ -140,6 +142,4 @@ private:
     bool PrendInterruption();
     bool PresDeLaFenetre() const { return FHoteVirtuel == nullptr; }
     void LanceDepuisLaFenetre();
-    // The commands a running processor leaves usable.
-    static bool PermiseEnCourse(const TCommandeConsole& c);
 };
