@@ -304,6 +304,11 @@ int Verifie(ISecteurs& disque) {
 
 } // namespace
 
+const std::vector<std::string>& ActionsDisque() {
+    static const std::vector<std::string> actions = {"new", "format", "ls", "export", "import", "check", "put", "get"};
+    return actions;
+}
+
 int CommandeDisk(int argc, char** argv) {
     if (argc < 2) {
         std::fputs(Aide, stderr);
@@ -320,9 +325,8 @@ int CommandeDisk(int argc, char** argv) {
         std::printf("zorv %s\n", VersionZorv);
         return 0;
     }
-    static const char* const Actions[] = {"new", "format", "ls", "export", "import", "check", "put", "get"};
     bool connue = false;
-    for (const char* a : Actions) connue = connue || action == a;
+    for (const std::string& a : ActionsDisque()) connue = connue || action == a;
     if (!connue) return Refus("action inconnue « " + action + " » (zorv disk --help)");
     TArguments a;
     if (int s = LitArguments(argc, argv, action, a); s >= 0) return s;

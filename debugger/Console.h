@@ -47,6 +47,8 @@ public:
     TConsoleDebogueur& operator=(const TConsoleDebogueur&) = delete;
 
     static const std::vector<TCommandeConsole>& Table();
+    // The commands a running processor leaves usable.
+    static bool PermiseEnCourse(const TCommandeConsole& c);
     static constexpr uint64_t BudgetParDefaut = 100'000'000;
 
     // One command line. Its output lines are appended to `sortie`; false
@@ -148,6 +150,4 @@ private:
     bool Recule(TRetour& r, uint64_t instant, const char* commande);
     bool PresDeLaFenetre() const { return FHoteVirtuel == nullptr; }
     void LanceDepuisLaFenetre();
-    // The commands a running processor leaves usable.
-    static bool PermiseEnCourse(const TCommandeConsole& c);
 };

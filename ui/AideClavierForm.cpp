@@ -28,7 +28,7 @@ TAideClavierForm::TAideClavierForm(QWidget* parent) : QDialog(parent) {
     LVTouches->setSelectionBehavior(QAbstractItemView::SelectRows);
     l->addWidget(LVTouches);
     LabelFenetre = new QLabel(
-        QStringLiteral("Touches de la fen\u00eatre : F1 cette aide, F11 plein \u00e9cran, F12 capture d'\u00e9cran, "
+        QStringLiteral("Touches de la fen\u00eatre : F1 cette aide, Maj+F1 le manuel, F11 plein \u00e9cran, F12 capture d'\u00e9cran, "
                        "Ctrl+Maj+V coller le texte du presse-papiers, Pause (ou Ctrl+P) pause du processeur, "
                        "Ctrl+1, Ctrl+2 et Ctrl+0 zoom \u00d71, \u00d72 et ajust\u00e9, Ctrl+Alt+1 \u2026 Ctrl+Alt+4 "
                        "enregistrement rapide de l'\u00e9tat 1 \u2026 4, Alt+1 \u2026 Alt+4 chargement rapide. "

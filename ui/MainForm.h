@@ -28,6 +28,7 @@ class QLabel;
 class QToolBar;
 class QToolButton;
 class TAideClavierForm;
+class TAideForm;
 class TBarreEtat;
 class TFiltreClavier;
 class TCPUForm;
@@ -108,11 +109,12 @@ public:
     const TDossiers& Dossiers() const { return FDossiers; }
     TBarreEtat* BarreEtat() { return FBarreEtat; }
     TAideClavierForm* AideClavier() { return FAide; }
+    TAideForm* Manuel() { return FManuel; }
 
     // Window commands (menu "Commandes", the screen's context menu, shortcuts).
     QAction *ActZoom1 = nullptr, *ActZoom2 = nullptr, *ActAjuste = nullptr, *ActPleinEcran = nullptr,
             *ActCapture = nullptr, *ActColle = nullptr, *ActArretColle = nullptr, *ActPause = nullptr,
-            *ActAide = nullptr;
+            *ActAide = nullptr, *ActManuel = nullptr;
     QToolButton* TBMenu = nullptr;
     // ×1 or ×2: the window takes that zoom's size, or the largest zoom's
     // that fits in the screen's available area (said in the status bar).
@@ -222,6 +224,7 @@ private:
     TParametresFenetre FChoix;
     TBarreEtat* FBarreEtat = nullptr;
     TAideClavierForm* FAide = nullptr;
+    TAideForm* FManuel = nullptr; // the manual, made at its first opening
     QMenu* FMenu = nullptr;
     std::unique_ptr<TSourceFrappe> FCollage; // the machine's key source while it lasts
     bool FGardees = false;                  // FCollage holds keys typed during a pause

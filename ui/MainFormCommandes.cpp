@@ -1,5 +1,5 @@
 // The main window's own commands around the machine: zoom and full screen,
-// screenshots, paste, pause, the keyboard help, the tooltips and the title
+// screenshots, paste, pause, the keyboard help, the manual, the tooltips and the title
 // (the saved states are in ui/MainFormEtats.cpp).
 #include <QAction>
 #include <QApplication>
@@ -15,6 +15,7 @@
 #include "core/Texte.h"
 #include "devices/PlacementEcran.h"
 #include "ui/AideClavierForm.h"
+#include "ui/AideForm.h"
 #include "ui/BarreEtat.h"
 #include "ui/BulleBouton.h"
 #include "ui/FiltreClavier.h"
@@ -32,7 +33,7 @@ void TMainForm::BullesBarre() {
     PoseBulle(TBCPU, QStringLiteral("CPU : le d\u00e9bogueur ; l'image montre l'\u00e9tat du processeur"), {});
     PoseBulle(TBInfo, QStringLiteral("Info : version de l'\u00e9mulateur"), {});
     PoseBulle(TBExit, QStringLiteral("Quitter : arr\u00eate l'\u00e9mulation et ferme la fen\u00eatre"), {});
-    PoseBulle(TBMenu, QStringLiteral("Commandes de la fen\u00eatre : zoom, plein \u00e9cran, capture, coller, pause, \u00e9tats enregistr\u00e9s, aide du clavier"), {});
+    PoseBulle(TBMenu, QStringLiteral("Commandes de la fen\u00eatre : zoom, plein \u00e9cran, capture, coller, pause, \u00e9tats enregistr\u00e9s, aide du clavier, manuel"), {});
 }
 
 void TMainForm::ConstruitCommandes() {
@@ -62,6 +63,13 @@ void TMainForm::ConstruitCommandes() {
     ActAide = action(QStringLiteral("Clavier\u2026"), {QKeySequence(Qt::Key_F1)}, [this] {
         if (!FAide) FAide = new TAideClavierForm(this);
         FAide->Montre(FPorte.ModeClavier());
+    });
+    ActManuel = action(QStringLiteral("Aide\u2026"), {QKeySequence(Qt::SHIFT | Qt::Key_F1)}, [this] {
+        if (!FManuel) {
+            FManuel = new TAideForm(this);
+            FManuel->ChoisitClavier([this] { ActAide->trigger(); });
+        }
+        FManuel->Montre();
     });
     // Right of the documented buttons.
     auto* ressort = new QWidget(FBarre);

@@ -11,7 +11,8 @@ dossier=$(mktemp -d)
 trap 'rm -rf "$dossier"' EXIT
 cmake --install "$construction" --prefix "$dossier/prefixe" >/dev/null || { echo "ÉCHEC : cmake --install"; exit 1; }
 for f in bin/emulzorv bin/zorv share/emulzorv/QBM71K.bin share/emulzorv/G-CAR-T9.bin share/emulzorv/T318-C.bin \
-         share/applications/emulzorv.desktop share/icons/hicolor/scalable/apps/emulzorv.svg; do
+         share/applications/emulzorv.desktop share/icons/hicolor/scalable/apps/emulzorv.svg \
+         share/doc/emulzorv/manuel/index.md share/doc/emulzorv/manuel/options-zorv.md share/doc/emulzorv/aide-manuel.png; do
   [ -e "$dossier/prefixe/$f" ] || { echo "ÉCHEC : $f absent"; exit 1; }
 done
 grep -q '^Exec=emulzorv' "$dossier/prefixe/share/applications/emulzorv.desktop" || { echo "ÉCHEC : .desktop"; exit 1; }
