@@ -238,6 +238,7 @@ void TRetour::Note(TMachine& m, TGenre genre, uint16_t entree) {
     uint64_t t = m.InstantHote();
     if (!FEvenements.empty()) t = std::max(t, FEvenements.back().Instruction);
     FEvenements.push_back({t, genre, entree});
+
     FCurseur = FEvenementsOublies + FEvenements.size();
 }
 

@@ -122,4 +122,13 @@ arrêt : nombre d'instructions atteint à 2000H
 arrêt : interruption à 2000H
 STOP" ]; verifie "rapport d'interruption puis commande suivante" $?
 [ ! -s "$T/erreurs" ]; verifie "rien sur stderr après l'interruption" $?
+# Going back: the monitor run 2,000,000 instructions, back 1,000 and forward
+# 1,000 again is the same machine; back past the start stops at the start.
+"$ZORV" debug --seed 3 -e "lance 2000000" -e "reg" -e "recule 1000" -e "lance 1000" -e "reg" \
+    -e "recule 5000000" -e "recule" > "$T/retour" 2> "$T/erreurs"
+verifie "statut de recule" $?
+[ "$(sed -n 2p "$T/retour")" = "$(sed -n 5p "$T/retour")" ]; verifie "recule puis lance : les mêmes registres" $?
+[ "$(sed -n 3p "$T/retour")" != "$(sed -n 1p "$T/retour")" ]; verifie "recule a reculé" $?
+[ "$(sed -n 6p "$T/retour")" = "arrêt : début de l'historique à 0000H" ]; verifie "recule au début de l'historique" $?
+[ "$(sed -n 7p "$T/retour")" = "arrêt : début de l'historique à 0000H" ]; verifie "recule au début : il y reste" $?
 exit $echec
