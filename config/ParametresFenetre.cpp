@@ -1,5 +1,6 @@
 #include "config/ParametresFenetre.h"
 
+#include "config/DispositionFenetres.h"
 #include "config/FichierIni.h"
 #include "core/Fichiers.h"
 
@@ -16,6 +17,7 @@ TParametresFenetre LitParametresFenetre(const std::string& chemin) {
     const int32_t zoom = ini.LitEntier(Section, "Zoom", int32_t(p.Zoom));
     if (zoom >= 0 && zoom <= 2) p.Zoom = TZoom(zoom);
     p.PleinEcran = ini.LitEntier(Section, "PleinEcran", 0) == 1;
+    p.Geometrie = LitRect(ini.LitTexte(Section, "Geometrie", ""));
     return p;
 }
 
@@ -24,5 +26,6 @@ bool EcritParametresFenetre(const std::string& chemin, const TParametresFenetre&
     ini.Charge(chemin);
     ini.EcritEntier(Section, "Zoom", int32_t(p.Zoom));
     ini.EcritEntier(Section, "PleinEcran", p.PleinEcran ? 1 : 0);
+    if (p.Geometrie) ini.EcritTexte(Section, "Geometrie", TexteRect(*p.Geometrie));
     return EcritFichierAtomique(chemin, ini.Texte(), erreur);
 }

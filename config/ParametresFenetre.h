@@ -1,8 +1,11 @@
 // The window's own choices in the settings file, section [Fenetre]: the zoom
-// ("Zoom" = 1, 2, or 0 for fitted) and full screen ("PleinEcran" = 0 or 1).
+// ("Zoom" = 1, 2, or 0 for fitted), full screen ("PleinEcran" = 0 or 1) and
+// where the window was left ("Geometrie" = x,y,width,height: the frame's
+// top-left corner and the client size, as config/DispositionFenetres.h).
 // Written alone: the other lines of the file stay as they are.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "devices/PlacementEcran.h"
@@ -10,6 +13,7 @@
 struct TParametresFenetre {
     TZoom Zoom = TZoom::X1;
     bool PleinEcran = false;
+    std::optional<TRect> Geometrie; // none: centred on the screen
     bool operator==(const TParametresFenetre&) const = default;
 };
 

@@ -14,7 +14,10 @@
 #include <QToolButton>
 
 #include "debugger/CPUForm.h"
+#include "config/Parametres.h"
+#include "config/Poste.h"
 #include "debugger/Console.h"
+#include "debugger/DispositionQt.h"
 
 namespace {
 
@@ -60,6 +63,8 @@ void TCPUForm::CreeConsole() {
 void TCPUForm::BrancheConsole(TPoste& poste, THorlogeMachine* horloge) {
     FConsole = std::make_unique<TConsoleDebogueur>(poste, horloge);
     FConsole->SurSortieDifferee = [this](const std::string& ligne) { EcritConsole(QString::fromStdString(ligne)); };
+    FPoste = &poste;
+    Disposition->Chemin = [this] { return CheminParametres(FPoste->Parametres); };
     EditConsole->setEnabled(true);
     EditConsole->setPlaceholderText(QStringLiteral("debug>"));
 }
@@ -78,6 +83,7 @@ void TCPUForm::ExecuteConsole(const QString& ligne) {
     std::vector<std::string> sortie;
     FConsole->Execute(texte, sortie);
     for (const std::string& l : sortie) EcritConsole(QString::fromStdString(l));
+    AfficheSuivi(); // "couverture marche" typed puts the colours on
 }
 
 bool TCPUForm::ToucheConsole(QKeyEvent* e) {

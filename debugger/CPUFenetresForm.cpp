@@ -17,7 +17,13 @@ void TCPUForm::CreeFenetresAuxiliaires() {
         w->raise();
         w->activateWindow();
     };
-    connect(BtnAffCode, &QPushButton::clicked, this, [this, montre] { montre(new TDasmForm(D, this)); });
+    SuitFenetre(VarForm, TGenreFenetre::Variables);
+    SuitFenetre(StackForm, TGenreFenetre::Pile);
+    connect(BtnAffCode, &QPushButton::clicked, this, [this, montre] {
+        auto* w = new TDasmForm(D, this);
+        SuitFenetre(w, TGenreFenetre::Code);
+        montre(w);
+    });
     connect(BtnAffVar, &QPushButton::clicked, this, [this, montre] { montre(VarForm); });
     connect(BtnAffPile, &QPushButton::clicked, this, [this, montre] { montre(StackForm); });
     connect(BtnHexFloat, &QPushButton::clicked, this, [this] { ConvertForm->exec(); });

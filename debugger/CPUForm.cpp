@@ -17,6 +17,7 @@
 #include <QToolTip>
 
 #include "debugger/Console.h"
+#include "debugger/DispositionQt.h"
 #include "debugger/EditAdresseQt.h"
 #include "debugger/HexDataForm.h"
 #include "debugger/PtArrForm.h"
@@ -73,6 +74,8 @@ TCPUForm::TCPUForm(TDebogueur& debogueur, QWidget* parent) : QWidget(parent, Qt:
     setWindowTitle(QStringLiteral("Debugger"));
     setMinimumSize(Largeur, HauteurTotale);
     resize(Largeur, HauteurTotale);
+    Disposition = new TDispositionFenetres(this);
+    SuitFenetre(this, TGenreFenetre::CPU);
     CreeListing();
     CreeRegistres();
     CreeDrapeaux();
@@ -83,11 +86,13 @@ TCPUForm::TCPUForm(TDebogueur& debogueur, QWidget* parent) : QWidget(parent, Qt:
     TMyHintWindow::Installe();
     CreeDialoguesSymboles();
     CreeFenetresAuxiliaires(); // their address entries find the symbol picker
+    CreeSuivi();
     D.SurAffichage = [this] { Affiche(); };
     Affiche();
 }
 
 TCPUForm::~TCPUForm() {
+    Disposition->EnregistreOuvertes();
     if (FSuitExecution) D.Suivi.RetireClient();
     FConsole.reset(); // it gives the debugger's run request back
     D.SurAffichage = nullptr;
@@ -256,7 +261,11 @@ void TCPUForm::CreeBoutons() {
         *boutons[i] = b;
     }
     // "Données": another memory window at each click, owned by this window.
-    connect(BtnAffData, &QPushButton::clicked, this, [this] { (new THexDataForm(D, this))->show(); });
+    connect(BtnAffData, &QPushButton::clicked, this, [this] {
+        auto* w = new THexDataForm(D, this);
+        SuitFenetre(w, TGenreFenetre::Donnees);
+        w->show();
+    });
 }
 
 // --- Display -----------------------------------------------------------------
@@ -286,6 +295,7 @@ void TCPUForm::Affiche() {
     AfficheListing();
     AfficheControles();
     AfficheChangements();
+    AfficheSuivi();
 }
 
 void TCPUForm::AfficheRegistres() {

@@ -6,8 +6,12 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "config/DispositionFenetres.h"
 
 #include "debugger/Debogueur.h"
 #include "debugger/HistoriqueConsole.h"
@@ -30,6 +34,9 @@ class TStackForm;
 class TVarForm;
 class TPtArrForm;
 class TSymbForm;
+class THistoriqueForm;
+class TProfilForm;
+class TDispositionFenetres;
 
 // The application's hints: "Courier New" 11 pixels on the tooltip colour.
 class TMyHintWindow {
@@ -102,6 +109,27 @@ public:
     TStackForm* StackForm = nullptr;
     TConvertForm* ConvertForm = nullptr;
 
+    // "Suivi" (CPUSuiviForm.cpp), in the free place beside "Conversions":
+    // "Trace…" (then "Arrêter la trace") and "Couverture" through the
+    // console's commands, the "Historique" and "Profil" windows.
+    QPushButton* BtnSuivi = nullptr;
+    QMenu* MenuSuivi = nullptr;
+    QAction *ActTrace = nullptr, *ActHistorique = nullptr, *ActProfil = nullptr, *ActCouverture = nullptr;
+    THistoriqueForm* HistoriqueForm = nullptr;
+    TProfilForm* ProfilForm = nullptr;
+    // The trace's file; empty when the user cancels. A file dialog; the
+    // tests answer on their own.
+    std::function<QString()> ChoisitFichierTrace;
+    // A console command with its words apart, echoed in the pane as typed.
+    void ExecuteMots(const std::vector<std::string>& mots);
+    // The last code window opened (or a new one) lists from `adresse`, in
+    // the bank the instruction was fetched from.
+    void MontreCode(uint16_t adresse, uint8_t banque);
+    // Every debugger window opens cascaded within the screen and keeps its
+    // place and size in the settings file.
+    TDispositionFenetres* Disposition = nullptr;
+    void SuitFenetre(QWidget* w, TGenreFenetre genre);
+
 protected:
     bool eventFilter(QObject* objet, QEvent* e) override;
     void showEvent(QShowEvent* e) override;
@@ -118,6 +146,8 @@ private:
     bool FSuitExecution = false; // counted as a user of the debugger (shown)
     THistoriqueConsole FHistorique;
     int FLignePCVue = -2; // the PC line the listing last scrolled to
+    TPoste* FPoste = nullptr;
+    bool FCouvertureVue = false;
 
     void CreeListing();
     void CreeRegistres();
@@ -128,6 +158,9 @@ private:
     void ActiveBoutonsFenetres(bool actif);
     void CreeDialoguesSymboles();
     void CreeConsole();
+    void CreeSuivi();
+    void AfficheSuivi();
+    void BasculeTrace();
     void CreeRaccourcis();
     void PlaceControles();
     void AfficheChangements();

@@ -163,7 +163,13 @@ bool TConsoleDebogueur::Execute(const std::string& ligne, std::vector<std::strin
         while (i < ligne.size() && !EstBlanc(ligne[i])) ++i;
         if (i > debut) mots.emplace_back(ligne, debut, i - debut);
     }
-    if (mots.empty() || mots[0][0] == '#' || mots[0][0] == ';') return true;
+    if (!mots.empty() && (mots[0][0] == '#' || mots[0][0] == ';')) return true;
+    return ExecuteMots(std::move(mots), sortie);
+}
+
+bool TConsoleDebogueur::ExecuteMots(TArgumentsConsole mots, std::vector<std::string>& sortie) {
+    FSortie = &sortie;
+    if (mots.empty() || mots[0].empty()) return true;
     FCommande = nullptr;
     for (const TCommandeConsole& c : Table())
         if (EgalSansCasse(mots[0], c.Nom)) FCommande = &c;

@@ -55,6 +55,10 @@ public:
     // when the command is unknown, malformed or refused (the message is the
     // last line).
     bool Execute(const std::string& ligne, std::vector<std::string>& sortie);
+    // The same with the words already apart: the command name first, then
+    // its parameters, a file name with blanks as one word (the windows'
+    // file dialogs).
+    bool ExecuteMots(TArgumentsConsole mots, std::vector<std::string>& sortie);
     // The interactive session's Ctrl+C: while `*demande` is non-zero, a run
     // stops before its next slice and a stepping before its next step,
     // reported as an interruption; the console clears it once honoured.

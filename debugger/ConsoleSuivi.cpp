@@ -8,6 +8,7 @@
 #include "core/Texte.h"
 #include "debugger/Console.h"
 #include "debugger/Debogueur.h"
+#include "debugger/VuesSuivi.h"
 
 namespace {
 
@@ -18,16 +19,6 @@ std::optional<uint8_t> LitBanque(const std::string& mot) {
     if (mot == "0" || EgalSansCasse(mot, "logiciel")) return 0;
     if (mot == "1" || EgalSansCasse(mot, "data")) return 1;
     return std::nullopt;
-}
-
-// "BOUCLE", "BOUCLE+3" after the nearest symbol at or below, or "".
-std::string NomProche(const TListeSymboles& symboles, uint16_t adresse) {
-    const TSymbole* meilleur = nullptr;
-    for (const TSymbole& s : symboles)
-        if (s.Adresse <= adresse && s.Adresse >= 0 && (!meilleur || s.Adresse > meilleur->Adresse)) meilleur = &s;
-    if (!meilleur) return {};
-    const int d = adresse - meilleur->Adresse;
-    return d == 0 ? meilleur->Nom : meilleur->Nom + Format("+%d", d);
 }
 
 std::string Pourcent(uint64_t part, uint64_t tout) {
@@ -139,8 +130,7 @@ bool TConsoleDebogueur::CmdProfil(const TArgumentsConsole& a) {
     const bool routines = !a.empty() && EgalSansCasse(a[0], "routines");
     uint64_t n = 20;
     if (!nombre(routines ? 1 : 0, n)) return Malforme();
-    Ecrit(Format("profil : %s, ", p.Actif() ? "en marche" : "arrêté") + NombreFr(int64_t(p.Instructions())) +
-          " instructions, " + NombreFr(int64_t(p.Etats())) + " états T");
+    Ecrit("profil : " + ResumeProfil(p));
     if (!routines) {
         for (const TProfilAdresse& x : p.Chaudes(n))
             Ecrit(Format("%.4XH %u  %-16s ", unsigned(x.Adresse), unsigned(x.Banque),
@@ -199,20 +189,6 @@ bool TConsoleDebogueur::CmdQui(const TArgumentsConsole& a) {
     const auto adr = LitHexa(a[0], 0xFFFF);
     std::optional<uint8_t> banque;
     if (!adr || (a.size() == 2 && !(banque = LitBanque(a[1])))) return Malforme();
-    const TEcrivains& e = D.Suivi.Ecrivains();
-    const uint16_t x = uint16_t(*adr);
-    if (banque) {
-        Ecrit("qui : " + TexteEcrivain(x, *banque, e.De(x, *banque), D.Symboles));
-        return true;
-    }
-    // Both banks, the one written last first; one line when neither was.
-    const TEcriture e0 = e.De(x, 0), e1 = e.De(x, 1);
-    if (e0.Numero == 0 && e1.Numero == 0) {
-        Ecrit(Format("qui : %.4XH : pas écrit depuis l'ouverture du débogueur", unsigned(x)));
-        return true;
-    }
-    const bool unDabord = e1.Numero > e0.Numero;
-    for (uint8_t b : {uint8_t(unDabord ? 1 : 0), uint8_t(unDabord ? 0 : 1)})
-        if (e.De(x, b).Numero) Ecrit("qui : " + TexteEcrivain(x, b, e.De(x, b), D.Symboles));
+    for (const std::string& l : TextesQui(D.Suivi.Ecrivains(), uint16_t(*adr), banque, D.Symboles)) Ecrit("qui : " + l);
     return true;
 }

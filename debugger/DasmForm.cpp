@@ -5,14 +5,18 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
 
 #include "debugger/EditAdresseQt.h"
+#include "debugger/SuiviQt.h"
+#include "debugger/VuesSuivi.h"
 
 namespace {
 
 constexpr int Largeur = 400, Hauteur = 420;
+constexpr int HauteurLegende = 22;
 
 } // namespace
 
@@ -49,6 +53,7 @@ TDasmForm::TDasmForm(TDebogueur& d, QWidget* parent) : QWidget(parent, Qt::Windo
         connect(b, &QRadioButton::clicked, this, [this, c = choix[i++]] { FFenetre.Choisit(c); });
     }
     RBCPU->setChecked(true);
+    LabelLegende = LegendeCouverture(this, false);
     FFenetre.SurMaj = [this] { Affiche(); };
     Affiche();
 }
@@ -57,14 +62,34 @@ TDasmForm::~TDasmForm() { FFenetre.SurMaj = nullptr; }
 
 bool TDasmForm::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate) FFenetre.Activation();
-    if (e->type() == QEvent::Resize || e->type() == QEvent::Show) {
-        const int bas = height() - 34;
-        LBCode->setGeometry(16, 84, width() - 32, bas - 84 - 6);
-        RBCPU->setGeometry(16, bas, 150, 24);
-        RBLogiciel->setGeometry(172, bas, 116, 24);
-        RBData->setGeometry(292, bas, 100, 24);
-    }
+    if (e->type() == QEvent::Resize || e->type() == QEvent::Show) PlaceControles();
     return QWidget::event(e);
+}
+
+void TDasmForm::PlaceControles() {
+    if (!LabelLegende) return;
+    const int legende = LabelLegende->isVisibleTo(this) ? HauteurLegende : 0;
+    const int bas = height() - 34 - legende;
+    LBCode->setGeometry(16, 84, width() - 32, bas - 84 - 6);
+    RBCPU->setGeometry(16, bas, 150, 24);
+    RBLogiciel->setGeometry(172, bas, 116, 24);
+    RBData->setGeometry(292, bas, 100, 24);
+    LabelLegende->setGeometry(16, bas + 28, width() - 32, HauteurLegende - 2);
+}
+
+// The lines on the colour of their accesses, the legend under the choices.
+void TDasmForm::AfficheCouverture() {
+    const std::vector<uint8_t> acces = FFenetre.AccesLignes();
+    for (int i = 0; i < LBCode->count(); ++i) {
+        const auto c = size_t(i) < acces.size() ? CouleurCouverture(acces[size_t(i)]) : std::nullopt;
+        const QBrush fond = c ? QBrush(CouleurQt(*c)) : QBrush();
+        if (LBCode->item(i)->background() != fond) LBCode->item(i)->setBackground(fond);
+    }
+    const bool montre = FFenetre.CouleursCouverture();
+    if (LabelLegende->isVisibleTo(this) != montre) {
+        LabelLegende->setVisible(montre);
+        PlaceControles();
+    }
 }
 
 void TDasmForm::closeEvent(QCloseEvent* e) {
@@ -100,4 +125,8 @@ void TDasmForm::Affiche() {
     if (!coche->isChecked()) coche->setChecked(true);
     // While the processor runs (0x405 with 0) the choices wait with the list.
     for (QRadioButton* b : {RBCPU, RBLogiciel, RBData}) b->setEnabled(utilisables && actif);
+    // A range given by the program (the history's double click) shows in the entry.
+    if (EditAdresse->Edit()->text().toStdString() != FFenetre.Saisie().Texte())
+        EditAdresse->SetTexte(FFenetre.Saisie().Texte());
+    AfficheCouverture();
 }

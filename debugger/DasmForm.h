@@ -7,6 +7,7 @@
 
 #include "debugger/FenetreCode.h"
 
+class QLabel;
 class QListWidget;
 class QRadioButton;
 class TEditAdresse;
@@ -19,6 +20,9 @@ public:
     TEditAdresse* EditAdresse = nullptr;
     QListWidget* LBCode = nullptr;
     QRadioButton *RBCPU = nullptr, *RBLogiciel = nullptr, *RBData = nullptr;
+    // Under the choices while the coverage is on: its colours, which the
+    // lines take as their background.
+    QLabel* LabelLegende = nullptr;
     TFenetreCode& Fenetre() { return FFenetre; }
     void Affiche();
 
@@ -29,4 +33,6 @@ protected:
 private:
     TFenetreCode FFenetre;
     uint32_t FGeneration = UINT32_MAX;
+    void PlaceControles();
+    void AfficheCouverture();
 };

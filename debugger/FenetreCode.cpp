@@ -1,4 +1,5 @@
 #include "debugger/FenetreCode.h"
+#include "debugger/VuesSuivi.h"
 
 #include <algorithm>
 
@@ -98,4 +99,9 @@ void TFenetreCode::RecoitMessage(const TMessage& message) {
     default:
         break;
     }
+}
+
+std::vector<uint8_t> TFenetreCode::AccesLignes() const {
+    if (!CouleursCouverture()) return {};
+    return CouvertureLignes(D.Suivi.Couverture(), FLignes, Banque());
 }

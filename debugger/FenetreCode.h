@@ -47,6 +47,10 @@ public:
     // the window is disabled.
     std::optional<TCouleurRGB> Couleur() const;
     std::function<void()> SurMaj; // the window repaints
+    // While the coverage is on, the access bits of each line in the bank
+    // listed (debugger/VuesSuivi.h); empty while it is off.
+    std::vector<uint8_t> AccesLignes() const;
+    bool CouleursCouverture() const { return D.Suivi.Couverture().Actif(); }
 
     // --- The address entry ----------------------------------------------------
     // Interval mode, active, "0000 01FF" at first. The window's TEditAdresse

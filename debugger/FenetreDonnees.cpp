@@ -5,6 +5,7 @@
 #include "core/Texte.h"
 #include "debugger/Debogueur.h"
 #include "debugger/MessagesDebogueur.h"
+#include "debugger/VuesSuivi.h"
 
 TFenetreDonnees::TFenetreDonnees(TDebogueur& d) : D(d) {
     FId = D.Distributeur().Abonne([this](const TMessage& m) { RecoitMessage(m); });
@@ -21,7 +22,45 @@ TFenetreDonnees::TFenetreDonnees(TDebogueur& d) : D(d) {
         D.MajFenPile();
     };
     Editeur.OnEdit = [this] { D.DebutEdit(FId); };
+    Editeur.OnAspect = [this](int32_t a) { return Aspect(a); };
+    NoteOctets();
     ChoisitAdresses(0, 0x1FF);
+}
+
+void TFenetreDonnees::NoteOctets() {
+    FChanges.Note(D.Machine().NbInstructions, [this](uint16_t a) { return LitAcces(D.Machine(), a, Acces()); });
+}
+
+bool TFenetreDonnees::CouleursCouverture() const { return D.Suivi.Couverture().Actif(); }
+
+TAspectOctet TFenetreDonnees::Aspect(int32_t adresse) const {
+    TAspectOctet a;
+    const uint16_t x = uint16_t(adresse);
+    a.Change = FChanges.Change(x, LitAcces(D.Machine(), x, Acces()));
+    if (CouleursCouverture()) a.Acces = D.Suivi.Couverture().Acces(x, BanqueVue());
+    return a;
+}
+
+std::string TFenetreDonnees::BulleOctet(int32_t adresse) const {
+    const uint16_t x = uint16_t(adresse);
+    const std::optional<uint8_t> banque =
+        FVue == TVueMemoire::CPU ? std::nullopt : std::optional<uint8_t>(BanqueVue());
+    std::string t;
+    for (const std::string& l : TextesQui(D.Suivi.Ecrivains(), x, banque, D.Symboles))
+        t += (t.empty() ? "" : "\n") + l;
+    const uint8_t maintenant = LitAcces(D.Machine(), x, Acces());
+    if (FChanges.Change(x, maintenant))
+        t += Format("\nchang\u00e9 depuis le dernier arr\u00eat : %.2XH avant, %.2XH maintenant",
+                    unsigned(*FChanges.Avant(x)), unsigned(maintenant));
+    if (CouleursCouverture()) {
+        const uint8_t acces = D.Suivi.Couverture().Acces(x, BanqueVue());
+        std::string quoi;
+        for (const auto& [bit, nom] : {std::pair{AccesExecute, "ex\u00e9cut\u00e9"}, std::pair{AccesLu, "lu"},
+                                       std::pair{AccesEcrit, "\u00e9crit"}})
+            if (acces & bit) quoi += (quoi.empty() ? "" : ", ") + std::string(nom);
+        t += "\ncouverture : " + (quoi.empty() ? std::string("aucun acc\u00e8s") : quoi);
+    }
+    return t;
 }
 
 TFenetreDonnees::~TFenetreDonnees() {
@@ -43,7 +82,11 @@ void TFenetreDonnees::ChoisitAdresses(int32_t adr1, int32_t adr2) {
 void TFenetreDonnees::Banques(bool deux) {
     FBanques = deux;
     // Neither bank selected, or no bank at all: the processor's view.
-    if (!deux) FVue = TVueMemoire::CPU;
+    if (!deux && FVue != TVueMemoire::CPU) {
+        FVue = TVueMemoire::CPU;
+        FChanges.Oublie();
+        NoteOctets();
+    }
 }
 
 void TFenetreDonnees::Active() {
@@ -53,7 +96,11 @@ void TFenetreDonnees::Active() {
 
 void TFenetreDonnees::ChoisitVue(TVueMemoire vue) {
     Editeur.QuitteEdition();
-    if (vue == TVueMemoire::CPU || FBanques) FVue = vue;
+    if ((vue == TVueMemoire::CPU || FBanques) && vue != FVue) {
+        FVue = vue;
+        FChanges.Oublie();
+        NoteOctets();
+    }
     Repeint();
 }
 
@@ -92,6 +139,7 @@ void TFenetreDonnees::Ferme() {
 void TFenetreDonnees::RecoitMessage(const TMessage& message) {
     switch (message.Numero) {
     case MsgMajDonnees:
+        NoteOctets();
         if (MajAuto) Repeint();
         D.MajFenVar();
         if (SurFocus) SurFocus();

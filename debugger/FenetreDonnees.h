@@ -12,6 +12,7 @@
 
 #include "core/Messages.h"
 #include "debugger/HexEdit.h"
+#include "debugger/OctetsChanges.h"
 #include "debugger/OutilsMemoire.h"
 
 class TDebogueur;
@@ -57,6 +58,14 @@ public:
         std::string Message;
     };
     TResultatRecherche Recherche(const std::string& motif);
+    // The bytes that changed since the last stop are drawn in red (noted at
+    // each refresh request, 0x404); while the coverage is on, every byte on
+    // the colour of its accesses in the bank the view reads.
+    bool CouleursCouverture() const;
+    TAspectOctet Aspect(int32_t adresse) const;
+    // The hint of a byte: who wrote it ("qui"), what it was at the last stop
+    // when it changed, its accesses while the coverage is on.
+    std::string BulleOctet(int32_t adresse) const;
     // The window closes: the CPU window forgets it (0x403).
     void Ferme();
 
@@ -67,9 +76,13 @@ private:
     bool FActif = true;
     bool FBanques = true;
     bool FFermee = false;
+    TOctetsChanges FChanges;
 
     TAccesMemoire Acces() const { return {FVue, 0}; }
     void Banques(bool deux);
     void Repeint();
+    void NoteOctets();
+    // The bank the view reads: the processor's view reads bank 0.
+    uint8_t BanqueVue() const { return FVue == TVueMemoire::Banque1 ? 1 : 0; }
     void RecoitMessage(const TMessage& message);
 };

@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QHelpEvent>
 #include <QRadioButton>
+#include <QToolTip>
 
 #include "debugger/CopieForm.h"
 #include "debugger/Debogueur.h"
@@ -18,17 +20,20 @@
 #include "debugger/HexEditQt.h"
 #include "debugger/OutilsMemoire.h"
 #include "debugger/RempliForm.h"
+#include "debugger/SuiviQt.h"
 
 namespace {
 
 constexpr int Largeur = 337, Hauteur = 408;
+constexpr int HauteurLegende = 22;
 
 } // namespace
 
 THexDataForm::THexDataForm(TDebogueur& debogueur, QWidget* parent)
     : QWidget(parent, Qt::Window), D(debogueur), F(debogueur) {
     setWindowTitle(QStringLiteral("Affichage de donn\u00e9es"));
-    setFixedSize(Largeur, Hauteur);
+    setMinimumSize(Largeur, Hauteur);
+    resize(Largeur, Hauteur);
     setAttribute(Qt::WA_DeleteOnClose);
     Etiquette(this, QStringLiteral("Adresses s\u00e9par\u00e9es par un espace"), 16, 16);
     EdtAdr = new TEditAdresse(this, &D);
@@ -46,8 +51,11 @@ THexDataForm::THexDataForm(TDebogueur& debogueur, QWidget* parent)
     Etiquette(this, QStringLiteral("Donn\u00e9es hexad\u00e9cimales"), 16, 66);
     HexEdit = new THexEdit(this, &F.Editeur);
     HexEdit->move(16, 84);
+    HexEdit->installEventFilter(this); // the hint of the byte under the pointer
     CreeVues();
     CreeBoutons();
+    LabelLegende = LegendeCouverture(this, true);
+    PlaceControles();
     F.SurRepeint = [this] { Affiche(); };
     F.SurFocus = [this] { HexEdit->setFocus(); };
     LitAdresses();
@@ -130,7 +138,44 @@ void THexDataForm::Affiche() {
     RBVueCPU->setChecked(F.Vue() == TVueMemoire::CPU);
     RBLogiciel->setChecked(F.Vue() == TVueMemoire::Banque0);
     RBData->setChecked(F.Vue() == TVueMemoire::Banque1);
+    if (LabelLegende->isVisibleTo(this) != F.CouleursCouverture()) {
+        LabelLegende->setVisible(F.CouleursCouverture());
+        setMinimumSize(Largeur, Hauteur + (F.CouleursCouverture() ? HauteurLegende : 0));
+        PlaceControles();
+    }
     HexEdit->Synchronise();
+}
+
+void THexDataForm::PlaceControles() {
+    if (!LabelLegende) return;
+    const int legende = LabelLegende->isVisibleTo(this) ? HauteurLegende : 0;
+    const int dw = std::max(0, width() - Largeur), dh = std::max(0, height() - legende - Hauteur);
+    HexEdit->resize(GeomHex::LargeurDefaut + dw, GeomHex::HauteurDefaut + dh);
+    int y = 296 + dh;
+    for (QRadioButton* b : {RBVueCPU, RBLogiciel, RBData}) {
+        b->move(16, y);
+        y += 20;
+    }
+    CBMaj->move(16, 356 + dh);
+    BtnCopier->move(186 + dw, 296 + dh);
+    BtnRemplir->move(186 + dw, 326 + dh);
+    EditRecherche->setGeometry(16, 380 + dh, 215 + dw, 24);
+    BtnRechercher->move(236 + dw, 380 + dh);
+    LabelLegende->setGeometry(16, Hauteur + dh, GeomHex::LargeurDefaut + dw, HauteurLegende - 2);
+}
+
+void THexDataForm::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    PlaceControles();
+}
+
+bool THexDataForm::eventFilter(QObject* objet, QEvent* e) {
+    if (objet != HexEdit || e->type() != QEvent::ToolTip) return QWidget::eventFilter(objet, e);
+    auto* aide = static_cast<QHelpEvent*>(e);
+    const int32_t a = F.Editeur.AdresseA(aide->pos().x(), aide->pos().y(), HexEdit->LargeurChiffre());
+    if (a < 0) QToolTip::hideText();
+    else QToolTip::showText(aide->globalPos(), QString::fromStdString(F.BulleOctet(a)), HexEdit);
+    return true;
 }
 
 void THexDataForm::LitAdresses() {

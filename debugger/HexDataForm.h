@@ -41,12 +41,17 @@ public:
     // cancels. A file dialog; the tests answer on their own.
     std::function<QString(bool)> ChoisitFichier;
 
+    // Under the controls while the coverage is on: its colours.
+    QLabel* LabelLegende = nullptr;
+
     // The controls brought up to date with the logic.
     void Affiche();
 
 protected:
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* objet, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     TDebogueur& D;
@@ -54,6 +59,8 @@ private:
 
     void CreeVues();
     void CreeBoutons();
+    // The dump takes what the window gains; the controls under it follow.
+    void PlaceControles();
     void LitAdresses();
     void Copier();
     void Remplir();

@@ -94,6 +94,28 @@ std::vector<std::string> THexEditModele::Lignes() const {
     return lignes;
 }
 
+std::vector<TAspectOctet> THexEditModele::Aspects() const {
+    std::vector<TAspectOctet> aspects;
+    const int32_t debut = FAdrDebut + FOffsetAdr;
+    const int32_t fin = std::min(FAdrFin, debut + Page() - 1);
+    for (int32_t a = debut; a <= fin; ++a) aspects.push_back(OnAspect ? OnAspect(a) : TAspectOctet{});
+    return aspects;
+}
+
+int32_t THexEditModele::AdresseA(int x, int y, int w) const {
+    w = std::max(1, w);
+    const int ligne = (y - GeomHex::Marge) / GeomHex::Interligne;
+    if (y < GeomHex::Marge || ligne >= FNbLignes) return -1;
+    const int dx = x - GeomHex::Marge;
+    const int debutTexte = (GeomHex::LargeurHexa + 1) * w; // the character column
+    int colonne = -1;
+    if (dx >= 6 * w && dx < 30 * w && (dx - 6 * w) % (3 * w) < 2 * w) colonne = (dx - 6 * w) / (3 * w);
+    else if (dx >= debutTexte && dx < debutTexte + 8 * w) colonne = (dx - debutTexte) / w;
+    if (colonne < 0) return -1;
+    const int32_t a = FAdrDebut + FOffsetAdr + 8 * ligne + colonne;
+    return a <= FAdrFin ? a : -1;
+}
+
 char THexEditModele::ChiffreCurseur() const {
     const uint8_t o = OnGetData ? OnGetData(AdrCurseur()) : 0x55;
     return "0123456789ABCDEF"[FPoids == 0 ? o >> 4 : o & 0x0F];

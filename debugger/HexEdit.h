@@ -31,6 +31,15 @@ std::string LigneDump(uint16_t adresse, const std::vector<uint8_t>& octets,
 // others the machine's character (TraduitZorvCourier).
 char32_t TraduitDump(uint8_t code);
 
+// How a byte is drawn besides its digits: in red when it changed since the
+// last stop, on the colour of its coverage bits (AccesExecute, AccesLu,
+// AccesEcrit) when they are shown.
+struct TAspectOctet {
+    bool Change = false;
+    uint8_t Acces = 0;
+    bool operator==(const TAspectOctet&) const = default;
+};
+
 class THexEditModele {
 public:
     using TOnGetData = std::function<uint8_t(int32_t adresse)>;
@@ -43,6 +52,7 @@ public:
     TOnTraduit OnTraduit;
     TNotification OnChange; // a byte was edited
     TNotification OnEdit;   // edit mode was entered
+    std::function<TAspectOctet(int32_t adresse)> OnAspect; // none: every byte plain
 
     // --- Range and geometry ----------------------------------------------------
     // Adresses := start × 65,536 + end; an end below the start is raised to it.
@@ -75,6 +85,12 @@ public:
     // --- Painting -----------------------------------------------------------------
     // The visible lines, top first, as LigneDump writes them.
     std::vector<std::string> Lignes() const;
+    // The aspects of the visible bytes, from the top line's first byte on,
+    // as many as Lignes shows.
+    std::vector<TAspectOctet> Aspects() const;
+    // The address of the byte under (x, y) pixels, in its hexadecimal
+    // digits or its character, with w the width of "0"; -1 elsewhere.
+    int32_t AdresseA(int x, int y, int w) const;
     // The digit under the cursor and its place in characters (column from the
     // left margin, line from the top).
     char ChiffreCurseur() const;

@@ -8,6 +8,9 @@
 #include <QWheelEvent>
 #include <qdrawutil.h>
 
+#include "debugger/SuiviQt.h"
+#include "debugger/VuesSuivi.h"
+
 namespace {
 
 constexpr int LargeurDefilement = 18; // the scroll bar at the right edge
@@ -103,12 +106,30 @@ void THexEdit::paintEvent(QPaintEvent*) {
     p.setPen(encre);
     const QFontMetrics fm = fontMetrics();
     const auto lignes = FModele->Lignes();
+    const auto aspects = FModele->Aspects();
+    const int w = LargeurChiffre();
+    // Byte i of the page: its two digits' place.
+    auto place = [&](size_t i) {
+        return QRect(GeomHex::Marge + w * (6 + 3 * int(i % 8)), GeomHex::Marge + GeomHex::Interligne * int(i / 8),
+                     2 * w, fm.height());
+    };
+    for (size_t i = 0; i < aspects.size(); ++i)
+        if (const auto c = CouleurCouverture(aspects[i].Acces)) p.fillRect(place(i), CouleurQt(*c));
     for (size_t i = 0; i < lignes.size(); ++i) {
         const int y = GeomHex::Marge + GeomHex::Interligne * int(i);
         p.drawText(GeomHex::Marge, y + fm.ascent(), QString::fromStdString(lignes[i]));
     }
+    if (isEnabled()) {
+        p.setPen(CouleurChangeQt());
+        for (size_t i = 0; i < aspects.size() && i / 8 < lignes.size(); ++i) {
+            if (!aspects[i].Change) continue;
+            const QRect r = place(i);
+            const auto c = CouleurCouverture(aspects[i].Acces);
+            p.fillRect(r, c ? CouleurQt(*c) : QColor(Qt::white));
+            p.drawText(r.x(), r.y() + fm.ascent(), QString::fromStdString(lignes[i / 8].substr(6 + 3 * (i % 8), 2)));
+        }
+    }
     if (!FModele->EditMode()) return;
-    const int w = LargeurChiffre();
     const QRect r(GeomHex::Marge + w * FModele->ColonneCurseur(),
                   GeomHex::Marge + GeomHex::Interligne * FModele->LigneCurseur(), w, fm.height());
     const bool visible = FModele->VisiCur();

@@ -404,6 +404,9 @@ void TMainForm::TBExitClick() {
 // The program ends with the window: an open print job ends so that its
 // pages print.
 void TMainForm::closeEvent(QCloseEvent* e) {
+    // Where the window was left and its size, for the next start.
+    if (!isFullScreen() && !isMaximized() && !isMinimized()) FChoix.Geometrie = TRect{x(), y(), width(), height()};
+    EnregistreChoix();
     TermineSession(); // a recording under way is written
     FPorte.TermineEmulation();
     FImprimante->FinProgramme();

@@ -11,6 +11,7 @@
 #include <QToolButton>
 
 #include "core/Version.h"
+#include "config/DispositionFenetres.h"
 #include "config/Modeles.h"
 #include "core/Texte.h"
 #include "devices/PlacementEcran.h"
@@ -20,6 +21,7 @@
 #include "ui/BulleBouton.h"
 #include "ui/FiltreClavier.h"
 #include "ui/MainForm.h"
+
 
 void TMainForm::BullesBarre() {
     PoseBulle(TBDsq, QStringLiteral("Gestionnaire de disques : ins\u00e9rer, \u00e9jecter, cr\u00e9er des images"), {});
@@ -183,6 +185,15 @@ void TMainForm::AppliqueChoix() {
     const TParametresFenetre choix = LitParametresFenetre(CheminParametres(Parametres()));
     FChoix = choix;
     if (choix.Zoom != TZoom::X1) ChoisitZoom(choix.Zoom);
+    // The size and the place it was left with, within the screen.
+    const QRect dispo = Disponible();
+    if (choix.Geometrie && dispo.isValid()) {
+        const TRect zone{dispo.x(), dispo.y(), dispo.width(), dispo.height()};
+        const TRect r = PlaceFenetre(*choix.Geometrie, 0, zone);
+        resize(r.L, r.H);
+        move(r.X, r.Y);
+        PlaceEcran();
+    }
     if (choix.PleinEcran && !isFullScreen()) BasculePleinEcran();
 }
 
