@@ -198,8 +198,8 @@ TEST(ParametresFenetre, StoredBesideTheOtherSettingsAndReadBackSafely) {
     EXPECT_EQ(LitParametresFenetre(ini), TParametresFenetre{});
     d.Ecrit("EmulZorv.ini", "; notes\n[Machine]\nMachine=T9-16\n");
     std::string erreur;
-    ASSERT_TRUE(EcritParametresFenetre(ini, {TZoom::Ajuste, true}, erreur)) << erreur;
-    EXPECT_EQ(LitParametresFenetre(ini), (TParametresFenetre{TZoom::Ajuste, true}));
+    ASSERT_TRUE(EcritParametresFenetre(ini, {TZoom::Ajuste, true, std::nullopt}, erreur)) << erreur;
+    EXPECT_EQ(LitParametresFenetre(ini), (TParametresFenetre{TZoom::Ajuste, true, std::nullopt}));
     EXPECT_NE(d.Lit("EmulZorv.ini").find("; notes\n[Machine]\nMachine=T9-16\n"), std::string::npos);
     d.Ecrit("EmulZorv.ini", "[Fenetre]\nZoom=7\nPleinEcran=oui\n");
     EXPECT_EQ(LitParametresFenetre(ini), TParametresFenetre{});
