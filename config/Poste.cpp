@@ -85,10 +85,10 @@ std::unique_ptr<TImprimante> TPoste::NouvelleImprimante(ISurfaceImpression& surf
     return std::make_unique<TImprimante>(*FMachine, surface);
 }
 
-void TPoste::ActiveRetour(THorlogeMachine& horloge, uint64_t capacite) {
+void TPoste::ActiveRetour(THorlogeMachine& horloge, uint64_t capacite, bool hoteMuet) {
     FRetour.reset();
     if (capacite > 0 && !FEnregistreur && !FRelecture && !FMachine->Journal)
-        FRetour = std::make_unique<TRetour>(*this, horloge, capacite);
+        FRetour = std::make_unique<TRetour>(*this, horloge, capacite, hoteMuet);
 }
 
 void TPoste::CommenceEnregistrement(THorlogeMachine& horloge) {

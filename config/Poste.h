@@ -127,7 +127,7 @@ public:
     // (config/Retour.h), `capacite` bytes at most; 0 turns it off. A
     // session being recorded or replayed turns it off.
     TRetour* Retour() const { return FRetour.get(); }
-    void ActiveRetour(THorlogeMachine& horloge, uint64_t capacite);
+    void ActiveRetour(THorlogeMachine& horloge, uint64_t capacite, bool hoteMuet = false);
 
 private:
     std::unique_ptr<TMachine> FMachine;

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include <zstd.h>
 
 #include "config/Poste.h"
+#include "core/Hote.h"
 #include "core/HorlogeMachine.h"
 #include "core/Machine.h"
 #include "core/OctetsLE.h"
@@ -67,11 +69,41 @@ void Combine(std::vector<uint8_t>& a, const std::vector<uint8_t>& base) {
     for (size_t i = 0; i < n; ++i) a[i] ^= base[i];
 }
 
+// The host seen by a run forward inside the history, beside the window: the
+// machine's clock and timers as usual, but nothing shown, asked, slept or
+// posted (the run has been seen once already), and no pacing.
+class THoteMuet : public IHote {
+public:
+    explicit THoteMuet(IHote& vrai) : FVrai(vrai) {}
+    void MessageErreur(const std::string&) override {}
+    void MessageInfo(const std::string&) override {}
+    bool Question(const std::string&) override { return false; }
+    void Repeint() override {}
+    void DemarreTimer(TTimer t, uint32_t ms) override { FVrai.DemarreTimer(t, ms); }
+    void ArreteTimer(TTimer t) override { FVrai.ArreteTimer(t); }
+    bool TimerActif(TTimer t) const override { return FVrai.TimerActif(t); }
+    uint32_t TickCount() override { return FVrai.TickCount(); }
+    THeureLocale HeureLocale() override { return FVrai.HeureLocale(); }
+    void Dors(uint32_t) override {}
+    void PosteMessage(const TMessage&) override {}
+    uint32_t TrancheMax() override { return FVrai.TrancheMax(); }
+    // The timers that fell due, without the message pump.
+    void ApresTranche(uint32_t) override { FVrai.ApresPas(); }
+    void ApresPas() override { FVrai.ApresPas(); }
+
+private:
+    IHote& FVrai;
+};
+
 // What a run must not see while the history runs forward: breakpoints,
 // watchpoints, tracing, the printer's host output, a Ctrl+C.
 class TMachineMuette {
 public:
-    TMachineMuette(TMachine& m, bool arrets) : FM(m) {
+    TMachineMuette(TMachine& m, bool arrets, bool hoteMuet) : FM(m) {
+        if (hoteMuet && m.Hote) {
+            FHoteMuet.emplace(*m.Hote);
+            FHote = std::exchange(m.Hote, &*FHoteMuet);
+        }
         FImprimante = std::exchange(m.Imprimante, nullptr);
         FSuivi = std::exchange(m.Suivi, nullptr);
         FDemande = std::exchange(m.DemandeArret, nullptr);
@@ -83,6 +115,7 @@ public:
         FArrets = false;
     }
     ~TMachineMuette() {
+        if (FHote) FM.Hote = FHote;
         FM.Imprimante = FImprimante;
         FM.Suivi = FSuivi;
         FM.DemandeArret = FDemande;
@@ -96,6 +129,8 @@ public:
 
 private:
     TMachine& FM;
+    std::optional<THoteMuet> FHoteMuet;
+    IHote* FHote = nullptr;
     IPortImprimante* FImprimante;
     TSuiviExecution* FSuivi;
     const volatile std::sig_atomic_t* FDemande;
@@ -111,14 +146,28 @@ bool EstAppel(uint8_t op) {
 
 } // namespace
 
-TRetour::TRetour(TPoste& poste, THorlogeMachine& horloge, uint64_t capacite)
-    : FPoste(poste), FHorloge(horloge), FCapacite(capacite) {
+TRetour::TRetour(TPoste& poste, THorlogeMachine& horloge, uint64_t capacite, bool hoteMuet)
+    : FPoste(poste), FHorloge(horloge), FCapacite(capacite), FHoteMuet(hoteMuet) {
     TMachine& m = M();
     m.Journal = this;
     FPoste.Lecteurs.Garde = this;
     FChangements = FPoste.Lecteurs.ChangementsHote;
+    Recommence(m);
+}
+
+// From the machine as it is now, with nothing behind it.
+void TRetour::Recommence(TMachine& m) {
+    FInstantanes.clear();
+    FEvenements.clear();
+    FEcritures.clear();
+    FEvenementsOublies = FEcrituresOubliees = FCurseur = 0;
+    FOctets = 0;
+    FComplet.clear();
+    FChangements = FPoste.Lecteurs.ChangementsHote;
+    m.RendezVous = UINT64_MAX;
     Prend(m);
-    FFin = m.NbInstructions;
+    FFin = FInstantVu = m.NbInstructions;
+    FFinUs = FHorloge.MaintenantUs;
     FEmpreinteArret = Empreintes(m, nullptr);
 }
 
@@ -316,6 +365,9 @@ void TRetour::Branche(TMachine& m) {
 
 void TRetour::Reprise(TMachine& m) {
     if (FInterne) return;
+    // Another instant put in by the host (a state loaded): the history
+    // starts again from it.
+    if (m.NbInstructions != FInstantVu) return Recommence(m);
     const bool disques = FPoste.Lecteurs.ChangementsHote != FChangements;
     const bool change = disques || !FEmpreinteArret || Empreintes(m, nullptr) != *FEmpreinteArret;
     if (change) {
@@ -349,6 +401,7 @@ void TRetour::Frontiere(TMachine& m) {
 
 void TRetour::Suspension(TMachine& m) {
     if (FInterne) return;
+    FInstantVu = m.NbInstructions;
     if (!DansLePasse()) {
         FFin = std::max(FFin, m.NbInstructions);
         FFinUs = std::max(FFinUs, FHorloge.MaintenantUs);
@@ -360,6 +413,7 @@ void TRetour::AvantModification(TMachine&) { ++FModifications; }
 
 void TRetour::ApresModification(TMachine& m) {
     if (--FModifications > 0 || !m.BoucleActive || FInterne) return; // standing still: Reprise sees it
+    if (m.NbInstructions < FFin && !DansLePasse()) return Recommence(m);
     if (DansLePasse()) Branche(m);
     Prend(m, true);
 }
@@ -423,7 +477,7 @@ bool TRetour::Applique(size_t i, std::string& erreur) {
 
 bool TRetour::Avance(uint64_t cible, const std::function<bool(const TRapportArret&)>& surArret) {
     TMachine& m = M();
-    TMachineMuette muette(m, bool(surArret));
+    TMachineMuette muette(m, bool(surArret), FHoteMuet);
     FInterne = true;
     FCible = cible;
     m.DebutCourse = -1;
@@ -474,6 +528,7 @@ bool TRetour::VaA(uint64_t instruction, std::vector<std::string>& avis, std::str
     if (m.EtatCPU == CPURun) m.ChangeEtatCPU(CPUStop);
     FEmpreinteArret = Empreintes(m, nullptr);
     FChangements = FPoste.Lecteurs.ChangementsHote;
+    FInstantVu = m.NbInstructions;
     return true;
 }
 
@@ -525,7 +580,7 @@ std::optional<uint64_t> TRetour::AvantAppel() {
         FInterne = true;
         FCible = fin;
         {
-            TMachineMuette muette(m, false);
+            TMachineMuette muette(m, false, FHoteMuet);
             while (m.NbInstructions < fin) {
                 if (m.RegSP == sp && EstAppel(m.ReadMem(m.RegPC, BanqueCode(m)))) trouve = m.NbInstructions;
                 if (m.EtatCPU == CPUStop) m.ChangeEtatCPU(CPURun);

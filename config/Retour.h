@@ -39,8 +39,10 @@ public:
     static constexpr size_t Groupe = 16;
 
     // Follows the machine of `poste` from now on (it becomes its journal,
-    // and the guard of its drives); `capacite` bytes at most.
-    TRetour(TPoste& poste, THorlogeMachine& horloge, uint64_t capacite = CapaciteDefaut);
+    // and the guard of its drives); `capacite` bytes at most. `hoteMuet`:
+    // the runs forward go through a host that shows, posts and paces
+    // nothing (beside the window, whose host does all three).
+    TRetour(TPoste& poste, THorlogeMachine& horloge, uint64_t capacite = CapaciteDefaut, bool hoteMuet = false);
     ~TRetour() override;
     TRetour(const TRetour&) = delete;
     TRetour& operator=(const TRetour&) = delete;
@@ -102,6 +104,7 @@ private:
     TPoste& FPoste;
     THorlogeMachine& FHorloge;
     uint64_t FCapacite;
+    bool FHoteMuet;
     uint64_t FOctets = 0;
     std::deque<TInstantane> FInstantanes;
     std::deque<TEvenementRetour> FEvenements;
@@ -112,6 +115,7 @@ private:
     size_t FCurseur = 0;            // next event to give again (the log's end: the present)
     uint64_t FFin = 0;
     uint64_t FFinUs = 0; // machine time at FFin
+    uint64_t FInstantVu = 0; // where the machine was last seen standing
     uint64_t FProchainUs = 0;
     bool FInterne = false;          // running forward inside VaA
     uint64_t FCible = UINT64_MAX;   // … up to this instant
@@ -131,6 +135,7 @@ private:
     void Allege();
     bool OublieTete();
     void Branche(TMachine& m);
+    void Recommence(TMachine& m);
     std::vector<uint8_t> Brut(size_t i) const;
     void PlaceRendezVous(TMachine& m, uint64_t cible) const;
     void DonneEvenements(TMachine& m);

@@ -130,6 +130,10 @@ void TCPUForm::CreeRaccourcis() {
     action(QStringLiteral("Pas"), QKeySequence(Qt::Key_F7), [this] { D.Pas(); });
     action(QStringLiteral("Passe"), QKeySequence(Qt::Key_F8), [this] { D.PasseAuDessus(); });
     action(QStringLiteral("Sortie"), QKeySequence(Qt::SHIFT | Qt::Key_F8), [this] { D.Sort(); });
+    action(QStringLiteral("Recule"), QKeySequence(Qt::SHIFT | Qt::Key_F7), [this] { Recule("recule"); });
+    action(QStringLiteral("Recule par-dessus"), QKeySequence(Qt::CTRL | Qt::Key_F8), [this] { Recule("recule-passe"); });
+    action(QStringLiteral("Recule jusqu'\u00e0"), QKeySequence(Qt::SHIFT | Qt::Key_F5),
+           [this] { Recule("recule-jusqua"); });
     ActJusquIci = action(QStringLiteral("Ex\u00e9cuter jusqu'ici"), QKeySequence(Qt::Key_F4), [this] { JusquALigne(); });
     ActPtArretIci =
         action(QStringLiteral("Point d'arr\u00eat ici"), QKeySequence(Qt::Key_F9), [this] { BasculePtArretChoisi(); });

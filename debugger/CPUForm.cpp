@@ -230,6 +230,16 @@ void TCPUForm::CreeBoutons() {
     }
     SBStepOut = bouton(QStringLiteral("Sortie"),
                        QStringLiteral("Lance jusqu'au retour de la routine en cours (Maj+F8)"), Droite + 233, 318, 60);
+    // Going back in the machine's time, beside the forward ones.
+    SBRecule = bouton(QStringLiteral("\u25C4"), QStringLiteral("Revient d'une instruction en arri\u00e8re (Maj+F7)"),
+                      Droite + 121, 318, 36);
+    SBRecule->setEnabled(false);
+    SBReculePasse = bouton(QStringLiteral("\u25C4\u25C4"),
+                           QStringLiteral("Revient d'une instruction en passant par-dessus un CALL (Ctrl+F8)"),
+                           Droite + 158, 318, 36);
+    SBReculeJusqua = bouton(QStringLiteral("\u25C4|"),
+                            QStringLiteral("Revient au dernier point d'arr\u00eat ou de surveillance atteint (Maj+F5)"),
+                            Droite + 195, 318, 36);
     SBDec = bouton(QStringLiteral("D\u00e9c."), QStringLiteral("Registres en d\u00e9cimal"), Droite, 318, 60);
     SBHex = bouton(QStringLiteral("Hexa"), QStringLiteral("Registres en hexad\u00e9cimal"), Droite + 60, 318, 60);
     for (QToolButton* b : {SBDec, SBHex}) b->setCheckable(true);
@@ -246,6 +256,9 @@ void TCPUForm::CreeBoutons() {
     connect(SBStepOver, &QToolButton::clicked, this, [this] { D.PasseAuDessus(); });
     connect(SBRunTo, &QToolButton::clicked, this, [this] { JusquALigne(); });
     connect(SBStepOut, &QToolButton::clicked, this, [this] { D.Sort(); });
+    connect(SBRecule, &QToolButton::clicked, this, [this] { Recule("recule"); });
+    connect(SBReculePasse, &QToolButton::clicked, this, [this] { Recule("recule-passe"); });
+    connect(SBReculeJusqua, &QToolButton::clicked, this, [this] { Recule("recule-jusqua"); });
     connect(SBJumpToPC, &QToolButton::clicked, this, [this] { D.SuitPC(); });
     connect(SBDec, &QToolButton::clicked, this, [this] { D.ChoisitDecimal(true); });
     connect(SBHex, &QToolButton::clicked, this, [this] { D.ChoisitDecimal(false); });
@@ -371,6 +384,7 @@ void TCPUForm::AfficheControles() {
     SBStep->setEnabled(c.Step);
     SBStepOver->setEnabled(c.StepOver);
     SBStepOut->setEnabled(c.StepOver);
+    AfficheRecul();
     SBRunTo->setEnabled(c.RunTo);
     SBJumpToPC->setEnabled(c.JumpToPC);
     SBDec->setEnabled(c.DecHex);

@@ -68,6 +68,9 @@ public:
                 *BtnPtArr = nullptr, *BtnSymb = nullptr, *BtnHexFloat = nullptr;
     // Step out: runs until the routine under way returns.
     QToolButton* SBStepOut = nullptr;
+    QToolButton* SBRecule = nullptr;
+    QToolButton* SBReculePasse = nullptr;
+    QToolButton* SBReculeJusqua = nullptr;
 
     // The console pane under the listing (CPUConsoleForm.cpp): the T-states,
     // the output of the commands and their command line, with the console
@@ -122,6 +125,10 @@ public:
     std::function<QString()> ChoisitFichierTrace;
     // A console command with its words apart, echoed in the pane as typed.
     void ExecuteMots(const std::vector<std::string>& mots);
+    // A command that goes back in time, when the machine keeps a history
+    // and stands still.
+    void Recule(const char* commande);
+    void AfficheRecul();
     // The last code window opened (or a new one) lists from `adresse`, in
     // the bank the instruction was fetched from.
     void MontreCode(uint16_t adresse, uint8_t banque);

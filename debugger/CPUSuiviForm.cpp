@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QToolButton>
 
 #include "config/Parametres.h"
 #include "config/Poste.h"
@@ -76,6 +77,16 @@ void TCPUForm::ExecuteMots(const std::vector<std::string>& mots) {
     FConsole->ExecuteMots(mots, sortie);
     for (const std::string& l : sortie) EcritConsole(QString::fromStdString(l));
     AfficheSuivi();
+}
+
+void TCPUForm::Recule(const char* commande) {
+    if (!SBRecule->isEnabled()) return;
+    ExecuteMots({commande});
+}
+
+void TCPUForm::AfficheRecul() {
+    const bool possible = FConsole && FPoste && FPoste->Retour() && D.Controles().StepOver;
+    for (QToolButton* b : {SBRecule, SBReculePasse, SBReculeJusqua}) b->setEnabled(possible);
 }
 
 void TCPUForm::AfficheSuivi() {

@@ -38,6 +38,7 @@ bool TConsoleDebogueur::CmdRecule(const TArgumentsConsole& a) {
     if (!Recule(*r, cible, "recule")) return false;
     if (debut && cible + n != present) Ecrit(TexteRapportArret(CauseDebutHistorique, M.RegPC));
     else Ecrit(TexteRapportArret({TCauseArret::Budget, M.RegPC, present - cible}));
+    D.Arret({TCauseArret::Budget, M.RegPC, 0}); // the windows as after a stop
     return true;
 }
 
@@ -51,7 +52,9 @@ bool TConsoleDebogueur::CmdReculePasse(const TArgumentsConsole& a) {
     }
     const uint64_t present = M.NbInstructions;
     if (!r->AvantAppel()) return Erreur("recule-passe : l'instruction précédente n'a pas pu être atteinte");
-    Ecrit(TexteRapportArret({TCauseArret::ArretTemporaire, M.RegPC, present - M.NbInstructions}));
+    const TRapportArret rapport{TCauseArret::ArretTemporaire, M.RegPC, present - M.NbInstructions};
+    Ecrit(TexteRapportArret(rapport));
+    D.Arret(rapport);
     return true;
 }
 
@@ -61,10 +64,12 @@ bool TConsoleDebogueur::CmdReculeJusqua(const TArgumentsConsole& a) {
     if (!r) return false;
     if (const auto arret = r->DernierArret()) {
         Ecrit(TexteRapport(arret->second));
+        D.Arret(arret->second);
         return true;
     }
     if (!Recule(*r, r->Debut(), "recule-jusqua")) return false;
     Ecrit(TexteRapportArret(CauseDebutHistorique, M.RegPC));
+    D.Arret({TCauseArret::Budget, M.RegPC, 0});
     return true;
 }
 

@@ -164,6 +164,7 @@ void TMainForm::Demarre() {
     // The images named in the settings are in their drives before the
     // machine runs its first instruction.
     MonteImages();
+    ActiveHistorique();
     // Before the first instruction: the session starts from the machine as
     // it powers on (or, after the state below, from the state).
     if (!FSessionAEnregistrer.empty() && FEtatAuDemarrage.empty()) CommenceSession(FSessionAEnregistrer);

@@ -166,6 +166,8 @@ public:
     bool EnregistrementEnCours() const;
     // Starts recording into `chemin` (written when it stops).
     void CommenceSession(const std::string& chemin);
+    // The debugger's history (going back), from the settings, unless a session runs.
+    void ActiveHistorique();
     // Stops and writes the recording; false after the error box.
     bool TermineSession();
     // Plays the session of `chemin` from now on; false after the error box.

@@ -64,10 +64,16 @@ void TMainForm::CommenceSession(const std::string& chemin) {
     MajSession();
 }
 
+void TMainForm::ActiveHistorique() {
+    FPorte.SynchroniseHorloge(FHote->TempsMachine());
+    FPoste.ActiveRetour(FHote->TempsMachine(), uint64_t(Parametres().HistoriqueMo) << 20, true);
+}
+
 bool TMainForm::TermineSession() {
     if (!EnregistrementEnCours()) return true;
     FPorte.SynchroniseHorloge(FHote->TempsMachine());
     const TSession s = FPoste.TermineEnregistrement();
+    ActiveHistorique();
     MajSession();
     const std::filesystem::path p(FCheminSession);
     std::error_code ec;

@@ -238,3 +238,32 @@ TEST_F(ConsoleCPU, ResizedTheListAndThePaneGrowAndClosingClosesItsWindows) {
 }
 
 } // namespace
+
+// The window keeps a history: the back buttons and their keys step back over
+// what ran, the registers and the listing follow, the pane says each stop.
+namespace {
+TEST_F(ConsoleCPU, BackButtonsGoBackInTheMachinesTime) {
+    ASSERT_TRUE(OuvreEtArrete());
+    TMachine& m = f->Machine();
+    ASSERT_TRUE(cpu->SBRecule->isEnabled());
+    EXPECT_TRUE(cpu->SBRecule->toolTip().contains("Maj+F7"));
+    cpu->ExecuteConsole("pas 3");
+    const uint64_t n = m.NbInstructions;
+    const uint16_t pc = m.RegPC;
+    const uint8_t a = m.RegA;
+    cpu->SBRecule->click();
+    EXPECT_EQ(m.NbInstructions, n - 1);
+    EXPECT_TRUE(Sortie().contains(QString::fromUtf8("debug> recule\narrêt : nombre d'instructions atteint à")))
+        << Sortie().toStdString();
+    ASSERT_NE(Action(QKeySequence(Qt::SHIFT | Qt::Key_F7)), nullptr);
+    Action(QKeySequence(Qt::SHIFT | Qt::Key_F7))->trigger();
+    EXPECT_EQ(m.NbInstructions, n - 2);
+    cpu->ExecuteConsole("pas 2"); // the recorded future again
+    EXPECT_EQ(m.NbInstructions, n);
+    EXPECT_EQ(m.RegPC, pc);
+    EXPECT_EQ(m.RegA, a);
+    cpu->SBReculeJusqua->click();
+    EXPECT_TRUE(Sortie().endsWith(QString::fromUtf8("arrêt : début de l'historique à 0000H"))) << Sortie().toStdString();
+    EXPECT_EQ(m.RegPC, 0x0000);
+}
+} // namespace
