@@ -30,11 +30,13 @@ TAideClavierForm::TAideClavierForm(QWidget* parent) : QDialog(parent) {
     LabelFenetre = new QLabel(
         QStringLiteral("Touches de la fen\u00eatre : F1 cette aide, Maj+F1 le manuel, F11 plein \u00e9cran, F12 capture d'\u00e9cran, "
                        "Ctrl+Maj+V coller le texte du presse-papiers, Pause (ou Ctrl+P) pause du processeur, "
+                       "Ctrl+Maj+Retour arri\u00e8re (maintenu) fait revenir la machine en arri\u00e8re, "
                        "Ctrl+1, Ctrl+2 et Ctrl+0 zoom \u00d71, \u00d72 et ajust\u00e9, Ctrl+Alt+1 \u2026 Ctrl+Alt+4 "
                        "enregistrement rapide de l'\u00e9tat 1 \u2026 4, Alt+1 \u2026 Alt+4 chargement rapide. "
                        "Fen\u00eatre Debugger : F5 lance, F6 pause, F7 pas \u00e0 pas, F8 passe les CALL, "
                        "Maj+F8 jusqu'au retour de la routine, F4 jusqu'\u00e0 la ligne choisie, "
-                       "F9 point d'arr\u00eat sur la ligne choisie. "
+                       "F9 point d'arr\u00eat sur la ligne choisie, Maj+F7 revient d'une instruction, "
+                       "Ctrl+F8 revient par-dessus un CALL, Maj+F5 revient au dernier point d'arr\u00eat. "
                        "Les codes sont en hexad\u00e9cimal, "
                        "attribut puis caract\u00e8re."),
         this);

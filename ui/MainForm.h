@@ -114,7 +114,7 @@ public:
     // Window commands (menu "Commandes", the screen's context menu, shortcuts).
     QAction *ActZoom1 = nullptr, *ActZoom2 = nullptr, *ActAjuste = nullptr, *ActPleinEcran = nullptr,
             *ActCapture = nullptr, *ActColle = nullptr, *ActArretColle = nullptr, *ActPause = nullptr,
-            *ActAide = nullptr, *ActManuel = nullptr;
+            *ActAide = nullptr, *ActManuel = nullptr, *ActRecul = nullptr;
     QToolButton* TBMenu = nullptr;
     // ×1 or ×2: the window takes that zoom's size, or the largest zoom's
     // that fits in the screen's available area (said in the status bar).
@@ -168,6 +168,12 @@ public:
     void CommenceSession(const std::string& chemin);
     // The debugger's history (going back), from the settings, unless a session runs.
     void ActiveHistorique();
+    // Ctrl+Maj+Retour arrière held: the running machine goes back, the
+    // screen following, and runs on from there once the key is released.
+    void PasDeRecul();
+    void FinDuRecul();
+    QTimer* FFinRecul = nullptr;
+    bool FReprendreApresRecul = false;
     // Stops and writes the recording; false after the error box.
     bool TermineSession();
     // Plays the session of `chemin` from now on; false after the error box.

@@ -59,6 +59,9 @@ void TMainForm::ConstruitCommandes() {
     ActArretColle->setEnabled(false);
     ActPause = action(QStringLiteral("Pause / reprise du processeur"),
                       {QKeySequence(Qt::Key_Pause), QKeySequence(Qt::CTRL | Qt::Key_P)}, [this] { BasculePause(); });
+    ActRecul = action(QStringLiteral("Revenir en arri\u00e8re (maintenir)"),
+                      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backspace)}, [this] { PasDeRecul(); });
+    ActRecul->setAutoRepeat(true);
     ConstruitEtats();
     ConstruitSessions();
     FMenu->addSeparator();

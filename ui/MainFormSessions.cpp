@@ -6,7 +6,9 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QMenu>
+#include <QTimer>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -14,6 +16,7 @@
 #include "config/EnregistreurSession.h"
 #include "config/FichierSession.h"
 #include "config/RelectureSession.h"
+#include "config/Retour.h"
 #include "core/Texte.h"
 #include "devices/Capture.h"
 #include "ui/BarreEtat.h"
@@ -67,6 +70,53 @@ void TMainForm::CommenceSession(const std::string& chemin) {
 void TMainForm::ActiveHistorique() {
     FPorte.SynchroniseHorloge(FHote->TempsMachine());
     FPoste.ActiveRetour(FHote->TempsMachine(), uint64_t(Parametres().HistoriqueMo) << 20, true);
+}
+
+namespace {
+// Machine time gone back at each repeat of the key (about thirty a second):
+// several times real speed.
+constexpr uint64_t ReculParRepetitionMs = 100;
+} // namespace
+
+void TMainForm::PasDeRecul() {
+    TRetour* r = FPoste.Retour();
+    if (!r) {
+        FHote->MessageStatut("Retour en arrière : l'historique est éteint (réglage Historique à 0, ou une session en cours)");
+        return;
+    }
+    if (!FFinRecul) {
+        FFinRecul = new QTimer(this);
+        FFinRecul->setSingleShot(true);
+        FFinRecul->setInterval(250); // no repeat for that long: the key is up
+        connect(FFinRecul, &QTimer::timeout, this, [this] { FinDuRecul(); });
+    }
+    FFinRecul->start();
+    if (FPorte.BoucleActive()) { // stopped first; the next repeat goes back
+        if (FPorte.EtatCPU() == CPURun) {
+            FReprendreApresRecul = true;
+            FPorte.DemandeArret();
+        }
+        return;
+    }
+    FPorte.SynchroniseHorloge(FHote->TempsMachine());
+    const uint64_t pas = std::max<uint64_t>(1, uint64_t(FHote->TempsMachine().HorlogeKHz) * ReculParRepetitionMs / 8);
+    const uint64_t n = FPorte.Instructions();
+    const uint64_t cible = n - r->Debut() > pas ? n - pas : r->Debut();
+    std::vector<std::string> avis;
+    std::string erreur;
+    if (cible == n || !r->VaA(cible, avis, erreur)) {
+        FHote->MessageStatut(cible == n ? "Retour en arrière : début de l'historique" : "Retour en arrière : " + erreur);
+        return;
+    }
+    FHote->Repeint();
+    FHote->MessageStatut(avis.empty() ? "Retour en arrière : instruction " + NombreFr(int64_t(cible))
+                                      : "Retour en arrière : " + avis.front());
+}
+
+void TMainForm::FinDuRecul() {
+    if (!FReprendreApresRecul) return;
+    FReprendreApresRecul = false;
+    FPorte.DemandeLancement();
 }
 
 bool TMainForm::TermineSession() {

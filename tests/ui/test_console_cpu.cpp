@@ -266,4 +266,30 @@ TEST_F(ConsoleCPU, BackButtonsGoBackInTheMachinesTime) {
     EXPECT_TRUE(Sortie().endsWith(QString::fromUtf8("arrêt : début de l'historique à 0000H"))) << Sortie().toStdString();
     EXPECT_EQ(m.RegPC, 0x0000);
 }
+// Ctrl+Maj+Retour arrière held in the main window: the first repeat stops
+// the running machine, the next ones take it back; once the key is up it
+// runs on from there.
+TEST_F(ConsoleCPU, TheRewindKeyTakesTheRunningMachineBackAndRunsOn) {
+    TMachine& m = f->Machine();
+    ASSERT_NE(f->ActRecul, nullptr);
+    EXPECT_EQ(f->ActRecul->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backspace));
+    bool enCourse = false;
+    QTimer::singleShot(80, f.get(), [&] {
+        enCourse = m.BoucleActive;
+        f->ActRecul->trigger();
+    });
+    ASSERT_TRUE(Attends([&] { return enCourse && !m.BoucleActive; }));
+    const uint64_t avant = m.NbInstructions;
+    f->ActRecul->trigger();
+    const uint64_t apres = m.NbInstructions;
+    EXPECT_LT(apres, avant);
+    bool repart = false, fini = false;
+    QTimer::singleShot(700, f.get(), [&] {
+        repart = m.BoucleActive && m.NbInstructions > apres;
+        m.FinEmul = true;
+        fini = true;
+    });
+    ASSERT_TRUE(Attends([&] { return fini && !m.BoucleActive; }));
+    EXPECT_TRUE(repart);
+}
 } // namespace
